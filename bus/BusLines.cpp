@@ -1,0 +1,17 @@
+#include "bus/BusLines.h"
+
+#include "bus/Port95.h"
+
+std::uint8_t CsLine = 0;
+std::uint8_t SckLine = 0;
+std::uint8_t SiLine = 0;
+
+std::uint8_t ComposeLineByte(std::uint8_t cs, std::uint8_t sck, std::uint8_t si) {
+  std::uint8_t value = 0;
+  if (cs == 1) value |= Wiring::CsBit;
+  if (sck == 1) value |= Wiring::SckBit;
+  if (si == 1) value |= Wiring::SiBit;
+  return value | Wiring::SupplyBits;
+}
+
+void OutputLines() { WritePortByte(DataPort, ComposeLineByte(CsLine, SckLine, SiLine)); }

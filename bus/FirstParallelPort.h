@@ -1,0 +1,34 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bus/PortBackend.h"
+
+// The first parallel port, opened at its first access: through ppdev if that works, else
+// through direct I/O. When neither opens, the access raises EPortError listing each attempt
+// with its OS error and the fixes; the next access tries again, so a user who loads the
+// driver or fixes permissions does not have to restart the program.
+class FirstParallelPort : public PortBackend {
+public:
+  struct Attempt {
+    std::string name;
+    std::function<std::unique_ptr<PortBackend>()> open;
+  };
+
+  FirstParallelPort();  // ppdev on /dev/parport0, then direct I/O
+  explicit FirstParallelPort(std::vector<Attempt> attempts);
+
+  std::uint8_t ReadPortByte(std::uint16_t port) override;
+  void WritePortByte(std::uint16_t port, std::uint8_t value) override;
+
+private:
+  PortBackend& Opened();
+
+  std::vector<Attempt> attempts_;
+  std::unique_ptr<PortBackend> port_;
+};
+
+// What a user can do when the port cannot be opened.
+std::string PortAccessAdvice();

@@ -1,0 +1,31 @@
+#include "bus/Port95.h"
+
+#include <cstring>
+
+#include "bus/PortBackend.h"
+#include "bus/PortError.h"
+
+namespace {
+PortBackend* installedBackend = nullptr;
+
+PortBackend& Backend() {
+  if (installedBackend == nullptr) {
+    throw EPortError("No parallel port backend is installed; the program must choose a port first.");
+  }
+  return *installedBackend;
+}
+}  // namespace
+
+std::uint8_t ReadPortByte(std::uint16_t port) { return Backend().ReadPortByte(port); }
+
+void WritePortByte(std::uint16_t port, std::uint8_t value) { Backend().WritePortByte(port, value); }
+
+PortBackend* InstallPortBackend(PortBackend* backend) {
+  PortBackend* previous = installedBackend;
+  installedBackend = backend;
+  return previous;
+}
+
+std::string DescribeOsFailure(const std::string& call, const std::string& device, int osError) {
+  return call + " on " + device + " failed: " + std::strerror(osError);
+}

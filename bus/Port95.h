@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+
+class PortBackend;
+
+// The two port byte routines. Both forward to the one installed backend; with none installed
+// they raise EPortError.
+std::uint8_t ReadPortByte(std::uint16_t port);
+void WritePortByte(std::uint16_t port, std::uint8_t value);
+
+// Installs the backend that the two routines reach (not owned) and returns the previous one.
+PortBackend* InstallPortBackend(PortBackend* backend);

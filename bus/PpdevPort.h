@@ -1,0 +1,36 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "bus/PortBackend.h"
+
+// The system calls the ppdev backend makes, replaceable so tests can refuse any of them.
+struct PpdevCalls {
+  int (*open)(const char* path, int flags);
+  int (*ioctl)(int fd, unsigned long request, void* argument);
+  int (*close)(int fd);
+};
+const PpdevCalls& RealPpdevCalls();
+
+inline constexpr const char* FirstPpdevDevice = "/dev/parport0";
+
+// The first parallel port through the kernel's ppdev driver: claimed once and kept, data lines
+// driven forward. A write of DataPort is one PPWDATA, a read of StatusPort one PPRSTATUS.
+// Every call is checked; a failure raises EPortError naming the device, the call and the error.
+class PpdevPort : public PortBackend {
+public:
+  explicit PpdevPort(std::string device = FirstPpdevDevice, const PpdevCalls& calls = RealPpdevCalls());
+  ~PpdevPort() override;
+  PpdevPort(const PpdevPort&) = delete;
+  PpdevPort& operator=(const PpdevPort&) = delete;
+
+  std::uint8_t ReadPortByte(std::uint16_t port) override;
+  void WritePortByte(std::uint16_t port, std::uint8_t value) override;
+
+private:
+  void Control(unsigned long request, const char* name, void* argument);
+
+  std::string device_;
+  const PpdevCalls& calls_;
+  int fd_ = -1;
+};

@@ -1,0 +1,3 @@
+#include "dump/DumpBuffer.h"
+
+EepromImage DumpBuffer{};

@@ -1,0 +1,73 @@
+#include "dump/ReadEeprom.h"
+
+#include "bus/BusDelay.h"
+#include "bus/BusLines.h"
+#include "bus/Port95.h"
+#include "dump/DumpBuffer.h"
+#include "ui/toolkit/IntToStr.h"
+#include "ui/toolkit/TProgressBar.h"
+#include "ui/toolkit/TStatusBar.h"
+
+namespace {
+// One full clock period in SPI mode 0: rise, wait, fall, wait.
+void ClockPulse() {
+  SckLine = 1;
+  OutputLines();
+  BusDelay();
+  SckLine = 0;
+  OutputLines();
+  BusDelay();
+}
+
+void ClockPulses(int count) {
+  for (int pulse = 0; pulse < count; ++pulse) ClockPulse();
+}
+
+// Clocks in one byte, most significant bit first, sampling SO right after each rising edge.
+std::uint8_t ReceiveByte() {
+  std::uint8_t accumulator = 0;
+  for (unsigned mask = 0x80; mask != 0; mask >>= 1) {
+    SckLine = 1;
+    OutputLines();
+    if (SampleDataBit(ReadPortByte(StatusPort)) == 1) accumulator |= mask;
+    BusDelay();
+    SckLine = 0;
+    OutputLines();
+    BusDelay();
+  }
+  return accumulator;
+}
+}  // namespace
+
+void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
+  // Select the chip.
+  CsLine = 0;
+  OutputLines();
+  BusDelay();
+
+  // READ instruction 0x03: six zero bits (SI is already low), then two one bits.
+  ClockPulses(6);
+  SiLine = 1;
+  OutputLines();
+  BusDelay();
+  ClockPulses(2);
+  SiLine = 0;
+  OutputLines();
+  BusDelay();
+
+  // Start address 0x0000: sixteen zero bits.
+  ClockPulses(16);
+
+  progressBar.SetMax(static_cast<int>(EepromSize));
+  for (std::size_t address = 0; address < EepromSize; ++address) {
+    const std::uint8_t value = ReceiveByte();
+    DumpBuffer[address] = value;
+    statusBar.SetPanelText("Address : " + IntToStr(static_cast<int>(address)) + ", Content : " + IntToStr(value));
+    statusBar.Refresh();
+    progressBar.StepIt();
+  }
+
+  // Deselect: the lines are idle again. No wait is needed after the last change.
+  CsLine = 1;
+  OutputLines();
+}

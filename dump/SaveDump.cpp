@@ -1,0 +1,44 @@
+#include "dump/SaveDump.h"
+
+#include "dump/DumpBuffer.h"
+#include "ui/toolkit/TSaveDialog.h"
+#include "ui/toolkit/TStatusBar.h"
+#include "ui/toolkit/UntypedFile.h"
+
+namespace {
+// Closes the file if an error leaves the save while it is open, so no descriptor leaks.
+// The error on its way out is the one the user needs to see; a second one from close is not.
+struct CloseOnError {
+  TFile& file;
+  ~CloseOnError() {
+    if (file.descriptor >= 0) CloseFile(file);
+  }
+};
+}  // namespace
+
+void SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
+  if (!saveDialog.Execute()) return;
+
+  TFile dumpFile;
+  AssignFile(dumpFile, saveDialog.FileName());
+  Rewrite(dumpFile, 1);
+  InOutCheck(dumpFile);
+  CloseOnError closer{dumpFile};
+
+  const int written = BlockWrite(dumpFile, DumpBuffer.data(), static_cast<int>(DumpBuffer.size()));
+  InOutCheck(dumpFile);
+  if (written != static_cast<int>(DumpBuffer.size())) {
+    // The disk took only part of the image; the file keeps that part.
+    statusBar.SetPanelText("ERROR");
+    CloseFile(dumpFile);
+    InOutCheck(dumpFile);
+    return;
+  }
+
+  // "File Saved" only once the image is on the disk and the file closed without error.
+  FlushFile(dumpFile);
+  InOutCheck(dumpFile);
+  CloseFile(dumpFile);
+  InOutCheck(dumpFile);
+  statusBar.SetPanelText("File Saved");
+}

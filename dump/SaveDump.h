@@ -1,0 +1,9 @@
+#pragma once
+
+class TSaveDialog;
+class TStatusBar;
+
+// Asks for a file name and writes DumpBuffer to it as a plain 2048-byte image. The status bar
+// then says "File Saved" (all on disk) or "ERROR" (the disk took fewer bytes). A cancelled
+// dialog writes nothing; an I/O error raises EInOutError and leaves the status text alone.
+void SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar);

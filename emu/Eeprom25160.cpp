@@ -1,0 +1,81 @@
+#include "emu/Eeprom25160.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+constexpr std::uint8_t ReadInstruction = 0x03;
+constexpr std::uint16_t AddressMask = EepromSize - 1;  // A10..A0
+
+std::string Hex(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", value);
+  return text;
+}
+}  // namespace
+
+Eeprom25160::Eeprom25160(const EepromImage& image) : image_(image) {}
+
+void Eeprom25160::InjectBitFlips(double probability, std::uint32_t seed) {
+  flipProbability_ = probability;
+  flipRandom_.seed(seed);
+}
+
+std::optional<bool> Eeprom25160::So() const { return so_; }
+
+void Eeprom25160::Drive(bool cs, bool sck, bool si) {
+  const bool csMoves = cs != cs_;
+  const bool sckMoves = sck != sck_;
+  const bool siMoves = si != si_;
+  if (sckMoves && (csMoves || siMoves)) {
+    throw EBusViolation(std::string(csMoves ? "CS" : "SI") +
+                        " changed in the same write as SCK; in SPI mode 0 it must settle while SCK is low, "
+                        "one write before the clock moves");
+  }
+  if (sck_ && csMoves) throw EBusViolation("CS changed while SCK was high; SPI mode 0 changes CS only while SCK is low");
+  if (sck_ && siMoves) throw EBusViolation("SI changed while SCK was high; SPI mode 0 changes SI only while SCK is low");
+  if (cs_ && sckMoves) throw EBusViolation("SCK moved while the chip was deselected (CS high)");
+
+  cs_ = cs;
+  sck_ = sck;
+  si_ = si;
+  if (csMoves) {
+    phase_ = cs ? Phase::Deselected : Phase::Instruction;
+    bitsIn_ = 0;
+    shiftIn_ = 0;
+    bitsOutLeft_ = 0;
+    so_.reset();
+  }
+  if (sckMoves) sck ? OnRisingClock() : OnFallingClock();
+}
+
+void Eeprom25160::OnRisingClock() {
+  if (phase_ == Phase::Data || phase_ == Phase::Deselected) return;
+  shiftIn_ = (shiftIn_ << 1) | (si_ ? 1u : 0u);
+  ++bitsIn_;
+  if (phase_ == Phase::Instruction && bitsIn_ == 8) {
+    if (shiftIn_ != ReadInstruction) {
+      throw EBusViolation("instruction " + Hex(shiftIn_) + " is not READ (0x03), the only one this emulated 25160 answers");
+    }
+    phase_ = Phase::Address;
+    bitsIn_ = 0;
+    shiftIn_ = 0;
+  } else if (phase_ == Phase::Address && bitsIn_ == 16) {
+    address_ = static_cast<std::uint16_t>(shiftIn_ & AddressMask);
+    phase_ = Phase::Data;
+  }
+}
+
+void Eeprom25160::OnFallingClock() {
+  if (phase_ != Phase::Data) return;
+  if (bitsOutLeft_ == 0) {
+    byteOut_ = image_[address_];
+    address_ = (address_ + 1) & AddressMask;
+    bitsOutLeft_ = 8;
+    if (flipProbability_ > 0 && std::uniform_real_distribution<double>(0, 1)(flipRandom_) < flipProbability_) {
+      byteOut_ ^= static_cast<std::uint8_t>(1u << std::uniform_int_distribution<int>(0, 7)(flipRandom_));
+    }
+  }
+  --bitsOutLeft_;
+  so_ = ((byteOut_ >> bitsOutLeft_) & 1) != 0;
+}

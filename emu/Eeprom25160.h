@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <stdexcept>
+
+#include "emu/EepromImage.h"
+
+// A broken bus protocol seen by the emulated hardware: which access broke which rule.
+class EBusViolation : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// A 25160 SPI EEPROM seen from its pins. It answers READ (0x03) with a 16-bit address of which
+// A10..A0 count, shifts data out most significant bit first on falling SCK edges, wraps from
+// address 2047 to 0, and leaves SO floating while deselected. It checks SPI mode 0 strictly:
+// CS and SI may change only while SCK is low, and SCK moves only while the chip is selected.
+class Eeprom25160 {
+public:
+  explicit Eeprom25160(const EepromImage& image);
+
+  // New levels on CS, SCK and SI (true = high). Raises EBusViolation on a broken rule.
+  void Drive(bool cs, bool sck, bool si);
+
+  // The level the chip drives on SO, or nothing while SO floats.
+  std::optional<bool> So() const;
+
+  // From now on, each byte shifted out has one random bit flipped with the given probability:
+  // a flaky contact for testing repeated reads.
+  void InjectBitFlips(double probability, std::uint32_t seed);
+
+  const EepromImage& Image() const { return image_; }
+
+private:
+  enum class Phase { Deselected, Instruction, Address, Data };
+
+  void OnRisingClock();
+  void OnFallingClock();
+
+  EepromImage image_;
+  bool cs_ = true;
+  bool sck_ = false;
+  bool si_ = false;
+  Phase phase_ = Phase::Deselected;
+  int bitsIn_ = 0;
+  std::uint32_t shiftIn_ = 0;
+  std::uint16_t address_ = 0;
+  std::uint8_t byteOut_ = 0;
+  int bitsOutLeft_ = 0;
+  std::optional<bool> so_;
+  double flipProbability_ = 0.0;
+  std::mt19937 flipRandom_;
+};

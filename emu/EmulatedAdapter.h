@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <random>
+
+#include "bus/PortBackend.h"
+#include "emu/Eeprom25160.h"
+
+// The interface adapter with a 25160 in its socket, as a port backend: data bits 0..2 drive
+// CS, SCK and SI; SO comes back inverted on status bit 4. The seven other status bits carry
+// noise. Every write must keep bit 3 low and bits 4..7 high (they power the adapter), and only
+// the data register is written and only the status register read; anything else, or a broken
+// SPI rule, raises EBusViolation naming the access.
+class EmulatedAdapter : public PortBackend {
+public:
+  enum class Socket {
+    Chip,      // a 25160 answers
+    Empty,     // no chip: SO floats and its pull-up reads high, so every byte reads 0xFF
+    Unpowered  // no supply on the adapter: the status line reads high, so every byte reads 0x00
+  };
+
+  explicit EmulatedAdapter(const EepromImage& image, Socket socket = Socket::Chip, std::uint32_t noiseSeed = 1);
+
+  std::uint8_t ReadPortByte(std::uint16_t port) override;
+  void WritePortByte(std::uint16_t port, std::uint8_t value) override;
+
+  Eeprom25160& Chip() { return chip_; }
+
+private:
+  [[noreturn]] void Violation(const std::string& access, const std::string& rule) const;
+
+  Eeprom25160 chip_;
+  Socket socket_;
+  std::minstd_rand noise_;
+  unsigned long accesses_ = 0;
+};

@@ -1,0 +1,43 @@
+#include "ui/LPT_Tool.h"
+
+#include "bus/BusDelay.h"
+#include "bus/BusLines.h"
+#include "dump/ReadEeprom.h"
+#include "dump/SaveDump.h"
+#include "ui/toolkit/TApplication.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+constexpr int StatusBarHeight = 19;  // Qt's own would be 22
+constexpr QPoint StoredOuterPosition{227, 151};
+}  // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent), SaveDialog1(this), Button1(nullptr), StatusBar1(nullptr), ProgressBar1(nullptr) {
+  ui_.setupUi(this);
+  Button1 = ui_.Button1;
+  StatusBar1 = ui_.StatusBar1;
+  ProgressBar1 = ui_.ProgressBar1;
+  // The description's geometry is the client area; the stored position is the frame's.
+  move(StoredOuterPosition);
+  connect(Button1, &QPushButton::clicked, this, [this] { Application.HandleErrorsOf([this] { Button1Click(); }); });
+}
+
+void TForm1::FormCreate() {
+  SckLine = 0;
+  SiLine = 0;
+  CsLine = 1;
+  OutputLines();
+  BusDelay();
+}
+
+void TForm1::Button1Click() {
+  ReadEeprom(*ProgressBar1, *StatusBar1);
+  SaveDump(SaveDialog1, *StatusBar1);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  StatusBar1->setGeometry(0, height() - StatusBarHeight, width(), StatusBarHeight);
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <QWidget>
+#include <memory>
+
+#include "ui/toolkit/QtSaveDialog.h"
+#include "ui_LPT_Tool.h"
+
+class QPushButton;
+class QtProgressBar;
+class QtStatusBar;
+
+// The main window: one button that reads the EEPROM and saves the image, a progress bar and a
+// status bar. Built from its description, LPT_Tool.ui.
+class TForm1 : public QWidget {
+  Q_OBJECT
+public:
+  explicit TForm1(QWidget* parent = nullptr);
+
+  // The components, in the order the window description gives them.
+  QtSaveDialog SaveDialog1;
+  QPushButton* Button1;
+  QtStatusBar* StatusBar1;
+  QtProgressBar* ProgressBar1;
+
+  // Puts the bus into its idle state: chip deselected, clock and data low.
+  void FormCreate();
+  // Reads the whole EEPROM, then offers to save the image.
+  void Button1Click();
+
+protected:
+  // Keeps the status bar along the bottom edge over the full width, as the window describes.
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  Ui::TForm1 ui_;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,18 @@
+#include "ui/toolkit/QtSaveDialog.h"
+
+#include <QFileDialog>
+
+QtSaveDialog::QtSaveDialog(QWidget* owner) : dialog_(new QFileDialog(owner)) {
+  dialog_->setAcceptMode(QFileDialog::AcceptSave);
+  dialog_->setFileMode(QFileDialog::AnyFile);
+  dialog_->setOption(QFileDialog::DontConfirmOverwrite);
+}
+
+bool QtSaveDialog::Execute() {
+  if (!fileName_.empty()) dialog_->selectFile(QString::fromStdString(fileName_));
+  if (dialog_->exec() != QDialog::Accepted) return false;
+  const QStringList chosen = dialog_->selectedFiles();
+  if (chosen.isEmpty()) return false;
+  fileName_ = chosen.first().toStdString();
+  return true;
+}

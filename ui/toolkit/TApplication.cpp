@@ -1,0 +1,50 @@
+#include "ui/toolkit/TApplication.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+#include <exception>
+
+TApplication Application;
+
+TApplication::TApplication() : errorHandler_([this](const std::string& message) { ShowError(message); }) {}
+
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize(int& argc, char** argv) {
+  if (QApplication::instance() == nullptr) ownApplication_ = std::make_unique<QApplication>(argc, argv);
+}
+
+int TApplication::Run() {
+  mainForm_->show();
+  const int result = QApplication::exec();
+  // Windows and the toolkit go before the process's static objects do.
+  mainForm_.reset();
+  ownApplication_.reset();
+  return result;
+}
+
+void TApplication::HandleErrorsOf(const std::function<void()>& handler) {
+  std::string message;
+  try {
+    handler();
+    return;
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+    message = "An unexpected error occurred.";
+  }
+  errorHandler_(message);
+}
+
+TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {
+  ErrorHandler previous = std::move(errorHandler_);
+  errorHandler_ = std::move(handler);
+  return previous;
+}
+
+void TApplication::DestroyMainForm() { mainForm_.reset(); }
+
+void TApplication::ShowError(const std::string& message) {
+  QMessageBox::critical(mainForm_.get(), QApplication::applicationName(), QString::fromStdString(message));
+}

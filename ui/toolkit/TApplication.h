@@ -1,0 +1,53 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+class QApplication;
+class QWidget;
+
+// The application object: starts the toolkit, creates the main window, runs the event loop,
+// and is where every error that leaves an event handler ends up. The default handler shows
+// the error's message in a message box; the event loop then goes on.
+class TApplication {
+public:
+  using ErrorHandler = std::function<void(const std::string& message)>;
+
+  TApplication();
+  ~TApplication();
+
+  // Starts the toolkit unless it already runs (as in tests).
+  void Initialize(int& argc, char** argv);
+
+  // Builds the form, stores it in the variable and makes it the main window. Its FormCreate
+  // has run when this returns; an error from it goes to the top-level handler.
+  template <class TForm>
+  void CreateForm(TForm*& form) {
+    form = new TForm();
+    mainForm_.reset(form);
+    HandleErrorsOf([form] { form->FormCreate(); });
+  }
+
+  // Shows the main window and handles events until it is closed.
+  int Run();
+
+  // Runs an event handler; whatever error leaves it goes to the top-level handler, so no
+  // exception ever crosses the event loop.
+  void HandleErrorsOf(const std::function<void()>& handler);
+
+  // Replaces the top-level handler and returns the previous one.
+  ErrorHandler SetErrorHandler(ErrorHandler handler);
+
+  QWidget* MainForm() const { return mainForm_.get(); }
+  // Destroys the main window (tests make several in one process).
+  void DestroyMainForm();
+
+private:
+  void ShowError(const std::string& message);
+
+  std::unique_ptr<QApplication> ownApplication_;
+  std::unique_ptr<QWidget> mainForm_;
+  ErrorHandler errorHandler_;
+};
+
+extern TApplication Application;
