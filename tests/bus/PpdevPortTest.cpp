@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <string>
+#include <vector>
+
+#include "bus/BusLines.h"
+#include "bus/PortError.h"
+#include "bus/PpdevPort.h"
+
+namespace {
+// A stand-in for the kernel: records each call by name and fails the one it is told to.
+struct FakeKernel {
+  std::vector<std::string> calls;
+  std::string failing;
+  int failingError = EIO;
+  bool claimed = false;
+  unsigned char status = 0x5A;
+  std::vector<unsigned char> dataWritten;
+};
+FakeKernel* kernel = nullptr;
+
+std::string NameOf(unsigned long request) {
+  switch (request) {
+    case PPCLAIM: return "PPCLAIM";
+    case PPRELEASE: return "PPRELEASE";
+    case PPDATADIR: return "PPDATADIR";
+    case PPWDATA: return "PPWDATA";
+    case PPRSTATUS: return "PPRSTATUS";
+    default: return "other";
+  }
+}
+
+bool Fails(const std::string& name) {
+  if (kernel->failing != name) return false;
+  errno = kernel->failingError;
+  return true;
+}
+
+int FakeOpen(const char*, int flags) {
+  kernel->calls.push_back((flags & O_CLOEXEC) != 0 ? "open" : "open-without-cloexec");
+  return Fails("open") ? -1 : 7;
+}
+
+int FakeIoctl(int, unsigned long request, void* argument) {
+  const std::string name = NameOf(request);
+  kernel->calls.push_back(name);
+  // The real kernel refuses everything but PPCLAIM on an unclaimed port.
+  if (!kernel->claimed && name != "PPCLAIM") {
+    errno = EINVAL;
+    return -1;
+  }
+  if (Fails(name)) return -1;
+  if (name == "PPCLAIM") kernel->claimed = true;
+  if (name == "PPRELEASE") kernel->claimed = false;
+  if (name == "PPDATADIR") {
+    EXPECT_EQ(*static_cast<int*>(argument), 0) << "data lines must drive forward";
+  }
+  if (name == "PPWDATA") kernel->dataWritten.push_back(*static_cast<unsigned char*>(argument));
+  if (name == "PPRSTATUS") *static_cast<unsigned char*>(argument) = kernel->status;
+  return 0;
+}
+
+int FakeClose(int) {
+  kernel->calls.push_back("close");
+  return 0;
+}
+
+const PpdevCalls fakeCalls{FakeOpen, FakeIoctl, FakeClose};
+
+class PpdevPortTest : public ::testing::Test {
+protected:
+  void SetUp() override { kernel = &state; }
+  void TearDown() override { kernel = nullptr; }
+  std::string OpenFailure() {
+    try {
+      PpdevPort port("/dev/parport0", fakeCalls);
+    } catch (const EPortError& error) {
+      return error.what();
+    }
+    return "";
+  }
+  FakeKernel state;
+};
+
+TEST_F(PpdevPortTest, ClaimsFirstThenSetsForwardAndReleasesOnClose) {
+  {
+    PpdevPort port("/dev/parport0", fakeCalls);
+    port.WritePortByte(DataPort, 0xF1);
+    EXPECT_EQ(port.ReadPortByte(StatusPort), 0x5A);
+  }
+  EXPECT_EQ(state.calls, (std::vector<std::string>{"open", "PPCLAIM", "PPDATADIR", "PPWDATA", "PPRSTATUS",
+                                                   "PPRELEASE", "close"}));
+  EXPECT_EQ(state.dataWritten, (std::vector<unsigned char>{0xF1}));
+}
+
+TEST_F(PpdevPortTest, EveryOpeningFailureNamesDeviceCallAndErrorAndLeavesNothingOpen) {
+  state.failing = "open";
+  state.failingError = ENOENT;
+  EXPECT_EQ(OpenFailure(), "open on /dev/parport0 failed: No such file or directory");
+
+  state = FakeKernel{};
+  state.failing = "PPCLAIM";
+  state.failingError = EBUSY;
+  EXPECT_EQ(OpenFailure(), "ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy");
+  EXPECT_EQ(state.calls.back(), "close");
+
+  state = FakeKernel{};
+  state.failing = "PPDATADIR";
+  EXPECT_EQ(OpenFailure(), "ioctl PPDATADIR on /dev/parport0 failed: Input/output error");
+  EXPECT_EQ(state.calls, (std::vector<std::string>{"open", "PPCLAIM", "PPDATADIR", "PPRELEASE", "close"}));
+}
+
+TEST_F(PpdevPortTest, AccessFailuresAreRaisedNotLost) {
+  PpdevPort port("/dev/parport0", fakeCalls);
+  state.failing = "PPWDATA";
+  EXPECT_THROW(
+      {
+        try {
+          port.WritePortByte(DataPort, 0xF0);
+        } catch (const EPortError& error) {
+          EXPECT_STREQ(error.what(), "ioctl PPWDATA on /dev/parport0 failed: Input/output error");
+          throw;
+        }
+      },
+      EPortError);
+  state.failing = "PPRSTATUS";
+  EXPECT_THROW(port.ReadPortByte(StatusPort), EPortError);
+}
+}  // namespace

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "bus/BusLines.h"
+#include "dump/DumpBuffer.h"
+#include "dump/ReadEeprom.h"
+#include "emu/EmulatedAdapter.h"
+#include "tests/support/BusState.h"
+#include "tests/support/FakeDisplays.h"
+#include "tests/support/RecordingPort.h"
+
+namespace {
+using Kind = BusEvent::Kind;
+
+// The bus as every read finds it, and the displays it is handed.
+class ReadEepromTest : public ::testing::Test {
+protected:
+  void SetUp() override { SetIdleLines(); }
+  void ReadChipHolding(const EepromImage& image, EmulatedAdapter::Socket socket = EmulatedAdapter::Socket::Chip) {
+    EmulatedAdapter adapter(image, socket);
+    RecordingPort port(&adapter);
+    ReadEeprom(progress, status);
+  }
+  FakeProgressBar progress;
+  FakeStatusBar status;
+};
+
+// The expected traffic of one read: each write with the delay that follows it.
+std::vector<BusEvent> ExpectedTraffic(std::uint8_t status) {
+  std::vector<BusEvent> events;
+  const auto change = [&](std::uint8_t value) {
+    events.push_back({Kind::Write, 0x378, value});
+    events.push_back({Kind::Delay});
+  };
+  const auto pulses = [&](int count, std::uint8_t high, std::uint8_t low) {
+    for (int i = 0; i < count; ++i) change(high), change(low);
+  };
+  change(0xF0);
+  pulses(6, 0xF2, 0xF0);
+  change(0xF4);
+  pulses(2, 0xF6, 0xF4);
+  change(0xF0);
+  pulses(16, 0xF2, 0xF0);
+  for (int bit = 0; bit < 8 * 2048; ++bit) {
+    events.push_back({Kind::Write, 0x378, 0xF2});
+    events.push_back({Kind::Read, 0x379, status});
+    events.push_back({Kind::Delay});
+    change(0xF0);
+  }
+  events.push_back({Kind::Write, 0x378, 0xF1});
+  return events;
+}
+
+TEST_F(ReadEepromTest, DrivesTheExactWriteReadAndDelaySequenceTwiceInARow) {
+  RecordingPort port;
+  port.idleStatus = 0x10;
+  ReadEeprom(progress, status);
+  EXPECT_EQ(port.events, ExpectedTraffic(0x10));
+  EXPECT_EQ(port.Count(Kind::Delay), 32819u);
+  EXPECT_EQ(port.Count(Kind::Write), 32820u);
+  EXPECT_EQ(port.Count(Kind::Read), 16384u);
+  EXPECT_EQ(status.texts.size(), 2048u);
+  EXPECT_EQ(status.refreshes, 2048);
+  EXPECT_EQ(progress.steps, 2048);
+  EXPECT_EQ(CsLine, 1);
+  EXPECT_EQ(SckLine, 0);
+  EXPECT_EQ(SiLine, 0);
+
+  // The second read starts from the idle state the first one left, without writing SI first.
+  port.events.clear();
+  ReadEeprom(progress, status);
+  EXPECT_EQ(port.events, ExpectedTraffic(0x10));
+}
+
+TEST_F(ReadEepromTest, CopiesTheChipByteForByte) {
+  ReadChipHolding(AddressPatternImage());
+  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+
+  EepromImage random{};
+  std::mt19937 generator(2048);
+  for (auto& cell : random) cell = static_cast<std::uint8_t>(generator());
+  ReadChipHolding(random);
+  EXPECT_EQ(DumpBuffer, random);
+}
+
+TEST_F(ReadEepromTest, ShowsEachAddressAndValueInDecimal) {
+  EepromImage image = AddressPatternImage();
+  image[0] = 0xA5;
+  image[1] = 0;
+  image[2] = 255;
+  ReadChipHolding(image);
+  ASSERT_EQ(status.texts.size(), 2048u);
+  EXPECT_EQ(status.texts[0], "Address : 0, Content : 165");
+  EXPECT_EQ(status.texts[1], "Address : 1, Content : 0");
+  EXPECT_EQ(status.texts[2], "Address : 2, Content : 255");
+  EXPECT_EQ(status.texts[2047], "Address : 2047, Content : 255");
+  EXPECT_EQ(progress.max, 2048);
+}
+
+EepromImage Filled(std::uint8_t value) {
+  EepromImage image;
+  image.fill(value);
+  return image;
+}
+
+TEST_F(ReadEepromTest, StoresWhatTheStatusLineShowsWhenNoChipAnswers) {
+  ReadChipHolding(AddressPatternImage(), EmulatedAdapter::Socket::Empty);
+  EXPECT_EQ(DumpBuffer, Filled(0xFF)) << "SO pulled high reads as 1 bits";
+  ReadChipHolding(AddressPatternImage(), EmulatedAdapter::Socket::Unpowered);
+  EXPECT_EQ(DumpBuffer, Filled(0x00)) << "an unpowered adapter leaves Select high";
+}
+
+TEST_F(ReadEepromTest, ReadsCorrectlyThroughTheRealBusDelay) {
+  EepromImage image = AddressPatternImage();
+  image[100] = 0x5A;
+  EmulatedAdapter adapter(image);
+  RecordingPort port(&adapter, /*spin=*/true);
+  ReadEeprom(progress, status);
+  EXPECT_EQ(DumpBuffer, image);
+  EXPECT_EQ(port.Count(Kind::Delay), 32819u);
+}
+}  // namespace
