@@ -1,0 +1,11 @@
+// Test entry for suites that need widgets. The platform (offscreen) comes from the test's
+// environment; listing the tests needs no toolkit at all.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "bus/BusLines.h"
+#include "bus/FirstParallelPort.h"
+#include "bus/Port95.h"
+#include "bus/PortError.h"
+#include "dump/DumpBuffer.h"
+#include "emu/EmulatedAdapter.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/RecordingPort.h"
+#include "ui/LPT_Tool.h"
+#include "ui/toolkit/QtProgressBar.h"
+#include "ui/toolkit/QtStatusBar.h"
+#include "ui/toolkit/TApplication.h"
+
+namespace {
+using Kind = BusEvent::Kind;
+
+EepromImage TestImage() {
+  EepromImage image = AddressPatternImage();
+  image[0] = 0xA5;
+  image[2047] = 0x3C;
+  return image;
+}
+
+// The window as the program builds it, on an emulated chip whose traffic is recorded, with
+// the top-level error handler collecting messages instead of showing boxes.
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    CsLine = SckLine = SiLine = 0;  // as at program load
+    previousHandler = Application.SetErrorHandler([this](const std::string& message) { errors.push_back(message); });
+  }
+  void CreateWindow() {
+    Application.CreateForm(Form1);
+    Form1->show();
+  }
+  void TearDown() override {
+    Application.DestroyMainForm();
+    Form1 = nullptr;
+    Application.SetErrorHandler(previousHandler);
+  }
+  QString SavedFile() const { return folder.filePath("dump.bin"); }
+  QByteArray ChipBytes() const { return QByteArray(reinterpret_cast<const char*>(TestImage().data()), 2048); }
+  QByteArray FileBytes(const QString& path) const {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  std::string Status() const { return Form1->StatusBar1->PanelText(); }
+
+  EmulatedAdapter adapter{TestImage()};
+  RecordingPort port{&adapter};
+  DialogDriver dialogs;
+  QTemporaryDir folder;
+  std::vector<std::string> errors;
+  TApplication::ErrorHandler previousHandler;
+};
+
+TEST_F(MainWindowTest, LooksAsDescribed) {
+  CreateWindow();
+  EXPECT_EQ(Form1->windowTitle(), "Korvane");
+  EXPECT_EQ(Form1->size(), QSize(393, 72));
+  EXPECT_EQ(Form1->pos(), QPoint(227, 151));
+  EXPECT_EQ(Form1->font().family(), "MS Sans Serif");
+  EXPECT_EQ(Form1->font().pointSize(), 8);
+  EXPECT_EQ(Form1->Button1->geometry(), QRect(0, 8, 393, 25));
+  EXPECT_EQ(Form1->Button1->text(), "Read And Save Content Of EEPROM 25160");
+  EXPECT_EQ(Form1->ProgressBar1->geometry(), QRect(0, 40, 393, 8));
+  EXPECT_EQ(Form1->ProgressBar1->Min(), 0);
+  EXPECT_EQ(Form1->ProgressBar1->Max(), 100);
+  EXPECT_EQ(Form1->ProgressBar1->Step(), 1);
+  EXPECT_FALSE(Form1->ProgressBar1->isTextVisible());
+  EXPECT_EQ(Form1->StatusBar1->geometry(), QRect(0, 53, 393, 19));
+  EXPECT_FALSE(Form1->StatusBar1->isSizeGripEnabled());
+  EXPECT_EQ(Status(), "");
+
+  Form1->resize(500, 120);
+  EXPECT_EQ(Form1->StatusBar1->geometry(), QRect(0, 101, 500, 19)) << "the status bar stays along the bottom";
+}
+
+TEST_F(MainWindowTest, StartUpWritesTheIdleLinesOnceThenWaitsOnce) {
+  CreateWindow();
+  EXPECT_EQ(port.events, (std::vector<BusEvent>{{Kind::Write, 0x378, 0xF1}, {Kind::Delay}}));
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainWindowTest, OneClickReadsTheChipAndSavesIt) {
+  CreateWindow();
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  EXPECT_EQ(FileBytes(SavedFile()), ChipBytes());
+  EXPECT_EQ(Status(), "File Saved");
+  EXPECT_EQ(Form1->ProgressBar1->Max(), 2048);
+  EXPECT_EQ(Form1->ProgressBar1->Position(), 2048);
+}
+
+TEST_F(MainWindowTest, CancelLeavesTheLastByteShownAndWritesNothing) {
+  CreateWindow();
+  dialogs.AnswerWith(std::nullopt);
+  Form1->Button1->click();
+  EXPECT_EQ(Status(), "Address : 2047, Content : 60");
+  EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+TEST_F(MainWindowTest, EachClickRunsAFullReadWithItsOwnDialog) {
+  CreateWindow();
+  port.events.clear();
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  EXPECT_EQ(dialogs.answered, 2);
+  EXPECT_EQ(dialogs.offeredName, "dump.bin") << "the second dialog offers the last name again";
+  EXPECT_EQ(port.Count(Kind::Delay), 2u * 32819u);
+  EXPECT_EQ(port.Count(Kind::Read), 2u * 16384u);
+  EXPECT_EQ(FileBytes(SavedFile()), ChipBytes());
+}
+
+TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {
+  CreateWindow();
+  dialogs.AnswerWith("/dev/full");
+  Form1->Button1->click();
+  ASSERT_EQ(errors.size(), 1u) << "saved to " << Form1->SaveDialog1.FileName();
+  EXPECT_NE(errors[0].find("No space left on device"), std::string::npos);
+  EXPECT_EQ(Status(), "Address : 2047, Content : 60");
+
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  EXPECT_EQ(errors.size(), 1u) << errors.back();
+  EXPECT_EQ(Status(), "File Saved");
+}
+
+TEST_F(MainWindowTest, ClosingWritesNothingToThePort) {
+  CreateWindow();
+  dialogs.AnswerWith(std::nullopt);
+  Form1->Button1->click();
+  port.events.clear();
+  Form1->close();
+  Application.DestroyMainForm();
+  Form1 = nullptr;
+  EXPECT_TRUE(port.events.empty());
+}
+
+TEST_F(MainWindowTest, WithoutAPortTheErrorIsShownAndNoDialogOpens) {
+  FirstParallelPort noPort({{"ppdev", []() -> std::unique_ptr<PortBackend> {
+                              throw EPortError("open on /dev/parport0 failed: No such file or directory");
+                            }}});
+  PortBackend* previous = InstallPortBackend(&noPort);
+  CreateWindow();
+  ASSERT_EQ(errors.size(), 1u) << "start-up could not write the idle lines";
+  EXPECT_NE(errors[0].find("The parallel port could not be opened"), std::string::npos);
+  EXPECT_TRUE(Form1->isVisible());
+
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  EXPECT_EQ(errors.size(), 2u);
+  EXPECT_EQ(dialogs.answered, 0);
+  EXPECT_EQ(Status(), "");
+  InstallPortBackend(previous);
+}
+}  // namespace

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+
+#include "tests/support/DialogDriver.h"
+#include "ui/toolkit/QtProgressBar.h"
+#include "ui/toolkit/QtSaveDialog.h"
+#include "ui/toolkit/QtStatusBar.h"
+
+namespace {
+TEST(QtProgressBar, StartsOverFromTheMinimumWhenASecondReadStepsPastTheMaximum) {
+  QtProgressBar bar;
+  bar.setRange(0, 100);
+  EXPECT_EQ(bar.Position(), 0);
+  bar.SetMax(2048);
+  for (int byte = 0; byte < 2048; ++byte) bar.StepIt();
+  EXPECT_EQ(bar.Position(), 2048);
+  bar.SetMax(2048);
+  bar.StepIt();
+  EXPECT_EQ(bar.Position(), 0) << "the second read must show progress again";
+  for (int byte = 1; byte < 2048; ++byte) bar.StepIt();
+  EXPECT_EQ(bar.Position(), 2047);
+}
+
+TEST(QtStatusBar, ShowsOnePanelTextWithoutSizeGrip) {
+  QtStatusBar bar;
+  EXPECT_EQ(bar.PanelText(), "");
+  bar.SetPanelText("Address : 2047, Content : 255");
+  bar.Refresh();
+  EXPECT_EQ(bar.PanelText(), "Address : 2047, Content : 255");
+  EXPECT_FALSE(bar.isSizeGripEnabled());
+}
+
+TEST(QtSaveDialog, AcceptsCancelsAndOffersTheLastAcceptedNameAgain) {
+  QWidget owner;
+  QtSaveDialog dialog(&owner);
+  EXPECT_TRUE(dialog.Dialog()->testOption(QFileDialog::DontConfirmOverwrite));
+  EXPECT_EQ(dialog.Dialog()->nameFilters(), QStringList{"All Files (*)"});
+  EXPECT_EQ(dialog.Dialog()->defaultSuffix(), "");
+
+  DialogDriver driver;
+  const QString name = QDir::temp().filePath("lpt-dialog-test.bin");
+  driver.AnswerWith(name);
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName(), name.toStdString());
+
+  driver.AnswerWith(std::nullopt);
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(driver.answered, 2);
+  EXPECT_EQ(driver.offeredName, "lpt-dialog-test.bin");
+}
+}  // namespace
