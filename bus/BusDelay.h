@@ -16,7 +16,7 @@ inline constexpr int BusDelayInnerIterations = 10000;
 // Lets tests observe (and stand in for) each BusDelay call, in order with the port traffic.
 // The programs never install one.
 class BusDelayHook {
-public:
+ public:
   virtual ~BusDelayHook() = default;
   virtual void OnBusDelay() = 0;
 };

@@ -7,12 +7,12 @@ inline constexpr std::uint16_t StatusPort = 0x379;
 
 // The adapter's wiring: which register bit carries which EEPROM line.
 namespace Wiring {
-inline constexpr std::uint8_t CsBit = 0x01;   // data bit 0, pin 2: chip select (active low)
-inline constexpr std::uint8_t SckBit = 0x02;  // data bit 1, pin 3: serial clock
-inline constexpr std::uint8_t SiBit = 0x04;   // data bit 2, pin 4: serial data into the EEPROM
-inline constexpr std::uint8_t UnusedLowBit = 0x08;   // data bit 3, pin 5: always low
-inline constexpr std::uint8_t SupplyBits = 0xF0;     // data bits 4..7, pins 6..9: always high
-inline constexpr std::uint8_t SoStatusBit = 0x10;    // status bit 4, pin 13 (Select): SO, inverted
+inline constexpr std::uint8_t CsBit = 0x01;         // data bit 0, pin 2: chip select (active low)
+inline constexpr std::uint8_t SckBit = 0x02;        // data bit 1, pin 3: serial clock
+inline constexpr std::uint8_t SiBit = 0x04;         // data bit 2, pin 4: serial data into the EEPROM
+inline constexpr std::uint8_t UnusedLowBit = 0x08;  // data bit 3, pin 5: always low
+inline constexpr std::uint8_t SupplyBits = 0xF0;    // data bits 4..7, pins 6..9: always high
+inline constexpr std::uint8_t SoStatusBit = 0x10;   // status bit 4, pin 13 (Select): SO, inverted
 }  // namespace Wiring
 
 // Wanted levels of CS, SCK and SI: 1 = line high. Any other value counts as low.
@@ -27,6 +27,4 @@ void OutputLines();
 std::uint8_t ComposeLineByte(std::uint8_t cs, std::uint8_t sck, std::uint8_t si);
 
 // The EEPROM's SO bit as seen in a status register value: the adapter inverts it.
-inline std::uint8_t SampleDataBit(std::uint8_t status) {
-  return (status & Wiring::SoStatusBit) == 0 ? 1 : 0;
-}
+inline std::uint8_t SampleDataBit(std::uint8_t status) { return (status & Wiring::SoStatusBit) == 0 ? 1 : 0; }

@@ -4,7 +4,7 @@
 // The first parallel port through the processor's own I/O instructions (x86 only). Needs
 // permission for ports 0x378..0x37A, which the kernel grants to root unless it is locked down.
 class DirectIoPort : public PortBackend {
-public:
+ public:
   DirectIoPort();
   ~DirectIoPort() override;
   DirectIoPort(const DirectIoPort&) = delete;

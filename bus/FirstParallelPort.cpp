@@ -26,9 +26,7 @@ PortBackend& FirstParallelPort::Opened() {
 
 std::uint8_t FirstParallelPort::ReadPortByte(std::uint16_t port) { return Opened().ReadPortByte(port); }
 
-void FirstParallelPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
-  Opened().WritePortByte(port, value);
-}
+void FirstParallelPort::WritePortByte(std::uint16_t port, std::uint8_t value) { Opened().WritePortByte(port, value); }
 
 std::string PortAccessAdvice() {
   return "To fix: load the drivers (sudo modprobe parport_pc ppdev), join the lp group "

@@ -11,7 +11,7 @@
 // with its OS error and the fixes; the next access tries again, so a user who loads the
 // driver or fixes permissions does not have to restart the program.
 class FirstParallelPort : public PortBackend {
-public:
+ public:
   struct Attempt {
     std::string name;
     std::function<std::unique_ptr<PortBackend>()> open;
@@ -23,7 +23,7 @@ public:
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
 
-private:
+ private:
   PortBackend& Opened();
 
   std::vector<Attempt> attempts_;

@@ -5,7 +5,7 @@
 // processor I/O, or the emulated adapter. Each call reaches the register at once; a backend
 // never batches or reorders accesses, because the EEPROM sees every single line change.
 class PortBackend {
-public:
+ public:
   virtual ~PortBackend() = default;
   virtual std::uint8_t ReadPortByte(std::uint16_t port) = 0;
   virtual void WritePortByte(std::uint16_t port, std::uint8_t value) = 0;

@@ -5,7 +5,7 @@
 // A port that cannot be opened or accessed. The message names the device, the call and the
 // OS error, and says what the user can do about it.
 class EPortError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 

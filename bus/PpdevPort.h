@@ -18,7 +18,7 @@ inline constexpr const char* FirstPpdevDevice = "/dev/parport0";
 // driven forward. A write of DataPort is one PPWDATA, a read of StatusPort one PPRSTATUS.
 // Every call is checked; a failure raises EPortError naming the device, the call and the error.
 class PpdevPort : public PortBackend {
-public:
+ public:
   explicit PpdevPort(std::string device = FirstPpdevDevice, const PpdevCalls& calls = RealPpdevCalls());
   ~PpdevPort() override;
   PpdevPort(const PpdevPort&) = delete;
@@ -27,7 +27,7 @@ public:
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
 
-private:
+ private:
   void Control(unsigned long request, const char* name, void* argument);
 
   std::string device_;

@@ -32,8 +32,10 @@ void Eeprom25160::Drive(bool cs, bool sck, bool si) {
                         " changed in the same write as SCK; in SPI mode 0 it must settle while SCK is low, "
                         "one write before the clock moves");
   }
-  if (sck_ && csMoves) throw EBusViolation("CS changed while SCK was high; SPI mode 0 changes CS only while SCK is low");
-  if (sck_ && siMoves) throw EBusViolation("SI changed while SCK was high; SPI mode 0 changes SI only while SCK is low");
+  if (sck_ && csMoves)
+    throw EBusViolation("CS changed while SCK was high; SPI mode 0 changes CS only while SCK is low");
+  if (sck_ && siMoves)
+    throw EBusViolation("SI changed while SCK was high; SPI mode 0 changes SI only while SCK is low");
   if (cs_ && sckMoves) throw EBusViolation("SCK moved while the chip was deselected (CS high)");
 
   cs_ = cs;
@@ -55,7 +57,8 @@ void Eeprom25160::OnRisingClock() {
   ++bitsIn_;
   if (phase_ == Phase::Instruction && bitsIn_ == 8) {
     if (shiftIn_ != ReadInstruction) {
-      throw EBusViolation("instruction " + Hex(shiftIn_) + " is not READ (0x03), the only one this emulated 25160 answers");
+      throw EBusViolation("instruction " + Hex(shiftIn_) +
+                          " is not READ (0x03), the only one this emulated 25160 answers");
     }
     phase_ = Phase::Address;
     bitsIn_ = 0;

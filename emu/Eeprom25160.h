@@ -8,7 +8,7 @@
 
 // A broken bus protocol seen by the emulated hardware: which access broke which rule.
 class EBusViolation : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -17,7 +17,7 @@ public:
 // address 2047 to 0, and leaves SO floating while deselected. It checks SPI mode 0 strictly:
 // CS and SI may change only while SCK is low, and SCK moves only while the chip is selected.
 class Eeprom25160 {
-public:
+ public:
   explicit Eeprom25160(const EepromImage& image);
 
   // New levels on CS, SCK and SI (true = high). Raises EBusViolation on a broken rule.
@@ -32,7 +32,7 @@ public:
 
   const EepromImage& Image() const { return image_; }
 
-private:
+ private:
   enum class Phase { Deselected, Instruction, Address, Data };
 
   void OnRisingClock();

@@ -23,7 +23,8 @@ void EmulatedAdapter::Violation(const std::string& access, const std::string& ru
 void EmulatedAdapter::WritePortByte(std::uint16_t port, std::uint8_t value) {
   ++accesses_;
   const std::string access = "write " + Hex(value, 2) + " to " + Hex(port, 3);
-  if (port != DataPort) Violation(access, "the adapter has nothing on this register; only the data register is written");
+  if (port != DataPort)
+    Violation(access, "the adapter has nothing on this register; only the data register is written");
   if ((value & (Wiring::UnusedLowBit | Wiring::SupplyBits)) != Wiring::SupplyBits) {
     Violation(access, "data bits 4..7 must stay high (they supply the adapter) and bit 3 low");
   }

@@ -11,7 +11,7 @@
 // the data register is written and only the status register read; anything else, or a broken
 // SPI rule, raises EBusViolation naming the access.
 class EmulatedAdapter : public PortBackend {
-public:
+ public:
   enum class Socket {
     Chip,      // a 25160 answers
     Empty,     // no chip: SO floats and its pull-up reads high, so every byte reads 0xFF
@@ -25,7 +25,7 @@ public:
 
   Eeprom25160& Chip() { return chip_; }
 
-private:
+ private:
   [[noreturn]] void Violation(const std::string& access, const std::string& rule) const;
 
   Eeprom25160 chip_;

@@ -18,7 +18,8 @@ EepromImage LoadEepromImage(const std::string& path) {
     throw std::runtime_error("Cannot read the image file \"" + path + "\": " + std::strerror(errno) + ".");
   }
   if (got != static_cast<std::streamsize>(image.size()) || longer) {
-    throw std::runtime_error("The image file \"" + path + "\" is " + (longer ? "longer than" : std::to_string(got) + " bytes, not") +
+    throw std::runtime_error("The image file \"" + path + "\" is " +
+                             (longer ? "longer than" : std::to_string(got) + " bytes, not") +
                              " 2048 bytes; a 25160 image must be exactly 2048 bytes.");
   }
   return image;

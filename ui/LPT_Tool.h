@@ -13,7 +13,7 @@ class QtStatusBar;
 // status bar. Built from its description, LPT_Tool.ui.
 class TForm1 : public QWidget {
   Q_OBJECT
-public:
+ public:
   explicit TForm1(QWidget* parent = nullptr);
 
   // The components, in the order the window description gives them.
@@ -27,11 +27,11 @@ public:
   // Reads the whole EEPROM, then offers to save the image.
   void Button1Click();
 
-protected:
+ protected:
   // Keeps the status bar along the bottom edge over the full width, as the window describes.
   void resizeEvent(QResizeEvent* event) override;
 
-private:
+ private:
   Ui::TForm1 ui_;
 };
 

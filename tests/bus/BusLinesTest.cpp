@@ -12,7 +12,7 @@ struct LineCase {
 
 TEST(OutputLines, WritesOneLineBytePerCallForEveryFlagCombination) {
   const LineCase cases[] = {
-      {1, 0, 0, 0xF1}, {0, 0, 0, 0xF0}, {0, 1, 0, 0xF2}, {0, 0, 1, 0xF4}, {0, 1, 1, 0xF6},
+      {1, 0, 0, 0xF1}, {0, 0, 0, 0xF0}, {0, 1, 0, 0xF2}, {0, 0, 1, 0xF4},   {0, 1, 1, 0xF6},
       {1, 1, 1, 0xF7}, {2, 0, 0, 0xF0}, {0, 2, 2, 0xF0}, {255, 1, 0, 0xF2},
   };
   RecordingPort port;

@@ -10,9 +10,11 @@ TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   int ppdevTries = 0;
   bool ppdevWorks = false;
   RecordingPort* opened = nullptr;
-  FirstParallelPort port({{"ppdev", [&]() -> std::unique_ptr<PortBackend> {
+  FirstParallelPort port({{"ppdev",
+                           [&]() -> std::unique_ptr<PortBackend> {
                              ++ppdevTries;
-                             if (!ppdevWorks) throw EPortError("open on /dev/parport0 failed: No such file or directory");
+                             if (!ppdevWorks)
+                               throw EPortError("open on /dev/parport0 failed: No such file or directory");
                              auto recorder = std::make_unique<RecordingPort>();
                              opened = recorder.get();
                              return recorder;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -25,12 +25,18 @@ FakeKernel* kernel = nullptr;
 
 std::string NameOf(unsigned long request) {
   switch (request) {
-    case PPCLAIM: return "PPCLAIM";
-    case PPRELEASE: return "PPRELEASE";
-    case PPDATADIR: return "PPDATADIR";
-    case PPWDATA: return "PPWDATA";
-    case PPRSTATUS: return "PPRSTATUS";
-    default: return "other";
+    case PPCLAIM:
+      return "PPCLAIM";
+    case PPRELEASE:
+      return "PPRELEASE";
+    case PPDATADIR:
+      return "PPDATADIR";
+    case PPWDATA:
+      return "PPWDATA";
+    case PPRSTATUS:
+      return "PPRSTATUS";
+    default:
+      return "other";
   }
 }
 
@@ -72,7 +78,7 @@ int FakeClose(int) {
 const PpdevCalls fakeCalls{FakeOpen, FakeIoctl, FakeClose};
 
 class PpdevPortTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { kernel = &state; }
   void TearDown() override { kernel = nullptr; }
   std::string OpenFailure() {
@@ -92,8 +98,8 @@ TEST_F(PpdevPortTest, ClaimsFirstThenSetsForwardAndReleasesOnClose) {
     port.WritePortByte(DataPort, 0xF1);
     EXPECT_EQ(port.ReadPortByte(StatusPort), 0x5A);
   }
-  EXPECT_EQ(state.calls, (std::vector<std::string>{"open", "PPCLAIM", "PPDATADIR", "PPWDATA", "PPRSTATUS",
-                                                   "PPRELEASE", "close"}));
+  EXPECT_EQ(state.calls,
+            (std::vector<std::string>{"open", "PPCLAIM", "PPDATADIR", "PPWDATA", "PPRSTATUS", "PPRELEASE", "close"}));
   EXPECT_EQ(state.dataWritten, (std::vector<unsigned char>{0xF1}));
 }
 

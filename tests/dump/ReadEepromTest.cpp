@@ -15,7 +15,7 @@ using Kind = BusEvent::Kind;
 
 // The bus as every read finds it, and the displays it is handed.
 class ReadEepromTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { SetIdleLines(); }
   void ReadChipHolding(const EepromImage& image, EmulatedAdapter::Socket socket = EmulatedAdapter::Socket::Chip) {
     EmulatedAdapter adapter(image, socket);

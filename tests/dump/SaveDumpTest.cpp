@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <csignal>
 #include <dirent.h>
-#include <filesystem>
-#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 
 #include "dump/DumpBuffer.h"
 #include "dump/SaveDump.h"
@@ -32,7 +32,7 @@ std::string BufferAsString() { return {DumpBuffer.begin(), DumpBuffer.end()}; }
 
 // A scratch folder, a recognisable DumpBuffer, and a status bar that shows the read's last text.
 class SaveDumpTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     folder = fs::temp_directory_path() / ("lpt-save-" + std::to_string(getpid()));
     fs::create_directories(folder);

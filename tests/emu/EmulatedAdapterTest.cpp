@@ -8,7 +8,7 @@
 namespace {
 // Drives the adapter by hand, so each test can break the protocol on purpose.
 class EmulatedAdapterTest : public ::testing::Test {
-protected:
+ protected:
   std::string ViolationOf(const std::vector<std::uint8_t>& writes) {
     try {
       for (std::uint8_t value : writes) adapter.WritePortByte(DataPort, value);

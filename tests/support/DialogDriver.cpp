@@ -51,6 +51,7 @@ void DialogDriver::Answer(std::optional<QString> fileName) {
   const auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit");
   offeredName = nameField != nullptr ? nameField->text() : QString();
   auto finished = std::make_shared<bool>(false);
-  QObject::connect(dialog, &QDialog::finished, dialog, [finished] { *finished = true; }, Qt::SingleShotConnection);
+  QObject::connect(
+      dialog, &QDialog::finished, dialog, [finished] { *finished = true; }, Qt::SingleShotConnection);
   ActUntilClosed(dialog, fileName, finished);
 }

@@ -9,7 +9,7 @@
 
 // A progress bar that behaves like the window's (min 0, max 100, step 1 at first).
 class FakeProgressBar : public TProgressBar {
-public:
+ public:
   int Min() const override { return 0; }
   int Max() const override { return max; }
   void SetMax(int value) override { max = value; }
@@ -26,7 +26,7 @@ public:
 
 // A status bar that keeps every text it was given and counts repaints.
 class FakeStatusBar : public TStatusBar {
-public:
+ public:
   void SetPanelText(const std::string& text) override { texts.push_back(text); }
   std::string PanelText() const override { return texts.empty() ? std::string() : texts.back(); }
   void Refresh() override { ++refreshes; }
@@ -36,7 +36,7 @@ public:
 
 // A save dialog that accepts a given name, or cancels when it has none.
 class FakeSaveDialog : public TSaveDialog {
-public:
+ public:
   explicit FakeSaveDialog(std::optional<std::string> answer) : answer_(std::move(answer)) {}
   bool Execute() override {
     ++executions;
@@ -45,6 +45,6 @@ public:
   std::string FileName() const override { return answer_.value_or(""); }
   int executions = 0;
 
-private:
+ private:
   std::optional<std::string> answer_;
 };

@@ -1,7 +1,7 @@
 // Test entry for suites that need widgets. The platform (offscreen) comes from the test's
 // environment; listing the tests needs no toolkit at all.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -18,7 +18,7 @@ struct BusEvent {
 // writes go on to an inner backend when one is given (the emulated adapter); otherwise status
 // reads answer `idleStatus`. BusDelay calls are recorded instead of spun, unless `spin` is set.
 class RecordingPort : public PortBackend, public BusDelayHook {
-public:
+ public:
   explicit RecordingPort(PortBackend* inner = nullptr, bool spin = false);
   ~RecordingPort() override;
   RecordingPort(const RecordingPort&) = delete;
@@ -34,7 +34,7 @@ public:
   std::size_t Count(BusEvent::Kind kind) const;
   std::vector<std::uint8_t> Writes() const;
 
-private:
+ private:
   PortBackend* inner_;
   bool spin_;
   PortBackend* previousPort_;

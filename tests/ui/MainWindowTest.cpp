@@ -31,7 +31,7 @@ EepromImage TestImage() {
 // The window as the program builds it, on an emulated chip whose traffic is recorded, with
 // the top-level error handler collecting messages instead of showing boxes.
 class MainWindowTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     CsLine = SckLine = SiLine = 0;  // as at program load
     previousHandler = Application.SetErrorHandler([this](const std::string& message) { errors.push_back(message); });
@@ -149,8 +149,8 @@ TEST_F(MainWindowTest, ClosingWritesNothingToThePort) {
 
 TEST_F(MainWindowTest, WithoutAPortTheErrorIsShownAndNoDialogOpens) {
   FirstParallelPort noPort({{"ppdev", []() -> std::unique_ptr<PortBackend> {
-                              throw EPortError("open on /dev/parport0 failed: No such file or directory");
-                            }}});
+                               throw EPortError("open on /dev/parport0 failed: No such file or directory");
+                             }}});
   PortBackend* previous = InstallPortBackend(&noPort);
   CreateWindow();
   ASSERT_EQ(errors.size(), 1u) << "start-up could not write the idle lines";

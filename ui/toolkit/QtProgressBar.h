@@ -6,7 +6,7 @@
 // TProgressBar on a QProgressBar. Step lives here: QProgressBar has none of its own.
 class QtProgressBar : public QProgressBar, public TProgressBar {
   Q_OBJECT
-public:
+ public:
   explicit QtProgressBar(QWidget* parent = nullptr);
 
   int Min() const override { return minimum(); }
@@ -17,6 +17,6 @@ public:
   int Position() const override { return value(); }
   void StepIt() override;
 
-private:
+ private:
   int step_ = 1;
 };

@@ -10,14 +10,14 @@ class QWidget;
 // offers the last accepted name again; it has no filter, extension, folder or title of its own
 // and asks nothing before an existing file is replaced.
 class QtSaveDialog : public TSaveDialog {
-public:
+ public:
   explicit QtSaveDialog(QWidget* owner);
 
   bool Execute() override;
   std::string FileName() const override { return fileName_; }
   QFileDialog* Dialog() const { return dialog_; }
 
-private:
+ private:
   QFileDialog* dialog_;  // owned by the owner widget
   std::string fileName_;
 };

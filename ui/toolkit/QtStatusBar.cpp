@@ -5,7 +5,7 @@
 // A text panel that paints itself: a QLabel asks its parent layout to recompute on every new
 // text, and repainting it also repaints the status bar behind it.
 class StatusPanel : public QWidget {
-public:
+ public:
   explicit StatusPanel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -18,7 +18,7 @@ public:
   }
   const QString& Text() const { return text_; }
 
-protected:
+ protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
@@ -28,7 +28,7 @@ protected:
                      fontMetrics().elidedText(text_, Qt::ElideRight, textArea.width()));
   }
 
-private:
+ private:
   QString text_;
 };
 

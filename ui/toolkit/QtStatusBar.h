@@ -10,13 +10,13 @@ class StatusPanel;
 // text at a fixed size, so a new text costs one small repaint and never a relayout.
 class QtStatusBar : public QStatusBar, public TStatusBar {
   Q_OBJECT
-public:
+ public:
   explicit QtStatusBar(QWidget* parent = nullptr);
 
   void SetPanelText(const std::string& text) override;
   std::string PanelText() const override;
   void Refresh() override;
 
-private:
+ private:
   StatusPanel* panel_;
 };

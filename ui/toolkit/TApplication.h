@@ -10,7 +10,7 @@ class QWidget;
 // and is where every error that leaves an event handler ends up. The default handler shows
 // the error's message in a message box; the event loop then goes on.
 class TApplication {
-public:
+ public:
   using ErrorHandler = std::function<void(const std::string& message)>;
 
   TApplication();
@@ -42,7 +42,7 @@ public:
   // Destroys the main window (tests make several in one process).
   void DestroyMainForm();
 
-private:
+ private:
   void ShowError(const std::string& message);
 
   std::unique_ptr<QApplication> ownApplication_;

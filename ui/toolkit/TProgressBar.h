@@ -2,7 +2,7 @@
 
 // A progress bar as the read uses it.
 class TProgressBar {
-public:
+ public:
   virtual ~TProgressBar() = default;
   virtual int Min() const = 0;
   virtual int Max() const = 0;

@@ -3,7 +3,7 @@
 
 // The platform's save-file dialog.
 class TSaveDialog {
-public:
+ public:
   virtual ~TSaveDialog() = default;
   // Shows the dialog modally; true when the user accepted a name, false on cancel.
   virtual bool Execute() = 0;

@@ -3,7 +3,7 @@
 
 // A status bar with one text panel (panel item 0).
 class TStatusBar {
-public:
+ public:
   virtual ~TStatusBar() = default;
   virtual void SetPanelText(const std::string& text) = 0;
   virtual std::string PanelText() const = 0;

@@ -1,9 +1,9 @@
 #include "ui/toolkit/UntypedFile.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 int OpenFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }

@@ -1,16 +1,16 @@
 #pragma once
+#include <sys/types.h>
 #include <stdexcept>
 #include <string>
-#include <sys/types.h>
 
 // An I/O error of the file routines. The message names the file, the operation and the OS
 // error text, and says what the user can do.
 class EInOutError : public std::runtime_error {
-public:
+ public:
   EInOutError(const std::string& message, int osError) : std::runtime_error(message), osError_(osError) {}
   int OsError() const { return osError_; }
 
-private:
+ private:
   int osError_;
 };
 
@@ -20,14 +20,14 @@ struct TFile {
   std::string name;
   int descriptor = -1;
   int recordSize = 1;
-  int ioResult = 0;             // the OS error of the last routine, 0 when it succeeded
+  int ioResult = 0;  // the OS error of the last routine, 0 when it succeeded
   const char* lastOperation = "";
 };
 
-void AssignFile(TFile& file, const std::string& name);        // names the file; no I/O
-void Rewrite(TFile& file, int recordSize);                    // creates, or empties an existing file
-int BlockWrite(TFile& file, const void* buffer, int records); // one write request; records written
-void FlushFile(TFile& file);                                  // waits until the data is on the disk
+void AssignFile(TFile& file, const std::string& name);         // names the file; no I/O
+void Rewrite(TFile& file, int recordSize);                     // creates, or empties an existing file
+int BlockWrite(TFile& file, const void* buffer, int records);  // one write request; records written
+void FlushFile(TFile& file);                                   // waits until the data is on the disk
 void CloseFile(TFile& file);
 void InOutCheck(TFile& file);  // raises EInOutError if the last routine failed, then clears it
 
