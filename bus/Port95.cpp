@@ -1,7 +1,5 @@
 #include "bus/Port95.h"
 
-#include <cstring>
-
 #include "bus/PortBackend.h"
 #include "bus/PortError.h"
 
@@ -24,8 +22,4 @@ PortBackend* InstallPortBackend(PortBackend* backend) {
   PortBackend* previous = installedBackend;
   installedBackend = backend;
   return previous;
-}
-
-std::string DescribeOsFailure(const std::string& call, const std::string& device, int osError) {
-  return call + " on " + device + " failed: " + std::strerror(osError);
 }

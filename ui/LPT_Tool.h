@@ -1,6 +1,5 @@
 #pragma once
 #include <QWidget>
-#include <memory>
 
 #include "ui/toolkit/QtSaveDialog.h"
 #include "ui_LPT_Tool.h"
