@@ -21,8 +21,7 @@ int RunMainWindow(int argc, char** argv) {
   if (!DisplayAvailable()) {
     std::fprintf(stderr,
                  "%s: no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                 "Run it on a desktop or over 'ssh -X', start it under 'xvfb-run', or use lpt-dump\n"
-                 "to read the EEPROM from the command line.\n",
+                 "Run it on a desktop, over 'ssh -X', or under 'xvfb-run'.\n",
                  argc > 0 ? argv[0] : "lpt-tool");
     return 3;
   }
