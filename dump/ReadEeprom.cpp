@@ -1,5 +1,7 @@
 #include "dump/ReadEeprom.h"
 
+#include <exception>
+
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
@@ -39,7 +41,24 @@ std::uint8_t ReceiveByte() {
 }
 }  // namespace
 
+namespace {
+// A port error can stop the read between two line changes. The flags then go back to the idle
+// levels (nothing is written: the port just failed), so the next read starts with SCK and SI
+// low, as the first instruction bits need.
+struct IdleFlagsOnError {
+  ~IdleFlagsOnError() {
+    if (std::uncaught_exceptions() > 0) {
+      CsLine = 1;
+      SckLine = 0;
+      SiLine = 0;
+    }
+  }
+};
+}  // namespace
+
 void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
+  const IdleFlagsOnError restoreOnError;
+
   // Select the chip.
   CsLine = 0;
   OutputLines();

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "bus/BusLines.h"
+#include "bus/PortError.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
@@ -119,5 +120,34 @@ TEST_F(ReadEepromTest, ReadsCorrectlyThroughTheRealBusDelay) {
   ReadEeprom(progress, status);
   EXPECT_EQ(DumpBuffer, image);
   EXPECT_EQ(port.Count(Kind::Delay), 32819u);
+}
+// A port that fails once, in the middle of a data bit with SCK high.
+class PortFailingAtWrite : public EmulatedAdapter {
+ public:
+  PortFailingAtWrite(const EepromImage& image, int failingWrite)
+      : EmulatedAdapter(image), failingWrite_(failingWrite) {}
+  void WritePortByte(std::uint16_t port, std::uint8_t value) override {
+    if (++writes_ == failingWrite_) throw EPortError("ioctl PPWDATA on /dev/parport0 failed: Input/output error");
+    EmulatedAdapter::WritePortByte(port, value);
+  }
+
+ private:
+  int failingWrite_;
+  int writes_ = 0;
+};
+
+TEST_F(ReadEepromTest, APortErrorLeavesTheLinesReadyForTheNextRead) {
+  PortFailingAtWrite port(AddressPatternImage(), 1000);
+  RecordingPort recorder(&port);
+  EXPECT_THROW(ReadEeprom(progress, status), EPortError);
+  EXPECT_EQ(CsLine, 1);
+  EXPECT_EQ(SckLine, 0);
+  EXPECT_EQ(SiLine, 0);
+
+  // Once the port works again (here: a port opened anew), the next read gets the whole chip.
+  EmulatedAdapter fresh(AddressPatternImage());
+  RecordingPort again(&fresh);
+  ReadEeprom(progress, status);
+  EXPECT_EQ(DumpBuffer, AddressPatternImage());
 }
 }  // namespace
