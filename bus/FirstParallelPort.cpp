@@ -32,5 +32,5 @@ std::string PortAccessAdvice() {
   return "To fix: load the drivers (sudo modprobe parport_pc ppdev), join the lp group "
          "(sudo usermod -aG lp $USER, then log in again), or run as root. Under kernel lockdown "
          "(Secure Boot) direct I/O is refused even to root, so use ppdev there. Without a "
-         "parallel port, try the emulated chip: lpt-tool-demo.";
+         "parallel port, try the emulated chip: lpt-tool-demo, or lpt-dump --port emulate.";
 }

@@ -1,0 +1,43 @@
+#include "cli/TerminalProgress.h"
+
+namespace {
+constexpr auto DrawInterval = std::chrono::milliseconds(100);
+}
+
+TerminalProgress::TerminalProgress(std::FILE* terminal, bool enabled, std::string label)
+    : terminal_(terminal), enabled_(enabled), label_(std::move(label)) {}
+
+void TerminalProgress::SetMax(int max) {
+  max_ = max;
+  stepsThisRead_ = 0;
+  start_ = std::chrono::steady_clock::now();
+}
+
+void TerminalProgress::StepIt() {
+  position_ = SteppedPosition(position_, 1, 0, max_);
+  ++stepsThisRead_;
+  if (stepsThisRead_ == max_) Draw();  // the last byte is always shown
+}
+
+void TerminalProgress::Refresh() {
+  if (std::chrono::steady_clock::now() - lastDraw_ >= DrawInterval) Draw();
+}
+
+void TerminalProgress::Draw() {
+  if (!enabled_) return;
+  const auto now = std::chrono::steady_clock::now();
+  lastDraw_ = now;
+  const double seconds = std::chrono::duration<double>(now - start_).count();
+  const double done = max_ > 0 ? double(stepsThisRead_) / max_ : 0;
+  const double bytesPerSecond = seconds > 0 ? stepsThisRead_ / seconds : 0;
+  const double secondsLeft = bytesPerSecond > 0 ? (max_ - stepsThisRead_) / bytesPerSecond : 0;
+  std::fprintf(terminal_, "\r%s %3.0f%%  %-30s  %5.0f bytes/s  %4.1f s left ", label_.c_str(), done * 100,
+               text_.c_str(), bytesPerSecond, secondsLeft);
+  std::fflush(terminal_);
+  drawn_ = true;
+}
+
+void TerminalProgress::Finish() {
+  if (drawn_) std::fputc('\n', terminal_);
+  drawn_ = false;
+}

@@ -1,0 +1,114 @@
+// lpt-dump run as a process, the way a user or a script runs it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Outcome {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+std::string Contents(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// A scratch folder holding a random chip image.
+class LptDumpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("lpt-dump-" + std::to_string(getpid()) + "-" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder);
+    std::mt19937 random(7);
+    for (auto& byte : image) byte = static_cast<char>(random());
+    std::ofstream(folder / "chip.bin", std::ios::binary).write(image.data(), image.size());
+    chipPort = "--port emulate:" + (folder / "chip.bin").string();
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  // Runs lpt-dump through the shell with `arguments`; `prefix` goes before it (limits, traps).
+  Outcome Run(const std::string& arguments, const std::string& prefix = "") {
+    const std::string command = prefix + " " LPT_DUMP " " + arguments + " > " + (folder / "out").string() + " 2> " +
+                                (folder / "err").string() + " < /dev/null";
+    const int status = std::system(("sh -c '" + command + "'").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents(folder / "out"), Contents(folder / "err")};
+  }
+  std::string ChipImage() const { return {image.begin(), image.end()}; }
+
+  fs::path folder;
+  std::array<char, 2048> image{};
+  std::string chipPort;
+};
+
+TEST_F(LptDumpTest, SavesTheChipWithFileSavedAsTheOnlyLine) {
+  const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+  EXPECT_EQ(Contents(folder / "dump.bin"), ChipImage());
+  EXPECT_EQ(outcome.err, "File Saved\n") << "no progress noise when standard error is not a terminal";
+  EXPECT_EQ(outcome.out, "");
+}
+
+TEST_F(LptDumpTest, WritesOnlyTheImageToStandardOutput) {
+  const Outcome outcome = Run("-q " + chipPort + " -");
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, ChipImage());
+  EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(LptDumpTest, AShortWriteEndsWithErrorAndExitOne) {
+  // A file size limit of one block (512 or 1024 bytes, depending on the shell).
+  const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string(), "trap \"\" XFSZ; ulimit -f 1;");
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_EQ(outcome.err, "ERROR\n");
+  const std::string saved = Contents(folder / "dump.bin");
+  EXPECT_GE(saved.size(), 512u);
+  EXPECT_LT(saved.size(), 2048u);
+  EXPECT_EQ(saved, ChipImage().substr(0, saved.size()));
+}
+
+TEST_F(LptDumpTest, BadInputIsRefusedWithTheRightCodeAndNothingWritten) {
+  EXPECT_EQ(Run(chipPort).exitCode, 2) << "OUTPUT missing";
+  EXPECT_EQ(Run("--frobnicate " + (folder / "dump.bin").string()).exitCode, 2);
+
+  std::ofstream(folder / "short.bin") << "too short";
+  Outcome outcome = Run("--port emulate:" + (folder / "short.bin").string() + " " + (folder / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 3);
+  EXPECT_NE(outcome.err.find("exactly 2048 bytes"), std::string::npos) << outcome.err;
+
+  outcome = Run("--port /dev/parport9 " + (folder / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 3);
+  EXPECT_NE(outcome.err.find("open on /dev/parport9 failed"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("lp group"), std::string::npos);
+
+  outcome = Run(chipPort + " " + (folder / "missing" / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 4);
+  EXPECT_NE(outcome.err.find("does not exist"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(fs::exists(folder / "dump.bin"));
+  EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+TEST_F(LptDumpTest, AFullDiskIsAnIoError) {
+  const Outcome outcome = Run(chipPort + " /dev/full");
+  EXPECT_EQ(outcome.exitCode, 4);
+  EXPECT_NE(outcome.err.find("No space left on device"), std::string::npos) << outcome.err;
+}
+
+TEST_F(LptDumpTest, VerifySavesAStableChipAndRefusesAFlakyOne) {
+  EXPECT_EQ(Run("--verify " + chipPort + " " + (folder / "dump.bin").string()).exitCode, 0);
+  EXPECT_EQ(Contents(folder / "dump.bin"), ChipImage());
+
+  const Outcome outcome =
+      Run("--verify --emulate-flips 0.01 --emulate-seed 3 " + chipPort + " " + (folder / "flaky.bin").string());
+  EXPECT_EQ(outcome.exitCode, 5);
+  EXPECT_NE(outcome.err.find("The two reads differ in"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(fs::exists(folder / "flaky.bin"));
+}
+}  // namespace
