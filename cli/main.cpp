@@ -109,7 +109,8 @@ int Run(const Options& options) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+int ParseAndRun(int argc, char** argv) {
   CLI::App app("Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port and saves it as a plain image.",
                "lpt-dump");
   app.footer(ExitCodesHelp);
@@ -133,4 +134,13 @@ int main(int argc, char** argv) {
     return code == 0 ? Saved : Usage;
   }
   return Run(options);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return ParseAndRun(argc, argv);
+  } catch (const std::exception& error) {
+    return Fail(PortFailed, std::string("unexpected error: ") + error.what());
+  }
 }

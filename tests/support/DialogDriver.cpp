@@ -29,19 +29,20 @@ void Act(QFileDialog* dialog, const std::optional<QString>& fileName) {
 // The dialog's directory model works in a thread of its own and may still be updating the
 // name field when the answer comes; an answer the dialog did not take is given again.
 // The same dialog opens again at the next save, so the retries stop once this showing ends.
-void ActUntilClosed(QPointer<QFileDialog> dialog, std::optional<QString> fileName, std::shared_ptr<bool> finished) {
+void ActUntilClosed(const QPointer<QFileDialog>& dialog, const std::optional<QString>& fileName,
+                    const std::shared_ptr<bool>& finished) {
   if (dialog.isNull() || *finished) return;
   Act(dialog, fileName);
   QTimer::singleShot(20, [=] { ActUntilClosed(dialog, fileName, finished); });
 }
 }  // namespace
 
-void DialogDriver::AnswerWith(std::optional<QString> fileName) {
+void DialogDriver::AnswerWith(const std::optional<QString>& fileName) {
   // The dialog runs its own modal loop; look for it from that loop's timers.
   QTimer::singleShot(10, [this, fileName] { Answer(fileName); });
 }
 
-void DialogDriver::Answer(std::optional<QString> fileName) {
+void DialogDriver::Answer(const std::optional<QString>& fileName) {
   auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
   if (dialog == nullptr) {
     AnswerWith(fileName);

@@ -6,10 +6,10 @@
 // cancels it when there is none. Counts the dialogs it answered.
 class DialogDriver {
  public:
-  void AnswerWith(std::optional<QString> fileName);
+  void AnswerWith(const std::optional<QString>& fileName);
   int answered = 0;
   QString offeredName;  // the name the dialog offered when it opened
 
  private:
-  void Answer(std::optional<QString> fileName);
+  void Answer(const std::optional<QString>& fileName);
 };
