@@ -21,7 +21,7 @@ PortBackend& FirstParallelPort::Opened() {
       failures += "  - " + attempt.name + ": " + error.what() + "\n";
     }
   }
-  throw EPortError("The parallel port could not be opened.\n" + failures + PortAccessAdvice());
+  throw EPortError("The parallel port could not be opened.\n" + failures + "\n" + PortAccessAdvice());
 }
 
 std::uint8_t FirstParallelPort::ReadPortByte(std::uint16_t port) { return Opened().ReadPortByte(port); }
