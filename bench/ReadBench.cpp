@@ -48,8 +48,7 @@ double SecondsOfDelaysPerRead() {
 void MeasureRead(benchmark::State& state, TProgressBar& progress, TStatusBar& status) {
   EmulatedAdapter adapter(AddressPatternImage());
   PortBackend* previous = InstallPortBackend(&adapter);
-  CsLine = 1;
-  SckLine = SiLine = 0;
+  SetIdleLineFlags();
   double readSeconds = 0;
   double delaySeconds = 0;
   for (auto _ : state) {
@@ -71,15 +70,19 @@ void BM_ReadWithoutDisplays(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadWithoutDisplays)->Unit(benchmark::kMillisecond)->Iterations(4);
 
+// Repaints reach the screen only once the platform has exposed the window.
+void ShowExposed(QWidget& window) {
+  window.show();
+  while (!window.windowHandle()->isExposed()) QApplication::processEvents();
+}
+
 // The window's two displays, shown on the offscreen platform.
 struct QtDisplays {
   QtDisplays() : progress(new QtProgressBar(&window)), status(new QtStatusBar(&window)) {
     window.resize(393, 72);
     progress->setGeometry(0, 40, 393, 8);
     status->setGeometry(0, 53, 393, 19);
-    window.show();
-    // Repaints reach the screen only once the platform has exposed the window.
-    while (!window.windowHandle()->isExposed()) QApplication::processEvents();
+    ShowExposed(window);
   }
   QWidget window;
   QtProgressBar* progress;
@@ -124,8 +127,7 @@ void BM_DisplayUpdatePerByteWithQLabel(benchmark::State& state) {
   bar->setGeometry(0, 53, 393, 19);
   auto* label = new QLabel(bar);
   bar->addWidget(label, 1);
-  window.show();
-  while (!window.windowHandle()->isExposed()) QApplication::processEvents();
+  ShowExposed(window);
   int address = 0;
   for (auto _ : state) {
     label->setText(

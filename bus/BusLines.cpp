@@ -1,5 +1,6 @@
 #include "bus/BusLines.h"
 
+#include "bus/BusDelay.h"
 #include "bus/Port95.h"
 
 std::uint8_t CsLine = 0;
@@ -12,6 +13,18 @@ std::uint8_t ComposeLineByte(std::uint8_t cs, std::uint8_t sck, std::uint8_t si)
   if (sck == 1) value |= Wiring::SckBit;
   if (si == 1) value |= Wiring::SiBit;
   return value | Wiring::SupplyBits;
+}
+
+void SetIdleLineFlags() {
+  SckLine = 0;
+  SiLine = 0;
+  CsLine = 1;
+}
+
+void PutBusIdle() {
+  SetIdleLineFlags();
+  OutputLines();
+  BusDelay();
 }
 
 void OutputLines() { WritePortByte(DataPort, ComposeLineByte(CsLine, SckLine, SiLine)); }

@@ -20,6 +20,13 @@ extern std::uint8_t CsLine;
 extern std::uint8_t SckLine;
 extern std::uint8_t SiLine;
 
+// Chip deselected, clock and data low: the state start-up puts the bus in and every read ends in.
+// Only the flags; nothing is written.
+void SetIdleLineFlags();
+
+// The bus's start-up: the idle flags, written (0xF1), then one wait.
+void PutBusIdle();
+
 // Composes the line byte from the three flags and writes it to DataPort: one write per call.
 void OutputLines();
 

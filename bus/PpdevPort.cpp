@@ -1,7 +1,6 @@
 #include "bus/PpdevPort.h"
 
 #include <cerrno>
-#include <cstdio>
 
 #include "bus/BusLines.h"
 #include "bus/PortError.h"

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "bus/BusDelay.h"
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "cli/DumpVerification.h"
@@ -43,15 +42,6 @@ int Fail(int code, const std::string& message) {
   return code;
 }
 
-// Start-up's idle state, as the window puts the bus in before its first read.
-void IdleBus() {
-  SckLine = 0;
-  SiLine = 0;
-  CsLine = 1;
-  OutputLines();
-  BusDelay();
-}
-
 void Read(TerminalProgress& display) {
   ReadEeprom(display, display);
   display.Finish();
@@ -79,7 +69,7 @@ int Run(const Options& options) {
 
   const bool showProgress = !options.quiet && isatty(STDERR_FILENO) == 1;
   try {
-    IdleBus();
+    PutBusIdle();  // as the window does at start-up
     TerminalProgress first(stderr, showProgress, options.verify ? "read 1/2" : "read");
     Read(first);
     if (options.verify) {

@@ -39,19 +39,13 @@ std::uint8_t ReceiveByte() {
   }
   return accumulator;
 }
-}  // namespace
 
-namespace {
 // A port error can stop the read between two line changes. The flags then go back to the idle
 // levels (nothing is written: the port just failed), so the next read starts with SCK and SI
 // low, as the first instruction bits need.
 struct IdleFlagsOnError {
   ~IdleFlagsOnError() {
-    if (std::uncaught_exceptions() > 0) {
-      CsLine = 1;
-      SckLine = 0;
-      SiLine = 0;
-    }
+    if (std::uncaught_exceptions() > 0) SetIdleLineFlags();
   }
 };
 }  // namespace

@@ -1,17 +1,12 @@
 #include "emu/Eeprom25160.h"
 
-#include <cstdio>
 #include <string>
+
+#include "emu/HexText.h"
 
 namespace {
 constexpr std::uint8_t ReadInstruction = 0x03;
 constexpr std::uint16_t AddressMask = EepromSize - 1;  // A10..A0
-
-std::string Hex(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", value);
-  return text;
-}
 }  // namespace
 
 Eeprom25160::Eeprom25160(const EepromImage& image) : image_(image) {}
@@ -57,7 +52,7 @@ void Eeprom25160::OnRisingClock() {
   ++bitsIn_;
   if (phase_ == Phase::Instruction && bitsIn_ == 8) {
     if (shiftIn_ != ReadInstruction) {
-      throw EBusViolation("instruction " + Hex(shiftIn_) +
+      throw EBusViolation("instruction " + HexText(shiftIn_) +
                           " is not READ (0x03), the only one this emulated 25160 answers");
     }
     phase_ = Phase::Address;

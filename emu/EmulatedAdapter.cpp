@@ -1,17 +1,9 @@
 #include "emu/EmulatedAdapter.h"
 
-#include <cstdio>
 #include <string>
 
 #include "bus/BusLines.h"
-
-namespace {
-std::string Hex(unsigned value, int digits) {
-  char text[12];
-  std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-  return text;
-}
-}  // namespace
+#include "emu/HexText.h"
 
 EmulatedAdapter::EmulatedAdapter(const EepromImage& image, Socket socket, std::uint32_t noiseSeed)
     : chip_(image), socket_(socket), noise_(noiseSeed) {}
@@ -22,7 +14,7 @@ void EmulatedAdapter::Violation(const std::string& access, const std::string& ru
 
 void EmulatedAdapter::WritePortByte(std::uint16_t port, std::uint8_t value) {
   ++accesses_;
-  const std::string access = "write " + Hex(value, 2) + " to " + Hex(port, 3);
+  const std::string access = "write " + HexText(value) + " to " + HexText(port, 3);
   if (port != DataPort)
     Violation(access, "the adapter has nothing on this register; only the data register is written");
   if ((value & (Wiring::UnusedLowBit | Wiring::SupplyBits)) != Wiring::SupplyBits) {
@@ -39,7 +31,7 @@ void EmulatedAdapter::WritePortByte(std::uint16_t port, std::uint8_t value) {
 std::uint8_t EmulatedAdapter::ReadPortByte(std::uint16_t port) {
   ++accesses_;
   if (port != StatusPort) {
-    Violation("read of " + Hex(port, 3), "the adapter answers only on the status register");
+    Violation("read of " + HexText(port, 3), "the adapter answers only on the status register");
   }
   bool so = true;  // a floating SO is pulled high
   if (socket_ == Socket::Chip && chip_.So().has_value()) so = *chip_.So();

@@ -6,22 +6,23 @@
 #include "emu/EepromImage.h"
 
 EepromImage LoadEepromImage(const std::string& path) {
+  const auto failure = [&](const std::string& what) {
+    return std::runtime_error("Cannot " + what + " the image file \"" + path + "\": " + std::strerror(errno) + ".");
+  };
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    throw std::runtime_error("Cannot open the image file \"" + path + "\": " + std::strerror(errno) + ".");
-  }
-  EepromImage image{};
-  file.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  const std::streamsize got = file.gcount();
-  const bool longer = got == static_cast<std::streamsize>(image.size()) && file.peek() != EOF;
-  if (file.bad()) {
-    throw std::runtime_error("Cannot read the image file \"" + path + "\": " + std::strerror(errno) + ".");
-  }
-  if (got != static_cast<std::streamsize>(image.size()) || longer) {
+  if (!file) throw failure("open");
+  // One byte more than an image, to tell a longer file from an exact one.
+  std::array<char, EepromSize + 1> bytes{};
+  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (file.bad()) throw failure("read");
+  const auto got = static_cast<std::size_t>(file.gcount());
+  if (got != EepromSize) {
     throw std::runtime_error("The image file \"" + path + "\" is " +
-                             (longer ? "longer than" : std::to_string(got) + " bytes, not") +
+                             (got > EepromSize ? "longer than" : std::to_string(got) + " bytes, not") +
                              " 2048 bytes; a 25160 image must be exactly 2048 bytes.");
   }
+  EepromImage image{};
+  std::memcpy(image.data(), bytes.data(), EepromSize);
   return image;
 }
 

@@ -1,6 +1,5 @@
 #include "ui/LPT_Tool.h"
 
-#include "bus/BusDelay.h"
 #include "bus/BusLines.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
@@ -24,13 +23,7 @@ TForm1::TForm1(QWidget* parent)
   connect(Button1, &QPushButton::clicked, this, [this] { Application.HandleErrorsOf([this] { Button1Click(); }); });
 }
 
-void TForm1::FormCreate() {
-  SckLine = 0;
-  SiLine = 0;
-  CsLine = 1;
-  OutputLines();
-  BusDelay();
-}
+void TForm1::FormCreate() { PutBusIdle(); }
 
 void TForm1::Button1Click() {
   ReadEeprom(*ProgressBar1, *StatusBar1);

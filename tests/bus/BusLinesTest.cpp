@@ -31,9 +31,7 @@ TEST(OutputLines, WritesOneLineBytePerCallForEveryFlagCombination) {
 
 TEST(OutputLines, WritesAgainWhenNothingChanged) {
   RecordingPort port;
-  CsLine = 1;
-  SckLine = 0;
-  SiLine = 0;
+  SetIdleLineFlags();
   OutputLines();
   OutputLines();
   EXPECT_EQ(port.Writes(), (std::vector<std::uint8_t>{0xF1, 0xF1}));

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include "tests/support/FileContents.h"
 
 namespace fs = std::filesystem;
 
@@ -14,11 +16,6 @@ struct Outcome {
   std::string out;
   std::string err;
 };
-
-std::string Contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
 
 // A scratch folder holding a random chip image.
 class LptDumpTest : public ::testing::Test {
@@ -39,7 +36,7 @@ class LptDumpTest : public ::testing::Test {
     const std::string command = prefix + " " LPT_DUMP " " + arguments + " > " + (folder / "out").string() + " 2> " +
                                 (folder / "err").string() + " < /dev/null";
     const int status = std::system(("sh -c '" + command + "'").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents(folder / "out"), Contents(folder / "err")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileContents(folder / "out"), FileContents(folder / "err")};
   }
   std::string ChipImage() const { return {image.begin(), image.end()}; }
 
@@ -51,7 +48,7 @@ class LptDumpTest : public ::testing::Test {
 TEST_F(LptDumpTest, SavesTheChipWithFileSavedAsTheOnlyLine) {
   const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string());
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-  EXPECT_EQ(Contents(folder / "dump.bin"), ChipImage());
+  EXPECT_EQ(FileContents(folder / "dump.bin"), ChipImage());
   EXPECT_EQ(outcome.err, "File Saved\n") << "no progress noise when standard error is not a terminal";
   EXPECT_EQ(outcome.out, "");
 }
@@ -68,7 +65,7 @@ TEST_F(LptDumpTest, AShortWriteEndsWithErrorAndExitOne) {
   const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string(), "trap \"\" XFSZ; ulimit -f 1;");
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_EQ(outcome.err, "ERROR\n");
-  const std::string saved = Contents(folder / "dump.bin");
+  const std::string saved = FileContents(folder / "dump.bin");
   EXPECT_GE(saved.size(), 512u);
   EXPECT_LT(saved.size(), 2048u);
   EXPECT_EQ(saved, ChipImage().substr(0, saved.size()));
@@ -103,7 +100,7 @@ TEST_F(LptDumpTest, AFullDiskIsAnIoError) {
 
 TEST_F(LptDumpTest, VerifySavesAStableChipAndRefusesAFlakyOne) {
   EXPECT_EQ(Run("--verify " + chipPort + " " + (folder / "dump.bin").string()).exitCode, 0);
-  EXPECT_EQ(Contents(folder / "dump.bin"), ChipImage());
+  EXPECT_EQ(FileContents(folder / "dump.bin"), ChipImage());
 
   const Outcome outcome =
       Run("--verify --emulate-flips 0.01 --emulate-seed 3 " + chipPort + " " + (folder / "flaky.bin").string());

@@ -7,7 +7,6 @@
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
-#include "tests/support/BusState.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/RecordingPort.h"
 
@@ -17,7 +16,7 @@ using Kind = BusEvent::Kind;
 // The bus as every read finds it, and the displays it is handed.
 class ReadEepromTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetIdleLines(); }
+  void SetUp() override { SetIdleLineFlags(); }
   void ReadChipHolding(const EepromImage& image, EmulatedAdapter::Socket socket = EmulatedAdapter::Socket::Chip) {
     EmulatedAdapter adapter(image, socket);
     RecordingPort port(&adapter);

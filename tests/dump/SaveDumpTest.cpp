@@ -12,6 +12,7 @@
 #include "dump/DumpBuffer.h"
 #include "dump/SaveDump.h"
 #include "tests/support/FakeDisplays.h"
+#include "tests/support/FileContents.h"
 #include "ui/toolkit/UntypedFile.h"
 
 namespace fs = std::filesystem;
@@ -21,11 +22,6 @@ int OpenDescriptors() {
   int count = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
   return count;
-}
-
-std::string Contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 std::string BufferAsString() { return {DumpBuffer.begin(), DumpBuffer.end()}; }
@@ -65,7 +61,7 @@ TEST_F(SaveDumpTest, SavesExactlyTheBufferAndReplacesALongerFile) {
   const EepromImage before = DumpBuffer;
   EXPECT_EQ(SaveAs(target.string()), "");
   EXPECT_EQ(status.PanelText(), "File Saved");
-  EXPECT_EQ(Contents(target), BufferAsString());
+  EXPECT_EQ(FileContents(target), BufferAsString());
   EXPECT_EQ(DumpBuffer, before);
 }
 
@@ -116,7 +112,7 @@ TEST_F(SaveDumpTest, AShortWriteShowsErrorAndKeepsWhatWasWritten) {
   ASSERT_EQ(waitpid(child, &result, 0), child);
   ASSERT_TRUE(WIFEXITED(result));
   EXPECT_EQ(WEXITSTATUS(result), 0) << "3: an error was raised, 4: the status was not ERROR";
-  EXPECT_EQ(Contents(target), BufferAsString().substr(0, Limit));
+  EXPECT_EQ(FileContents(target), BufferAsString().substr(0, Limit));
 }
 
 // The file layer with one call made to fail.
