@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "ui/toolkit/FramePacedPainting.h"
+
 QtSaveDialog::QtSaveDialog(QWidget* owner) : dialog_(new QFileDialog(owner)) {
   dialog_->setAcceptMode(QFileDialog::AcceptSave);
   dialog_->setFileMode(QFileDialog::AnyFile);
@@ -9,6 +11,7 @@ QtSaveDialog::QtSaveDialog(QWidget* owner) : dialog_(new QFileDialog(owner)) {
 }
 
 bool QtSaveDialog::Execute() {
+  ShowPaintedNow();  // the read's last text and bar are on screen before the dialog opens
   if (!fileName_.empty()) dialog_->selectFile(QString::fromStdString(fileName_));
   if (dialog_->exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog_->selectedFiles();

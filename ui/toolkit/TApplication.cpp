@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <exception>
 
+#include "ui/toolkit/FramePacedPainting.h"
+
 TApplication Application;
 
 TApplication::TApplication() : errorHandler_([this](const std::string& message) { ShowError(message); }) {}
@@ -46,5 +48,6 @@ TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {
 void TApplication::DestroyMainForm() { mainForm_.reset(); }
 
 void TApplication::ShowError(const std::string& message) {
+  ShowPaintedNow();
   QMessageBox::critical(mainForm_.get(), QApplication::applicationName(), QString::fromStdString(message));
 }
