@@ -1,10 +1,13 @@
 #include "bus/BusDelay.h"
 
+#include "bus/BusStop.h"
+
 namespace {
 BusDelayHook* installedHook = nullptr;
 }
 
 void BusDelay() {
+  StopBusIfRequested();  // a signal or a dying display asked the read to end
   if (installedHook != nullptr) {
     installedHook->OnBusDelay();
     return;

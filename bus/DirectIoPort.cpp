@@ -15,7 +15,7 @@ constexpr unsigned long RegisterCount = 3;  // data, status, control
 
 DirectIoPort::DirectIoPort() {
   if (ioperm(FirstRegister, RegisterCount, 1) != 0) {
-    throw EPortError(DescribeOsFailure("ioperm", DirectIoDescription, errno));
+    throw OsPortError("ioperm", DirectIoDescription, errno);
   }
 }
 

@@ -20,6 +20,9 @@ class FirstParallelPort : public PortBackend {
   FirstParallelPort();  // ppdev on /dev/parport0, then direct I/O
   explicit FirstParallelPort(std::vector<Attempt> attempts);
 
+  // Opens the port now, without any access, so a missing port is reported before the bus is used.
+  void Open();
+
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
 
@@ -29,6 +32,3 @@ class FirstParallelPort : public PortBackend {
   std::vector<Attempt> attempts_;
   std::unique_ptr<PortBackend> port_;
 };
-
-// What a user can do when the port cannot be opened.
-std::string PortAccessAdvice();

@@ -3,11 +3,22 @@
 #include <string>
 
 // A port that cannot be opened or accessed. The message names the device, the call and the
-// OS error, and says what the user can do about it.
+// OS error; PortAdviceFor says what the user can do about it.
 class EPortError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit EPortError(const std::string& message, int osError = 0, std::string call = {})
+      : std::runtime_error(message), osError_(osError), call_(std::move(call)) {}
+  int OsError() const { return osError_; }
+  const std::string& Call() const { return call_; }
+
+ private:
+  int osError_;
+  std::string call_;
 };
 
 // "ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy"
-std::string DescribeOsFailure(const std::string& call, const std::string& device, int osError);
+EPortError OsPortError(const std::string& call, const std::string& device, int osError);
+
+// The fix that fits the failure's cause: permissions, a missing driver or port, a port held by
+// another driver, a device that is no parallel port. Without a known cause, every fix.
+std::string PortAdviceFor(const EPortError& error);

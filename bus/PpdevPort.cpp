@@ -24,19 +24,19 @@ const PpdevCalls& RealPpdevCalls() {
 
 PpdevPort::PpdevPort(std::string device, const PpdevCalls& calls) : device_(std::move(device)), calls_(calls) {
   fd_ = calls_.open(device_.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd_ < 0) throw EPortError(DescribeOsFailure("open", device_, errno));
+  if (fd_ < 0) throw OsPortError("open", device_, errno);
   // The kernel refuses every other ioctl with EINVAL until the port is claimed.
   if (calls_.ioctl(fd_, PPCLAIM, nullptr) != 0) {
     const int osError = errno;
     calls_.close(fd_);
-    throw EPortError(DescribeOsFailure("ioctl PPCLAIM", device_, osError));
+    throw OsPortError("ioctl PPCLAIM", device_, osError);
   }
   int forward = 0;
   if (calls_.ioctl(fd_, PPDATADIR, &forward) != 0) {
     const int osError = errno;
     calls_.ioctl(fd_, PPRELEASE, nullptr);
     calls_.close(fd_);
-    throw EPortError(DescribeOsFailure("ioctl PPDATADIR", device_, osError));
+    throw OsPortError("ioctl PPDATADIR", device_, osError);
   }
 }
 
@@ -47,7 +47,7 @@ PpdevPort::~PpdevPort() {
 
 void PpdevPort::Control(unsigned long request, const char* name, void* argument) {
   if (calls_.ioctl(fd_, request, argument) != 0) {
-    throw EPortError(DescribeOsFailure(name, device_, errno));
+    throw OsPortError(name, device_, errno);
   }
 }
 

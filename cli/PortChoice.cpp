@@ -1,11 +1,14 @@
 #include "cli/PortChoice.h"
 
+#include <sys/stat.h>
+
 #include "bus/DirectIoPort.h"
 #include "bus/FirstParallelPort.h"
 #include "bus/PortError.h"
 #include "bus/PpdevPort.h"
 #include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
+#include "ui/toolkit/QuotedName.h"
 
 namespace {
 constexpr std::string_view EmulatePrefix = "emulate";
@@ -17,25 +20,40 @@ std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, double flip
   return adapter;
 }
 
-std::string WithAdvice(const std::string& failure) { return failure + "\n" + PortAccessAdvice(); }
+std::string WithAdvice(const EPortError& error) { return std::string(error.what()) + "\n" + PortAdviceFor(error); }
 }  // namespace
 
-std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, double flipShare, unsigned seed) {
-  if (choice == EmulatePrefix || choice.rfind(std::string(EmulatePrefix) + ":", 0) == 0) {
-    return OpenEmulated(choice, flipShare, seed);
+bool IsEmulatedPortChoice(const std::string& choice) {
+  return choice == EmulatePrefix || choice.rfind(std::string(EmulatePrefix) + ":", 0) == 0;
+}
+
+std::string PortChoiceProblem(const std::string& choice) {
+  if (choice.empty()) return "needs a value: /dev/parportN, direct, or emulate[:IMAGE]";
+  if (choice == "direct" || choice == EmulatePrefix || choice.front() == '/') return "";
+  if (IsEmulatedPortChoice(choice)) {
+    return choice.size() > EmulatePrefix.size() + 1 ? "" : "emulate: needs an image file after the colon";
   }
+  return "unknown port " + QuotedName(choice) + ": use /dev/parportN, direct, or emulate[:IMAGE]";
+}
+
+std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, double flipShare, unsigned seed) {
+  if (IsEmulatedPortChoice(choice)) return OpenEmulated(choice, flipShare, seed);
   if (flipShare > 0) throw std::runtime_error("--emulate-flips works only with --port emulate");
+  struct stat status {};
+  if (!choice.empty() && choice.front() == '/' && stat(choice.c_str(), &status) == 0 && !S_ISCHR(status.st_mode)) {
+    throw std::runtime_error(QuotedName(choice) +
+                             " is not a device, so it is no parallel port: give a ppdev device such as /dev/parport0.");
+  }
   try {
     if (choice.empty()) {
       auto port = std::make_unique<FirstParallelPort>();
-      // Open now, so a missing port is reported before anything else happens.
-      port->ReadPortByte(0x379);
+      port->Open();  // a missing port is reported before anything else happens
       return port;
     }
     if (choice == "direct") return std::make_unique<DirectIoPort>();
-    if (choice.rfind("/dev/", 0) == 0) return std::make_unique<PpdevPort>(choice);
+    if (choice.front() == '/') return std::make_unique<PpdevPort>(choice);
   } catch (const EPortError& error) {
-    throw std::runtime_error(choice.empty() ? error.what() : WithAdvice(error.what()));
+    throw std::runtime_error(choice.empty() ? error.what() : WithAdvice(error));
   }
   throw std::runtime_error("Unknown port \"" + choice + "\": use /dev/parportN, direct, or emulate[:IMAGE].");
 }

@@ -10,3 +10,7 @@
 // flip one bit in that share of the bytes it sends, from `seed`. Raises std::runtime_error
 // with a message for the user when the port cannot be opened.
 std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, double flipShare, unsigned seed);
+
+// Why a --port value cannot be right, before anything is opened; "" when its form is fine.
+std::string PortChoiceProblem(const std::string& choice);
+bool IsEmulatedPortChoice(const std::string& choice);

@@ -1,8 +1,13 @@
 #include "cli/TerminalProgress.h"
 
+#include <csignal>
+
 namespace {
 constexpr auto DrawInterval = std::chrono::milliseconds(100);
-}
+volatile std::sig_atomic_t lineOpen = 0;
+}  // namespace
+
+bool TerminalProgress::LineOpen() { return lineOpen != 0; }
 
 TerminalProgress::TerminalProgress(std::FILE* terminal, bool enabled, std::string label)
     : terminal_(terminal), enabled_(enabled), label_(std::move(label)) {}
@@ -29,15 +34,19 @@ void TerminalProgress::Draw() {
   lastDraw_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double done = max_ > 0 ? double(stepsThisRead_) / max_ : 0;
-  const double bytesPerSecond = seconds > 0 ? stepsThisRead_ / seconds : 0;
-  const double secondsLeft = bytesPerSecond > 0 ? (max_ - stepsThisRead_) / bytesPerSecond : 0;
-  std::fprintf(terminal_, "\r%s %3.0f%%  %-30s  %5.0f bytes/s  %4.1f s left ", label_.c_str(), done * 100,
-               text_.c_str(), bytesPerSecond, secondsLeft);
+  std::fprintf(terminal_, "\r%s %3.0f%%  %-30s", label_.c_str(), done * 100, text_.c_str());
+  // Speed and time left only once bytes have been counted.
+  if (stepsThisRead_ > 0 && seconds > 0) {
+    const double bytesPerSecond = stepsThisRead_ / seconds;
+    std::fprintf(terminal_, "  %5.0f bytes/s  %4.1f s left ", bytesPerSecond, (max_ - stepsThisRead_) / bytesPerSecond);
+  }
   std::fflush(terminal_);
   drawn_ = true;
+  lineOpen = 1;
 }
 
 void TerminalProgress::Finish() {
   if (drawn_) std::fputc('\n', terminal_);
   drawn_ = false;
+  lineOpen = 0;
 }

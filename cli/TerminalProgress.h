@@ -28,6 +28,9 @@ class TerminalProgress : public TProgressBar, public TStatusBar {
   // Ends the progress line so that the next message starts on a line of its own.
   void Finish();
 
+  // Whether a progress line is drawn and not yet ended (read from a signal handler).
+  static bool LineOpen();
+
  private:
   void Draw();
 

@@ -1,19 +1,25 @@
 // lpt-dump: reads the 25160 on the parallel port and saves the 2048-byte image, from a terminal
 // or a script. The same read and save as the window, with terminal displays.
+#include <sys/stat.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 #include "bus/BusLines.h"
+#include "bus/BusStop.h"
 #include "bus/Port95.h"
 #include "cli/DumpVerification.h"
 #include "cli/FixedNameDialog.h"
+#include "cli/OutputCheck.h"
 #include "cli/PortChoice.h"
 #include "cli/TerminalProgress.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
+#include "ui/toolkit/ProcessSafety.h"
+#include "ui/toolkit/QuotedName.h"
 #include "ui/toolkit/UntypedFile.h"
 
 namespace {
@@ -42,22 +48,50 @@ int Fail(int code, const std::string& message) {
   return code;
 }
 
+// A file being written when a signal ends the process is removed: no partial image stays.
+const char* volatile outputBeingWritten = nullptr;
+
+void LastWords() {
+  if (TerminalProgress::LineOpen()) (void)!write(STDERR_FILENO, "\n", 1);
+  if (const char* output = outputBeingWritten) unlink(output);
+}
+
 void Read(TerminalProgress& display) {
   ReadEeprom(display, display);
   display.Finish();
 }
 
+// An image of one repeated 0xFF or 0x00 is saved (an erased chip reads all 0xFF), with a hint.
+void WarnIfUniform() {
+  const std::uint8_t first = DumpBuffer[0];
+  if ((first != 0xFF && first != 0x00) ||
+      std::any_of(DumpBuffer.begin(), DumpBuffer.end(), [&](auto b) { return b != first; })) {
+    return;
+  }
+  std::fprintf(stderr, "%s",
+               first == 0xFF ? "lpt-dump: warning: every byte read is 0xFF: no chip answered (check the chip's "
+                               "seating and the CS, SCK and SI wiring), or the chip is erased.\n"
+                             : "lpt-dump: warning: every byte read is 0x00: the Select line (pin 13) reads high "
+                               "all the time: the adapter has no supply, or pin 13 is not connected.\n");
+}
+
+std::string SavedSize(const std::string& fileName) {
+  struct stat status {};
+  if (fileName.empty() || stat(fileName.c_str(), &status) != 0) return "fewer than 2048";
+  return "only " + std::to_string(status.st_size) + " of the 2048";
+}
+
 int Run(const Options& options) {
   const bool toStdout = options.output == "-";
-  const std::string fileName = toStdout ? "/dev/stdout" : options.output;
-  if (!toStdout) {
-    const auto folder = std::filesystem::absolute(options.output).parent_path();
-    if (!std::filesystem::is_directory(folder)) {
-      return Fail(IoFailed, "The folder \"" + folder.string() +
-                                "\" does not exist; nothing was read or written. "
-                                "Choose a folder that exists.");
-    }
+  if (toStdout && isatty(STDOUT_FILENO) == 1) {
+    return Fail(Usage,
+                "standard output is a terminal, and the binary image would garble it: "
+                "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
   }
+  if (const std::string problem = OutputProblem(options.output); !problem.empty()) {
+    return Fail(IoFailed, problem + " Nothing was read or written.");
+  }
+  const std::string fileName = toStdout ? "" : options.output;  // "" is standard output, where it stands
 
   std::unique_ptr<PortBackend> port;
   try {
@@ -82,24 +116,28 @@ int Run(const Options& options) {
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
   }
+  WarnIfUniform();
 
   TerminalProgress status(stderr, false, "");
   FixedNameDialog dialog(fileName);
   try {
+    if (!toStdout) outputBeingWritten = fileName.c_str();
     SaveDump(dialog, status);
+    outputBeingWritten = nullptr;
   } catch (const EInOutError& error) {
+    outputBeingWritten = nullptr;
     return Fail(IoFailed, error.what());
   }
   if (status.PanelText() != "File Saved") {
-    std::fprintf(stderr, "%s\n", status.PanelText().c_str());
+    const std::string target = toStdout ? "standard output" : QuotedName(fileName);
+    std::fprintf(stderr, "%s: %s took %s bytes (a full disk or a file size limit); it keeps what was written.\n",
+                 status.PanelText().c_str(), target.c_str(), SavedSize(fileName).c_str());
     return ShortWrite;
   }
   if (!options.quiet) std::fprintf(stderr, "%s\n", status.PanelText().c_str());
   return Saved;
 }
-}  // namespace
 
-namespace {
 int ParseAndRun(int argc, char** argv) {
   CLI::App app("Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port and saves it as a plain image.",
                "lpt-dump");
@@ -109,16 +147,31 @@ int ParseAndRun(int argc, char** argv) {
   app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output")->required();
   app.add_option("-p,--port", options.port,
                  "/dev/parportN (ppdev), direct (I/O 0x378), or emulate[:IMAGE] (emulated chip holding the "
-                 "built-in image or a 2048-byte IMAGE file); default: the first parallel port");
+                 "built-in image or a 2048-byte IMAGE file); default: the first parallel port")
+      ->check(PortChoiceProblem, "PORT");
   app.add_flag("--verify", options.verify, "read twice and save only if both reads agree");
   app.add_flag("-q,--quiet", options.quiet, "no progress and no \"File Saved\" line; errors are still shown");
   app.add_option("--emulate-flips", options.flipShare,
                  "testing: the emulated chip flips one bit in this share (0..1) of the bytes it sends")
-      ->check(CLI::Range(0.0, 1.0))
+      ->check(
+          [](const std::string& share) {
+            double value = 0;
+            return CLI::detail::lexical_cast(share, value) && std::isfinite(value) && value >= 0 && value <= 1
+                       ? std::string()
+                       : "takes a share from 0 to 1";
+          },
+          "SHARE")
       ->group("Testing");
   app.add_option("--emulate-seed", options.flipSeed, "testing: seed of the flipped bits")->group("Testing");
   try {
+    // CLI11 takes the next argument as the value of an empty "--port=".
+    if (std::find(argv + 1, argv + argc, std::string_view("--port=")) != argv + argc) {
+      throw CLI::ValidationError("--port", PortChoiceProblem(""));
+    }
     app.parse(argc, argv);
+    if (options.flipShare > 0 && !IsEmulatedPortChoice(options.port)) {
+      throw CLI::ValidationError("--emulate-flips works only with --port emulate");
+    }
   } catch (const CLI::ParseError& error) {
     const int code = app.exit(error);
     return code == 0 ? Saved : Usage;
@@ -128,6 +181,8 @@ int ParseAndRun(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareProcess();
+  SetLastWords(LastWords);
   try {
     return ParseAndRun(argc, argv);
   } catch (const std::exception& error) {

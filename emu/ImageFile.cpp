@@ -1,14 +1,25 @@
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "emu/EepromImage.h"
+#include "ui/toolkit/QuotedName.h"
 
 EepromImage LoadEepromImage(const std::string& path) {
   const auto failure = [&](const std::string& what) {
-    return std::runtime_error("Cannot " + what + " the image file \"" + path + "\": " + std::strerror(errno) + ".");
+    return std::runtime_error("Cannot " + what + " the image file " + QuotedName(path) + ": " + std::strerror(errno) +
+                              ".");
   };
+  // A named pipe or a device would be waited on, or read without end: only a file will do.
+  std::error_code error;
+  const auto type = std::filesystem::status(path, error).type();
+  if (!error && type != std::filesystem::file_type::regular) {
+    throw std::runtime_error("The image " + QuotedName(path) + " is " +
+                             (type == std::filesystem::file_type::directory ? "a folder" : "not a plain file") +
+                             "; give a 2048-byte image file.");
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) throw failure("open");
   // One byte more than an image, to tell a longer file from an exact one.
@@ -17,7 +28,7 @@ EepromImage LoadEepromImage(const std::string& path) {
   if (file.bad()) throw failure("read");
   const auto got = static_cast<std::size_t>(file.gcount());
   if (got != EepromSize) {
-    throw std::runtime_error("The image file \"" + path + "\" is " +
+    throw std::runtime_error("The image file " + QuotedName(path) + " is " +
                              (got > EepromSize ? "longer than" : std::to_string(got) + " bytes, not") +
                              " 2048 bytes; a 25160 image must be exactly 2048 bytes.");
   }

@@ -1,5 +1,7 @@
 #include "ui/LPT_Tool.h"
 
+#include <QKeyEvent>
+
 #include "bus/BusLines.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
@@ -21,6 +23,19 @@ TForm1::TForm1(QWidget* parent)
   // The description's geometry is the client area; the stored position is the frame's.
   move(StoredOuterPosition);
   connect(Button1, &QPushButton::clicked, this, [this] { Application.HandleErrorsOf([this] { Button1Click(); }); });
+  Button1->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Button1 && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      Button1->click();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::FormCreate() { PutBusIdle(); }

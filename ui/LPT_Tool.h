@@ -27,6 +27,8 @@ class TForm1 : public QWidget {
   void Button1Click();
 
  protected:
+  // Return and Enter on the focused button click it, as Space does (Qt does so only in dialogs).
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Keeps the status bar along the bottom edge over the full width, as the window describes.
   void resizeEvent(QResizeEvent* event) override;
 

@@ -8,25 +8,48 @@
 #include "ui/toolkit/TApplication.h"
 
 namespace {
-bool DisplayAvailable() {
-  const auto set = [](const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-  };
-  return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+const char* programName = "lpt-tool";
+
+void SayNoDisplay(const char* why) {
+  std::fprintf(stderr,
+               "%s: %s\n"
+               "Run it on a desktop, over 'ssh -X', or under 'xvfb-run'; or use lpt-dump, which needs no display.\n",
+               programName, why);
+}
+
+// While the toolkit starts, a display that does not answer ends in a fatal message and an abort
+// (and a core dump); it is told in the program's own words and ends with exit code 3 instead.
+QtMessageHandler toolkitHandler = nullptr;
+void OnStartUpMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    toolkitHandler(type, context, message);
+    return;
+  }
+  SayNoDisplay(
+      "the display could not be opened (no X server or Wayland compositor answers at "
+      "DISPLAY or WAYLAND_DISPLAY).");
+  std::_Exit(3);
 }
 }  // namespace
 
-int RunMainWindow(int argc, char** argv) {
-  if (!DisplayAvailable()) {
-    std::fprintf(stderr,
-                 "%s: no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                 "Run it on a desktop, over 'ssh -X', or under 'xvfb-run'.\n",
-                 argc > 0 ? argv[0] : "lpt-tool");
+int RunMainWindow(int argc, char** argv, const std::string& caption) {
+  if (argc > 0) programName = argv[0];
+  if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+    SayNoDisplay("no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).");
     return 3;
   }
+  // A Wayland session without X: Qt would try X first and fail.
+  if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY")) qputenv("QT_QPA_PLATFORM", "wayland");
+  toolkitHandler = qInstallMessageHandler(OnStartUpMessage);
   Application.Initialize(argc, argv);
+  qInstallMessageHandler(toolkitHandler);
   QApplication::setApplicationName("LPT_Tool");
   Application.CreateForm(Form1);
+  if (!caption.empty()) Form1->setWindowTitle(QString::fromStdString(caption));
   return Application.Run();
 }

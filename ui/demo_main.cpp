@@ -1,16 +1,34 @@
 // lpt-tool-demo: the window on an emulated adapter with a 25160 in its socket, holding a
 // built-in image or the 2048-byte image file given as the only argument.
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "bus/Port95.h"
 #include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
 #include "ui/ProgramEntry.h"
+#include "ui/toolkit/ProcessSafety.h"
+
+namespace {
+constexpr const char* Usage =
+    "usage: %s [IMAGE]\n"
+    "The LPT_Tool window on an emulated adapter and 25160, so it can be tried without hardware.\n"
+    "  IMAGE  a 2048-byte file the emulated chip holds (default: a built-in demo image)\n";
+}
 
 int main(int argc, char** argv) {
-  if (argc > 2) {
-    std::fprintf(stderr, "usage: %s [IMAGE]\n  IMAGE: a 2048-byte file the emulated 25160 holds\n", argv[0]);
+  PrepareProcess();
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::printf(Usage, argv[0]);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("lpt-tool-demo " LPT_VERSION "\n");
+    return 0;
+  }
+  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+    std::fprintf(stderr, Usage, argv[0]);
     return 2;
   }
   EepromImage image{};
@@ -22,5 +40,6 @@ int main(int argc, char** argv) {
   }
   EmulatedAdapter adapter(image);
   InstallPortBackend(&adapter);
-  return RunMainWindow(argc, argv);
+  // The caption says the chip is emulated, so a demo dump is never taken for a real one.
+  return RunMainWindow(argc, argv, "Korvane (emulated 25160)");
 }

@@ -2,8 +2,10 @@
 #include "bus/FirstParallelPort.h"
 #include "bus/Port95.h"
 #include "ui/ProgramEntry.h"
+#include "ui/toolkit/ProcessSafety.h"
 
 int main(int argc, char** argv) {
+  PrepareProcess();
   FirstParallelPort port;
   InstallPortBackend(&port);
   return RunMainWindow(argc, argv);

@@ -26,10 +26,10 @@ wait_for_window() {  # NAME: the id of the demo's visible window of that title
 }
 
 # A platform theme of the desktop would swap in a native dialog; Qt's own is what is driven here.
-QT_QPA_PLATFORMTHEME= "$demo" ${image:+"$image"} &
+QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$demo" ${image:+"$image"} &
 pid=$!
 
-window=$(wait_for_window '^Korvane$') || true
+window=$(wait_for_window '^Korvane \(emulated 25160\)$') || true
 [ -n "$window" ] || fail "the demo window did not appear"
 xdotool mousemove --window "$window" 196 20 click 1
 

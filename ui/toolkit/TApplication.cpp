@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <exception>
 
+#include "ui/toolkit/DisplayWatch.h"
+
 #include "ui/toolkit/FramePacedPainting.h"
 
 TApplication Application;
@@ -19,7 +21,7 @@ void TApplication::Initialize(int& argc, char** argv) {
 
 int TApplication::Run() {
   mainForm_->show();
-  const int result = QApplication::exec();
+  const int result = RunWatchingTheDisplay(*mainForm_);
   // Windows and the toolkit go before the process's static objects do.
   mainForm_.reset();
   ownApplication_.reset();
@@ -49,5 +51,6 @@ void TApplication::DestroyMainForm() { mainForm_.reset(); }
 
 void TApplication::ShowError(const std::string& message) {
   ShowPaintedNow();
-  QMessageBox::critical(mainForm_.get(), QApplication::applicationName(), QString::fromStdString(message));
+  const QString title = mainForm_ ? mainForm_->windowTitle() : QApplication::applicationName();
+  QMessageBox::critical(mainForm_.get(), title, QString::fromStdString(message));
 }

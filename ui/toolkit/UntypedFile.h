@@ -17,19 +17,28 @@ class EInOutError : public std::runtime_error {
 // An untyped file: a name, a record size and, between Rewrite and CloseFile, an open descriptor.
 // Each routine records its outcome; InOutCheck raises EInOutError when it failed.
 struct TFile {
-  std::string name;
+  std::string name;  // empty: standard output
   int descriptor = -1;
   int recordSize = 1;
   int ioResult = 0;  // the OS error of the last routine, 0 when it succeeded
   const char* lastOperation = "";
+  const char* refusal = nullptr;  // why the routine refused the file, when it did
 };
 
-void AssignFile(TFile& file, const std::string& name);         // names the file; no I/O
-void Rewrite(TFile& file, int recordSize);                     // creates, or empties an existing file
+void AssignFile(TFile& file, const std::string& name);  // names the file ("" = standard output); no I/O
+// Creates the file, or empties an existing one. Standard output is written where it stands,
+// never reopened. A parallel-port device is refused: the image must never reach the port's
+// lines. A named pipe with no reader fails at once instead of waiting for one.
+void Rewrite(TFile& file, int recordSize);
 int BlockWrite(TFile& file, const void* buffer, int records);  // one write request; records written
 void FlushFile(TFile& file);                                   // waits until the data is on the disk
 void CloseFile(TFile& file);
-void InOutCheck(TFile& file);  // raises EInOutError if the last routine failed, then clears it
+void InOutCheck(TFile& file);
+
+// A parallel port device (ppdev's /dev/parportN, the printer driver's /dev/lpN): a file the
+// image must never be written to, since its bytes would drive the adapter's lines.
+bool IsParallelPortFile(const std::string& name);
+bool IsParallelPortDescriptor(int descriptor);  // raises EInOutError if the last routine failed, then clears it
 
 // The system calls underneath, replaceable so tests can make any of them fail.
 struct FileCalls {

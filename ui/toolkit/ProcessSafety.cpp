@@ -1,0 +1,44 @@
+#include "ui/toolkit/ProcessSafety.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <csignal>
+#include <initializer_list>
+
+#include "bus/BusStop.h"
+
+namespace {
+void OnTerminationSignal(int signalNumber) {
+  if (BusInUse()) {
+    RequestBusStop(signalNumber, 128 + signalNumber);  // the read ends the process at its next wait
+    return;
+  }
+  EndProcess(signalNumber, 128 + signalNumber);
+}
+}  // namespace
+
+void EnsureStandardDescriptors() {
+  for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+    if (fcntl(descriptor, F_GETFD) != -1) continue;
+    const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    // open takes the lowest free descriptor, which is this one; anything else is put there.
+    if (opened > STDERR_FILENO) {
+      dup2(opened, descriptor);
+      close(opened);
+    }
+  }
+}
+
+void PrepareProcess() {
+  EnsureStandardDescriptors();
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction previous {};
+    sigaction(signalNumber, nullptr, &previous);
+    // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+    if (previous.sa_handler != SIG_IGN) sigaction(signalNumber, &action, nullptr);
+  }
+}

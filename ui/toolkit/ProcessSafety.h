@@ -1,0 +1,12 @@
+#pragma once
+
+// What both programs do first, before any port or file is opened:
+// - descriptors 0, 1 and 2 are made sure to be open (on /dev/null where closed), so that the
+//   port or the dump file never becomes standard output or error and receives text or an image
+//   meant for them;
+// - a file size limit makes a write come back short or fail instead of killing the process;
+// - SIGINT, SIGTERM and SIGHUP during a read put the bus idle before the process ends with the
+//   signal; at any other time they end it at once (the bus is idle then).
+void PrepareProcess();
+
+void EnsureStandardDescriptors();

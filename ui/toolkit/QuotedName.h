@@ -1,0 +1,6 @@
+#pragma once
+#include <string>
+
+// A file name as messages show it: in double quotes, with control characters written as escapes
+// (\n, \t, \x1b, ...), so a name cannot break a message's lines or drive the terminal.
+std::string QuotedName(const std::string& name);
