@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "bus/BusLines.h"
 #include "bus/FirstParallelPort.h"
 #include "bus/PortError.h"
@@ -13,14 +17,13 @@ TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   FirstParallelPort port({{"ppdev",
                            [&]() -> std::unique_ptr<PortBackend> {
                              ++ppdevTries;
-                             if (!ppdevWorks)
-                               throw EPortError("open on /dev/parport0 failed: No such file or directory");
+                             if (!ppdevWorks) throw OsPortError("open", "/dev/parport0", ENOENT);
                              auto recorder = std::make_unique<RecordingPort>();
                              opened = recorder.get();
                              return recorder;
                            }},
                           {"direct I/O", []() -> std::unique_ptr<PortBackend> {
-                             throw EPortError("ioperm on I/O ports 0x378-0x37A failed: Operation not permitted");
+                             throw OsPortError("ioctl PPCLAIM", "/dev/parport0", EBUSY);
                            }}});
   try {
     port.WritePortByte(DataPort, 0xF1);
@@ -28,11 +31,11 @@ TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   } catch (const EPortError& error) {
     const std::string message = error.what();
     EXPECT_NE(message.find("ppdev: open on /dev/parport0 failed: No such file or directory"), std::string::npos);
-    EXPECT_NE(message.find("direct I/O: ioperm on I/O ports 0x378-0x37A failed: Operation not permitted"),
+    EXPECT_NE(message.find("direct I/O: ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy"),
               std::string::npos);
-    EXPECT_NE(message.find("modprobe parport_pc ppdev"), std::string::npos);
-    EXPECT_NE(message.find("lp group"), std::string::npos);
-    EXPECT_NE(message.find("lockdown"), std::string::npos);
+    EXPECT_NE(message.find("modprobe parport_pc ppdev"), std::string::npos) << "the fix for a missing device";
+    EXPECT_NE(message.find("rmmod lp"), std::string::npos) << "the fix for a port held by the printer driver";
+    EXPECT_EQ(message.find("lp group"), std::string::npos) << "no fix for a cause that did not occur";
   }
 
   ppdevWorks = true;
@@ -43,3 +46,17 @@ TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   EXPECT_EQ(opened->Writes(), (std::vector<std::uint8_t>{0xF1, 0xF0}));
 }
 }  // namespace
+
+TEST(PortAdvice, FitsTheCause) {
+  const auto advice = [](const char* call, int osError) {
+    return PortAdviceFor(OsPortError(call, "/dev/parport0", osError));
+  };
+  EXPECT_NE(advice("open", ENOTTY).find("not a parallel port"), std::string::npos);
+  EXPECT_NE(advice("ioctl PPCLAIM", ENXIO).find("rmmod lp"), std::string::npos);
+  const std::string permission = advice("open", EACCES);
+  if (geteuid() == 0) {
+    EXPECT_EQ(permission.find("run as root"), std::string::npos) << "never tell root to run as root";
+  } else {
+    EXPECT_NE(permission.find("lp group"), std::string::npos);
+  }
+}

@@ -1,7 +1,11 @@
 // lpt-dump run as a process, the way a user or a script runs it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -32,9 +36,9 @@ class LptDumpTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder); }
 
   // Runs lpt-dump through the shell with `arguments`; `prefix` goes before it (limits, traps).
-  Outcome Run(const std::string& arguments, const std::string& prefix = "") {
-    const std::string command = prefix + " " LPT_DUMP " " + arguments + " > " + (folder / "out").string() + " 2> " +
-                                (folder / "err").string() + " < /dev/null";
+  Outcome Run(const std::string& arguments, const std::string& prefix = "", const std::string& suffix = "") {
+    const std::string command = prefix + " " LPT_DUMP " " + arguments + suffix + " > " + (folder / "out").string() +
+                                " 2> " + (folder / "err").string() + " < /dev/null";
     const int status = std::system(("sh -c '" + command + "'").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileContents(folder / "out"), FileContents(folder / "err")};
   }
@@ -92,6 +96,59 @@ TEST_F(LptDumpTest, BadInputIsRefusedWithTheRightCodeAndNothingWritten) {
   EXPECT_NE(outcome.err.find("does not exist"), std::string::npos) << outcome.err;
   EXPECT_FALSE(fs::exists(folder / "dump.bin"));
   EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
+  for (const std::string arguments : {"--port bogus", "--port=", "--port emulate:",
+                                      "--emulate-flips nan --port emulate", "--emulate-flips 0.1 --port direct"}) {
+    const Outcome outcome = Run(arguments + " " + (folder / "dump.bin").string());
+    EXPECT_EQ(outcome.exitCode, 2) << arguments << ": " << outcome.err;
+    EXPECT_FALSE(fs::exists(folder / "dump.bin"));
+  }
+  const Outcome outcome = Run(chipPort + " -", "script -qec \"", "\" /dev/null");
+  EXPECT_EQ(outcome.exitCode, 2) << "binary data onto a terminal";
+  EXPECT_NE(outcome.out.find("standard output is a terminal"), std::string::npos) << outcome.out;
+}
+
+TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsItsContent) {
+  ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
+  const std::string pipe = (folder / "pipe").string();
+  Outcome outcome = Run("--port emulate:" + pipe + " " + (folder / "dump.bin").string(), "timeout 10");
+  EXPECT_EQ(outcome.exitCode, 3) << outcome.err;
+  EXPECT_NE(outcome.err.find("not a plain file"), std::string::npos);
+  outcome = Run(chipPort + " " + pipe, "timeout 10");
+  EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
+  EXPECT_NE(outcome.err.find("nothing is reading"), std::string::npos);
+
+  outcome = Run("--port " + (folder / "chip.bin").string() + " " + (folder / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 3) << "a port that is a plain file";
+  EXPECT_NE(outcome.err.find("is not a device"), std::string::npos) << outcome.err;
+
+  const fs::path port = folder / "parport0";
+  if (mknod(port.c_str(), S_IFCHR | 0600, makedev(99, 0)) == 0) {
+    outcome = Run(chipPort + " " + port.string());
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_NE(outcome.err.find("is a parallel port; the image is never written to a port"), std::string::npos);
+  }
+
+  outcome = Run("-q " + chipPort + " -", "{ printf header;", "; }");
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+  EXPECT_TRUE(outcome.out == "header" + ChipImage()) << "what standard output held must stay";
+}
+
+TEST_F(LptDumpTest, ASignalDuringTheReadEndsItWithTheSignalAndNoOutput) {
+  const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string(), "timeout -s INT --preserve-status 0.3");
+  EXPECT_EQ(outcome.exitCode, 128 + SIGINT) << outcome.err;
+  EXPECT_FALSE(fs::exists(folder / "dump.bin"));
+}
+
+TEST_F(LptDumpTest, AnErasedOrSilentChipIsSavedWithAWarning) {
+  std::ofstream(folder / "erased.bin") << std::string(2048, '\xFF');
+  const Outcome outcome =
+      Run("--port emulate:" + (folder / "erased.bin").string() + " " + (folder / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 0);
+  EXPECT_NE(outcome.err.find("every byte read is 0xFF: no chip answered"), std::string::npos) << outcome.err;
+  EXPECT_EQ(FileContents(folder / "dump.bin"), std::string(2048, '\xFF'));
 }
 
 TEST_F(LptDumpTest, AFullDiskIsAnIoError) {

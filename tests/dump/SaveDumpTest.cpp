@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
@@ -106,13 +109,51 @@ TEST_F(SaveDumpTest, AShortWriteShowsErrorAndKeepsWhatWasWritten) {
     } catch (...) {
       _exit(3);
     }
-    _exit(childStatus.PanelText() == "ERROR" ? 0 : 4);
+    if (childStatus.PanelText() != "ERROR") _exit(4);
+    // With no room at all under the limit, the write fails, and the message names the limit.
+    const rlimit none{0, 0};
+    setrlimit(RLIMIT_FSIZE, &none);
+    FakeSaveDialog second((target.string() + "2"));
+    try {
+      SaveDump(second, childStatus);
+    } catch (const EInOutError& error) {
+      _exit(std::string(error.what()).find("file size limit (ulimit -f)") != std::string::npos ? 0 : 5);
+    }
+    _exit(6);
   }
   int result = 0;
   ASSERT_EQ(waitpid(child, &result, 0), child);
   ASSERT_TRUE(WIFEXITED(result));
-  EXPECT_EQ(WEXITSTATUS(result), 0) << "3: an error was raised, 4: the status was not ERROR";
+  EXPECT_EQ(WEXITSTATUS(result), 0) << "3: an error was raised, 4: the status was not ERROR, 5 or 6: no error "
+                                       "naming the limit";
   EXPECT_EQ(FileContents(target), BufferAsString().substr(0, Limit));
+}
+
+TEST_F(SaveDumpTest, SpecialFilesAreRefusedAtOnceAndStandardOutputKeepsWhatItHolds) {
+  const fs::path pipe = folder / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_NE(SaveAs(pipe.string()).find("nothing is reading from this named pipe"), std::string::npos)
+      << "a named pipe with no reader must not hang the window";
+
+  // A ppdev device node (major 99): its bytes would come out on the port's data lines.
+  const fs::path port = folder / "parport0";
+  if (mknod(port.c_str(), S_IFCHR | 0600, makedev(99, 0)) == 0) {
+    EXPECT_NE(SaveAs(port.string()).find("it is a parallel port"), std::string::npos);
+  }
+  EXPECT_EQ(status.texts.size(), 1u);
+
+  // Standard output is written where it stands: what it already holds stays.
+  const fs::path target = folder / "stdout.bin";
+  std::ofstream(target) << "header\n";
+  const int saved = dup(STDOUT_FILENO);
+  const int file = open(target.c_str(), O_WRONLY | O_APPEND);
+  dup2(file, STDOUT_FILENO);
+  close(file);
+  const std::string message = SaveAs("");
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(FileContents(target), "header\n" + BufferAsString());
 }
 
 // The file layer with one call made to fail.

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "bus/BusLines.h"
 #include "bus/FirstParallelPort.h"
@@ -134,6 +138,30 @@ TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {
   Form1->Button1->click();
   EXPECT_EQ(errors.size(), 1u) << errors.back();
   EXPECT_EQ(Status(), "File Saved");
+}
+
+TEST_F(MainWindowTest, ReturnAndEnterOnTheButtonClickIt) {
+  CreateWindow();
+  for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+    dialogs.AnswerWith(std::nullopt);
+    QKeyEvent press(QEvent::KeyPress, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    QApplication::sendEvent(Form1->Button1, &press);
+  }
+  EXPECT_EQ(dialogs.answered, 2);
+}
+
+TEST_F(MainWindowTest, TheErrorBoxIsTitledWithTheWindowsCaption) {
+  CreateWindow();
+  Application.SetErrorHandler(previousHandler);  // the real box
+  QString title;
+  QTimer::singleShot(10, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      title = box->windowTitle();
+      box->accept();
+    }
+  });
+  Application.HandleErrorsOf([] { throw std::runtime_error("the port went away"); });
+  EXPECT_EQ(title, "Korvane");
 }
 
 TEST_F(MainWindowTest, ClosingWritesNothingToThePort) {

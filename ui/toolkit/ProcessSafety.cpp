@@ -34,6 +34,7 @@ void PrepareProcess() {
   std::signal(SIGXFSZ, SIG_IGN);
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;
+  action.sa_flags = SA_NODEFER;  // ending the process raises the same signal again from the handler
   sigemptyset(&action.sa_mask);
   for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction previous {};
