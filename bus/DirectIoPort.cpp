@@ -1,35 +1,71 @@
 #include "bus/DirectIoPort.h"
 
 #include <cerrno>
+#include <cstdio>
 
 #include "bus/BusLines.h"
-#include "bus/PortError.h"
+
+namespace {
+constexpr unsigned long FirstRegister = DataPort;
+constexpr unsigned long RegisterCount = 3;  // data, status, control
+constexpr std::uint16_t ControlPort = DataPort + 2;
+constexpr std::uint8_t DataLinesAreInputs = 0x20;  // control bit 5: bidirectional port reading
+
+std::string NoPortAnswers(std::uint8_t written, std::uint8_t readBack) {
+  char bytes[64];
+  std::snprintf(bytes, sizeof bytes, "0x%02X was written, 0x%02X read back", written, readBack);
+  return std::string("no parallel port answers at I/O 0x378 (") + bytes +
+         "); check that the port is enabled in the BIOS setup; a PCI or PCIe card sits at another address "
+         "(see /proc/ioports): use it through ppdev";
+}
+}  // namespace
+
+DirectIoPort::DirectIoPort(const DirectIoCalls& calls) : calls_(calls) {
+  if (calls_.ioperm(FirstRegister, RegisterCount, 1) != 0) throw OsPortError("ioperm", DirectIoDescription, errno);
+  // A bidirectional port left reading would show its lines, not the latch: drive them.
+  const std::uint8_t control = calls_.inb(ControlPort);
+  if ((control & DataLinesAreInputs) != 0) calls_.outb(control & ~DataLinesAreInputs, ControlPort);
+}
+
+DirectIoPort::~DirectIoPort() { calls_.ioperm(FirstRegister, RegisterCount, 0); }
+
+std::uint8_t DirectIoPort::ReadPortByte(std::uint16_t port) { return calls_.inb(port); }
+
+void DirectIoPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
+  calls_.outb(value, port);
+  if (dataChecked_ || port != DataPort) return;
+  dataChecked_ = true;
+  const std::uint8_t readBack = calls_.inb(DataPort);
+  if (readBack != value) throw ENoPortAnswers(NoPortAnswers(value, readBack), ENODEV, "probe");
+}
 
 #if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
 #include <sys/io.h>
 
 namespace {
-constexpr unsigned long FirstRegister = DataPort;
-constexpr unsigned long RegisterCount = 3;  // data, status, control
+std::uint8_t In(std::uint16_t port) { return inb(port); }
+void Out(std::uint8_t value, std::uint16_t port) { outb(value, port); }
 }  // namespace
 
-DirectIoPort::DirectIoPort() {
-  if (ioperm(FirstRegister, RegisterCount, 1) != 0) {
-    throw OsPortError("ioperm", DirectIoDescription, errno);
-  }
+const DirectIoCalls& RealDirectIoCalls() {
+  static const DirectIoCalls calls{::ioperm, In, Out};
+  return calls;
 }
-
-DirectIoPort::~DirectIoPort() { ioperm(FirstRegister, RegisterCount, 0); }
-
-std::uint8_t DirectIoPort::ReadPortByte(std::uint16_t port) { return inb(port); }
-
-void DirectIoPort::WritePortByte(std::uint16_t port, std::uint8_t value) { outb(value, port); }
 
 #else
 
-DirectIoPort::DirectIoPort() { throw EPortError("Direct port I/O is only available on x86 Linux"); }
-DirectIoPort::~DirectIoPort() = default;
-std::uint8_t DirectIoPort::ReadPortByte(std::uint16_t) { return 0xFF; }
-void DirectIoPort::WritePortByte(std::uint16_t, std::uint8_t) {}
+namespace {
+int NoPermission(unsigned long, unsigned long, int) {
+  errno = ENOSYS;
+  return -1;
+}
+std::uint8_t NoIn(std::uint16_t) { return 0xFF; }
+void NoOut(std::uint8_t, std::uint16_t) {}
+}  // namespace
+
+const DirectIoCalls& RealDirectIoCalls() {
+  static const DirectIoCalls calls{NoPermission, NoIn, NoOut};
+  return calls;
+}
 
 #endif

@@ -1,17 +1,44 @@
 #pragma once
+#include <cstdint>
+
 #include "bus/PortBackend.h"
+#include "bus/PortError.h"
+
+// The processor I/O calls the direct backend makes, replaceable so tests can stand in for a
+// port that latches, a bus that floats, or a refused permission.
+struct DirectIoCalls {
+  int (*ioperm)(unsigned long from, unsigned long count, int on);
+  std::uint8_t (*inb)(std::uint16_t port);
+  void (*outb)(std::uint8_t value, std::uint16_t port);
+};
+const DirectIoCalls& RealDirectIoCalls();
 
 // The first parallel port through the processor's own I/O instructions (x86 only). Needs
 // permission for ports 0x378..0x37A, which the kernel grants to root unless it is locked down.
+//
+// Permission is granted whether or not a port sits at 0x378, so the first write of the data
+// register is read back once: a real port's data register holds the byte (its data lines are
+// set to outputs on opening); an empty bus reads 0xFF or 0x00. A mismatch raises
+// ENoPortAnswers, and nothing is read from a port that is not there.
 class DirectIoPort : public PortBackend {
  public:
-  DirectIoPort();
+  explicit DirectIoPort(const DirectIoCalls& calls = RealDirectIoCalls());
   ~DirectIoPort() override;
   DirectIoPort(const DirectIoPort&) = delete;
   DirectIoPort& operator=(const DirectIoPort&) = delete;
 
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
+
+ private:
+  const DirectIoCalls& calls_;
+  bool dataChecked_ = false;
+};
+
+// No parallel port answered where one was opened: the opening did not find a port after all.
+class ENoPortAnswers : public EPortError {
+ public:
+  using EPortError::EPortError;
 };
 
 inline constexpr const char* DirectIoDescription = "I/O ports 0x378-0x37A";

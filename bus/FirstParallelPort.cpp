@@ -10,25 +10,52 @@ FirstParallelPort::FirstParallelPort()
 
 FirstParallelPort::FirstParallelPort(std::vector<Attempt> attempts) : attempts_(std::move(attempts)) {}
 
+void FirstParallelPort::AddFailure(const std::string& attempt, const EPortError& error) {
+  failures_ += "  - " + attempt + ": " + error.what() + "\n";
+  const std::string fix = PortAdviceFor(error);
+  if (advice_.find(fix) == std::string::npos) advice_ += (advice_.empty() ? "" : "\n") + fix;
+}
+
+EPortError FirstParallelPort::NotOpened() const {
+  return EPortError("The parallel port could not be opened.\n" + failures_ + "\n" + advice_);
+}
+
 PortBackend& FirstParallelPort::Opened() {
   if (port_) return *port_;
-  std::string failures;
-  std::string advice;
+  failures_.clear();
+  advice_.clear();
   for (const Attempt& attempt : attempts_) {
     try {
       port_ = attempt.open();
+      openedWith_ = attempt.name;
       return *port_;
     } catch (const EPortError& error) {
-      failures += "  - " + attempt.name + ": " + error.what() + "\n";
-      const std::string fix = PortAdviceFor(error);
-      if (advice.find(fix) == std::string::npos) advice += (advice.empty() ? "" : "\n") + fix;
+      AddFailure(attempt.name, error);
     }
   }
-  throw EPortError("The parallel port could not be opened.\n" + failures + "\n" + advice);
+  throw NotOpened();
+}
+
+template <class Access>
+auto FirstParallelPort::Use(Access access) {
+  PortBackend& port = Opened();
+  try {
+    return access(port);
+  } catch (const ENoPortAnswers& error) {
+    // The backend opened, but no port answered behind it: the opening failed after all, and
+    // the next access tries again.
+    port_.reset();
+    AddFailure(openedWith_, error);
+    throw NotOpened();
+  }
 }
 
 void FirstParallelPort::Open() { Opened(); }
 
-std::uint8_t FirstParallelPort::ReadPortByte(std::uint16_t port) { return Opened().ReadPortByte(port); }
+std::uint8_t FirstParallelPort::ReadPortByte(std::uint16_t port) {
+  return Use([&](PortBackend& opened) { return opened.ReadPortByte(port); });
+}
 
-void FirstParallelPort::WritePortByte(std::uint16_t port, std::uint8_t value) { Opened().WritePortByte(port, value); }
+void FirstParallelPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
+  Use([&](PortBackend& opened) { opened.WritePortByte(port, value); });
+}

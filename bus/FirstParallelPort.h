@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bus/PortBackend.h"
+#include "bus/PortError.h"
 
 // The first parallel port, opened at its first access: through ppdev if that works, else
 // through direct I/O. When neither opens, the access raises EPortError listing each attempt
@@ -28,7 +29,14 @@ class FirstParallelPort : public PortBackend {
 
  private:
   PortBackend& Opened();
+  template <class Access>
+  auto Use(Access access);
+  void AddFailure(const std::string& attempt, const EPortError& error);
+  EPortError NotOpened() const;
 
   std::vector<Attempt> attempts_;
   std::unique_ptr<PortBackend> port_;
+  std::string openedWith_;
+  std::string failures_;  // of the last opening, one line per attempt
+  std::string advice_;
 };

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "bus/BusLines.h"
+#include "bus/DirectIoPort.h"
 #include "bus/FirstParallelPort.h"
 #include "bus/PortError.h"
 #include "tests/support/RecordingPort.h"
@@ -59,4 +60,60 @@ TEST(PortAdvice, FitsTheCause) {
   } else {
     EXPECT_NE(permission.find("lp group"), std::string::npos);
   }
+}
+
+// A stand-in for the processor's port instructions: a data register that latches what is
+// written, or an empty bus that reads the same value whatever was written.
+struct FakeIoBus {
+  bool latches = true;
+  std::uint8_t floating = 0xFF;
+  std::uint8_t data = 0;
+  std::uint8_t control = 0x24;  // a bidirectional port left with its data lines as inputs
+  std::vector<std::pair<std::uint16_t, std::uint8_t>> writes;
+};
+FakeIoBus* bus = nullptr;
+const DirectIoCalls fakeIo{[](unsigned long, unsigned long, int) { return 0; },
+                           [](std::uint16_t port) -> std::uint8_t {
+                             if (port == 0x37A) return bus->control;
+                             if (port == DataPort) return bus->latches ? bus->data : bus->floating;
+                             return 0x7F;
+                           },
+                           [](std::uint8_t value, std::uint16_t port) {
+                             bus->writes.emplace_back(port, value);
+                             if (port == 0x37A) bus->control = value;
+                             if (port == DataPort) bus->data = value;
+                           }};
+
+TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead) {
+  FakeIoBus realPort;
+  bus = &realPort;
+  {
+    DirectIoPort port(fakeIo);
+    EXPECT_EQ(realPort.control, 0x04) << "the data lines are driven";
+    realPort.writes.clear();
+    port.WritePortByte(DataPort, 0xF1);
+    port.WritePortByte(DataPort, 0xF0);
+    EXPECT_EQ(port.ReadPortByte(StatusPort), 0x7F);
+    EXPECT_EQ(realPort.writes,
+              (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{DataPort, 0xF1}, {DataPort, 0xF0}}));
+  }
+  for (const std::uint8_t floating : {0xFF, 0x00}) {
+    FakeIoBus empty;
+    empty.latches = false;
+    empty.floating = floating;
+    bus = &empty;
+    FirstParallelPort first(
+        {{"ppdev", []() -> std::unique_ptr<PortBackend> { throw OsPortError("open", "/dev/parport0", ENOENT); }},
+         {"direct I/O", [] { return std::make_unique<DirectIoPort>(fakeIo); }}});
+    try {
+      first.WritePortByte(DataPort, 0xF1);
+      ADD_FAILURE() << "an empty bus was taken for a port";
+    } catch (const EPortError& error) {
+      const std::string message = error.what();
+      EXPECT_NE(message.find("ppdev: open on /dev/parport0 failed"), std::string::npos) << message;
+      EXPECT_NE(message.find("direct I/O: no parallel port answers at I/O 0x378"), std::string::npos) << message;
+    }
+    EXPECT_THROW(first.WritePortByte(DataPort, 0xF0), EPortError) << "the next access tries again, and fails again";
+  }
+  bus = nullptr;
 }
