@@ -1,7 +1,11 @@
 #pragma once
+#include <QPixmap>
 #include <QProgressBar>
+#include <QStyle>
 
 #include "ui/toolkit/TProgressBar.h"
+
+class QStyleOptionProgressBar;
 
 // TProgressBar on a QProgressBar. Step lives here: QProgressBar has none of its own.
 class QtProgressBar : public QProgressBar, public TProgressBar {
@@ -17,6 +21,22 @@ class QtProgressBar : public QProgressBar, public TProgressBar {
   int Position() const override { return value(); }
   void StepIt() override;
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
+  // What the empty groove's pixels depend on.
+  struct GrooveLook {
+    QSize size;
+    qint64 palette = 0;
+    QStyle::State state;
+    const QStyle* style = nullptr;
+    qreal pixelRatio = 0;
+    bool operator==(const GrooveLook&) const = default;
+  };
+  const QPixmap& Groove(const QStyleOptionProgressBar& option, QSize size);
+
   int step_ = 1;
+  QPixmap groove_;
+  GrooveLook grooveLook_;
 };
