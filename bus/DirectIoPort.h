@@ -35,10 +35,4 @@ class DirectIoPort : public PortBackend {
   bool dataChecked_ = false;
 };
 
-// No parallel port answered where one was opened: the opening did not find a port after all.
-class ENoPortAnswers : public EPortError {
- public:
-  using EPortError::EPortError;
-};
-
 inline constexpr const char* DirectIoDescription = "I/O ports 0x378-0x37A";

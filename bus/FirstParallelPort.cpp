@@ -1,12 +1,8 @@
 #include "bus/FirstParallelPort.h"
 
-#include "bus/DirectIoPort.h"
 #include "bus/PortError.h"
-#include "bus/PpdevPort.h"
 
-FirstParallelPort::FirstParallelPort()
-    : FirstParallelPort({{"ppdev", [] { return std::make_unique<PpdevPort>(); }},
-                         {"direct I/O", [] { return std::make_unique<DirectIoPort>(); }}}) {}
+FirstParallelPort::FirstParallelPort() : FirstParallelPort(DefaultParallelPortAttempts()) {}
 
 FirstParallelPort::FirstParallelPort(std::vector<Attempt> attempts) : attempts_(std::move(attempts)) {}
 

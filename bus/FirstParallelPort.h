@@ -7,10 +7,10 @@
 #include "bus/PortBackend.h"
 #include "bus/PortError.h"
 
-// The first parallel port, opened at its first access: through ppdev if that works, else
-// through direct I/O. When neither opens, the access raises EPortError listing each attempt
-// with its OS error and the fixes; the next access tries again, so a user who loads the
-// driver or fixes permissions does not have to restart the program.
+// The first parallel port, opened at its first access, trying each of the platform's ways in
+// turn (Linux: ppdev, then direct I/O; Windows: InpOut's driver). When neither opens, the access raises EPortError
+// listing each attempt with its OS error and the fixes; the next access tries again, so a user who loads the driver or
+// fixes permissions does not have to restart the program.
 class FirstParallelPort : public PortBackend {
  public:
   struct Attempt {
@@ -40,3 +40,6 @@ class FirstParallelPort : public PortBackend {
   std::string failures_;  // of the last opening, one line per attempt
   std::string advice_;
 };
+
+// The platform's ways to the first parallel port, in the order they are tried.
+std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts();

@@ -1,54 +1,8 @@
 #include "bus/PortError.h"
 
-#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
 EPortError OsPortError(const std::string& call, const std::string& device, int osError) {
   return EPortError(call + " on " + device + " failed: " + std::strerror(osError), osError, call);
-}
-
-namespace {
-constexpr const char* HeldByAnotherDriver =
-    "Another driver holds the port, usually the printer driver lp for a print service such as CUPS: "
-    "free it (sudo systemctl stop cups; sudo rmmod lp), then try again.";
-}
-
-std::string PortAdviceFor(const EPortError& error) {
-  const bool root = geteuid() == 0;
-  const bool claiming = error.Call() == "ioctl PPCLAIM";
-  switch (error.OsError()) {
-    case EACCES:
-    case EPERM:
-      if (error.Call() == "ioperm") {
-        return root ? "The kernel refuses direct port I/O even to root here (lockdown, e.g. under Secure Boot): "
-                      "use ppdev (sudo modprobe parport_pc ppdev)."
-                    : "Direct port I/O needs root; better, use ppdev as a member of the lp group.";
-      }
-      return root ? "Even root may not open it: a security policy (SELinux, AppArmor, a container) stands in the way."
-                  : "Join the lp group (sudo usermod -aG lp $USER, then log out and in again), or run as root.";
-    case ENOENT:
-    case ENODEV:
-      return "Load the drivers (sudo modprobe parport_pc ppdev). If /dev/parport0 still does not appear, this PC "
-             "has no parallel port: fit a PCI or PCIe parallel port card, or try the emulated chip "
-             "(lpt-tool-demo, lpt-dump --port emulate).";
-    case EBUSY:
-      return HeldByAnotherDriver;
-    case ENXIO:
-      if (claiming) return HeldByAnotherDriver;
-      return "The device has no port behind it: load the drivers (sudo modprobe parport_pc ppdev) or check "
-             "that the card is fitted.";
-    case ENOTTY:
-    case EINVAL:
-      return "That device is not a parallel port: give a ppdev device such as /dev/parport0.";
-    default:
-      break;
-  }
-  std::string advice =
-      "To fix: load the drivers (sudo modprobe parport_pc ppdev), join the lp group "
-      "(sudo usermod -aG lp $USER, then log in again)";
-  if (!root) advice += ", or run as root";
-  return advice +
-         ". Under kernel lockdown (Secure Boot) direct I/O is refused even to root, so use ppdev there. "
-         "Without a parallel port, try the emulated chip: lpt-tool-demo, or lpt-dump --port emulate.";
 }

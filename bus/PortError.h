@@ -16,6 +16,12 @@ class EPortError : public std::runtime_error {
   std::string call_;
 };
 
+// No parallel port answered where a backend opened one: the opening did not find a port after all.
+class ENoPortAnswers : public EPortError {
+ public:
+  using EPortError::EPortError;
+};
+
 // "ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy"
 EPortError OsPortError(const std::string& call, const std::string& device, int osError);
 

@@ -5,7 +5,6 @@
 #include "bus/BusLines.h"
 #include "bus/PortError.h"
 
-#if defined(__linux__)
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -63,18 +62,3 @@ void PpdevPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
   unsigned char data = value;
   Control(PPWDATA, "ioctl PPWDATA", &data);
 }
-
-#else
-
-const PpdevCalls& RealPpdevCalls() {
-  static const PpdevCalls calls{nullptr, nullptr, nullptr};
-  return calls;
-}
-PpdevPort::PpdevPort(std::string device, const PpdevCalls& calls) : device_(std::move(device)), calls_(calls) {
-  throw EPortError("ppdev is only available on Linux");
-}
-PpdevPort::~PpdevPort() = default;
-std::uint8_t PpdevPort::ReadPortByte(std::uint16_t) { return 0; }
-void PpdevPort::WritePortByte(std::uint16_t, std::uint8_t) {}
-
-#endif

@@ -1,11 +1,8 @@
 #include "cli/PortChoice.h"
 
-#include <sys/stat.h>
-
-#include "bus/DirectIoPort.h"
 #include "bus/FirstParallelPort.h"
 #include "bus/PortError.h"
-#include "bus/PpdevPort.h"
+#include "cli/RealPort.h"
 #include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
 #include "ui/toolkit/QuotedName.h"
@@ -19,8 +16,6 @@ std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, double flip
   if (flipShare > 0) adapter->Chip().InjectBitFlips(flipShare, seed);
   return adapter;
 }
-
-std::string WithAdvice(const EPortError& error) { return std::string(error.what()) + "\n" + PortAdviceFor(error); }
 }  // namespace
 
 bool IsEmulatedPortChoice(const std::string& choice) {
@@ -28,32 +23,28 @@ bool IsEmulatedPortChoice(const std::string& choice) {
 }
 
 std::string PortChoiceProblem(const std::string& choice) {
-  if (choice.empty()) return "needs a value: /dev/parportN, direct, or emulate[:IMAGE]";
-  if (choice == "direct" || choice == EmulatePrefix || choice.front() == '/') return "";
+  const std::string forms = std::string(RealPortForms()) + "emulate[:IMAGE]";
+  if (choice.empty()) return "needs a value: " + forms;
   if (IsEmulatedPortChoice(choice)) {
-    return choice.size() > EmulatePrefix.size() + 1 ? "" : "emulate: needs an image file after the colon";
+    return choice == EmulatePrefix || choice.size() > EmulatePrefix.size() + 1
+               ? ""
+               : "emulate: needs an image file after the colon";
   }
-  return "unknown port " + QuotedName(choice) + ": use /dev/parportN, direct, or emulate[:IMAGE]";
+  return IsRealPortChoice(choice) ? "" : "unknown port " + QuotedName(choice) + ": use " + forms;
 }
 
 std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, double flipShare, unsigned seed) {
   if (IsEmulatedPortChoice(choice)) return OpenEmulated(choice, flipShare, seed);
   if (flipShare > 0) throw std::runtime_error("--emulate-flips works only with --port emulate");
-  struct stat status {};
-  if (!choice.empty() && choice.front() == '/' && stat(choice.c_str(), &status) == 0 && !S_ISCHR(status.st_mode)) {
-    throw std::runtime_error(QuotedName(choice) +
-                             " is not a device, so it is no parallel port: give a ppdev device such as /dev/parport0.");
-  }
   try {
     if (choice.empty()) {
       auto port = std::make_unique<FirstParallelPort>();
       port->Open();  // a missing port is reported before anything else happens
       return port;
     }
-    if (choice == "direct") return std::make_unique<DirectIoPort>();
-    if (choice.front() == '/') return std::make_unique<PpdevPort>(choice);
+    return OpenRealPort(choice);
   } catch (const EPortError& error) {
-    throw std::runtime_error(choice.empty() ? error.what() : WithAdvice(error));
+    // The first parallel port's message has its fixes already.
+    throw std::runtime_error(choice.empty() ? error.what() : std::string(error.what()) + "\n" + PortAdviceFor(error));
   }
-  throw std::runtime_error("Unknown port \"" + choice + "\": use /dev/parportN, direct, or emulate[:IMAGE].");
 }

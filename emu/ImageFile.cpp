@@ -7,6 +7,13 @@
 #include "emu/EepromImage.h"
 #include "ui/toolkit/QuotedName.h"
 
+namespace {
+// The name as the user gave it, in UTF-8, on every platform.
+std::filesystem::path Utf8Path(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+}  // namespace
+
 EepromImage LoadEepromImage(const std::string& path) {
   const auto failure = [&](const std::string& what) {
     return std::runtime_error("Cannot " + what + " the image file " + QuotedName(path) + ": " + std::strerror(errno) +
@@ -14,13 +21,13 @@ EepromImage LoadEepromImage(const std::string& path) {
   };
   // A named pipe or a device would be waited on, or read without end: only a file will do.
   std::error_code error;
-  const auto type = std::filesystem::status(path, error).type();
+  const auto type = std::filesystem::status(Utf8Path(path), error).type();
   if (!error && type != std::filesystem::file_type::regular) {
     throw std::runtime_error("The image " + QuotedName(path) + " is " +
                              (type == std::filesystem::file_type::directory ? "a folder" : "not a plain file") +
                              "; give a 2048-byte image file.");
   }
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(Utf8Path(path), std::ios::binary);
   if (!file) throw failure("open");
   // One byte more than an image, to tell a longer file from an exact one.
   std::array<char, EepromSize + 1> bytes{};

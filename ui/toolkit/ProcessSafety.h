@@ -1,12 +1,15 @@
 #pragma once
 
-// What both programs do first, before any port or file is opened:
+// What both programs do first, before any port or file is opened.
+// On Linux:
 // - descriptors 0, 1 and 2 are made sure to be open (on /dev/null where closed), so that the
 //   port or the dump file never becomes standard output or error and receives text or an image
 //   meant for them;
 // - a file size limit makes a write come back short or fail instead of killing the process;
 // - SIGINT, SIGTERM and SIGHUP during a read put the bus idle before the process ends with the
 //   signal; at any other time they end it at once (the bus is idle then).
+// On Windows: Ctrl+C, Ctrl+Break and closing the console do the same as those signals, standard
+// output is binary (no 0x0A becomes 0x0D 0x0A), and the console shows UTF-8.
 void PrepareProcess();
 
 void EnsureStandardDescriptors();

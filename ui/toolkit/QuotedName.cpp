@@ -10,9 +10,8 @@ std::string QuotedName(const std::string& name) {
       quoted += "\\n";
     } else if (c == '\t') {
       quoted += "\\t";
-    } else if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
+    } else if (c == '"') {
+      quoted += "\\\"";
     } else if (byte < 0x20 || byte == 0x7F) {
       char escape[8];
       std::snprintf(escape, sizeof escape, "\\x%02x", byte);

@@ -1,5 +1,6 @@
 #pragma once
 #include <sys/types.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -33,12 +34,14 @@ void Rewrite(TFile& file, int recordSize);
 int BlockWrite(TFile& file, const void* buffer, int records);  // one write request; records written
 void FlushFile(TFile& file);                                   // waits until the data is on the disk
 void CloseFile(TFile& file);
+// Raises EInOutError if the last routine failed, then clears the failure.
 void InOutCheck(TFile& file);
 
-// A parallel port device (ppdev's /dev/parportN, the printer driver's /dev/lpN): a file the
-// image must never be written to, since its bytes would drive the adapter's lines.
+// A parallel port device (Linux: ppdev's /dev/parportN, the printer driver's /dev/lpN; Windows:
+// LPT1..LPT9, PRN): a file the image must never be written to, since its bytes would drive the
+// adapter's lines.
 bool IsParallelPortFile(const std::string& name);
-bool IsParallelPortDescriptor(int descriptor);  // raises EInOutError if the last routine failed, then clears it
+bool IsParallelPortDescriptor(int descriptor);
 
 // The system calls underneath, replaceable so tests can make any of them fail.
 struct FileCalls {

@@ -1,7 +1,5 @@
 // lpt-dump: reads the 25160 on the parallel port and saves the 2048-byte image, from a terminal
 // or a script. The same read and save as the window, with terminal displays.
-#include <sys/stat.h>
-#include <unistd.h>
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
@@ -10,10 +8,12 @@
 #include "bus/BusLines.h"
 #include "bus/BusStop.h"
 #include "bus/Port95.h"
+#include "cli/Console.h"
 #include "cli/DumpVerification.h"
 #include "cli/FixedNameDialog.h"
 #include "cli/OutputCheck.h"
 #include "cli/PortChoice.h"
+#include "cli/RealPort.h"
 #include "cli/TerminalProgress.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
@@ -52,8 +52,8 @@ int Fail(int code, const std::string& message) {
 const char* volatile outputBeingWritten = nullptr;
 
 void LastWords() {
-  if (TerminalProgress::LineOpen()) (void)!write(STDERR_FILENO, "\n", 1);
-  if (const char* output = outputBeingWritten) unlink(output);
+  if (TerminalProgress::LineOpen()) EndLineOnStandardError();
+  if (const char* output = outputBeingWritten) RemoveFile(output);
 }
 
 void Read(TerminalProgress& display) {
@@ -76,14 +76,13 @@ void WarnIfUniform() {
 }
 
 std::string SavedSize(const std::string& fileName) {
-  struct stat status {};
-  if (fileName.empty() || stat(fileName.c_str(), &status) != 0) return "fewer than 2048";
-  return "only " + std::to_string(status.st_size) + " of the 2048";
+  const long long size = fileName.empty() ? -1 : FileSizeOf(fileName);
+  return size < 0 ? "fewer than 2048" : "only " + std::to_string(size) + " of the 2048";
 }
 
 int Run(const Options& options) {
   const bool toStdout = options.output == "-";
-  if (toStdout && isatty(STDOUT_FILENO) == 1) {
+  if (toStdout && IsTerminal(stdout)) {
     return Fail(Usage,
                 "standard output is a terminal, and the binary image would garble it: "
                 "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
@@ -101,7 +100,7 @@ int Run(const Options& options) {
   }
   InstallPortBackend(port.get());
 
-  const bool showProgress = !options.quiet && isatty(STDERR_FILENO) == 1;
+  const bool showProgress = !options.quiet && IsTerminal(stderr);
   try {
     PutBusIdle();  // as the window does at start-up
     TerminalProgress first(stderr, showProgress, options.verify ? "read 1/2" : "read");
@@ -146,8 +145,9 @@ int ParseAndRun(int argc, char** argv) {
   Options options;
   app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output")->required();
   app.add_option("-p,--port", options.port,
-                 "/dev/parportN (ppdev), direct (I/O 0x378), or emulate[:IMAGE] (emulated chip holding the "
-                 "built-in image or a 2048-byte IMAGE file); default: the first parallel port")
+                 std::string(RealPortForms()) +
+                     "emulate[:IMAGE] (the emulated chip holding the built-in image or a 2048-byte IMAGE file); "
+                     "default: the first parallel port")
       ->check(PortChoiceProblem, "PORT");
   app.add_flag("--verify", options.verify, "read twice and save only if both reads agree");
   app.add_flag("-q,--quiet", options.quiet, "no progress and no \"File Saved\" line; errors are still shown");
@@ -180,7 +180,7 @@ int ParseAndRun(int argc, char** argv) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+int LptDumpMain(int argc, char** argv) {
   PrepareProcess();
   SetLastWords(LastWords);
   try {

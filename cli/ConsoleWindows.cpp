@@ -1,0 +1,30 @@
+#include <io.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "bus/WindowsText.h"
+#include "cli/Console.h"
+
+// Windows hands the arguments over in UTF-16; lpt-dump takes them in UTF-8, so that any file
+// name, whatever its characters, reaches CreateFileW intact.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(Utf8Text(argv[i]));
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
+  return LptDumpMain(argc, pointers.data());
+}
+
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+void EndLineOnStandardError() { (void)!_write(2, "\n", 1); }
+
+void RemoveFile(const char* utf8Name) { DeleteFileW(WideText(utf8Name).c_str()); }
+
+long long FileSizeOf(const std::string& utf8Name) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(WideText(utf8Name).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}

@@ -1,0 +1,10 @@
+# The Windows zip: lpt-dump.exe, the README (with its section for Windows) and the wiring picture.
+# InpOut's driver and DLL are not in it: the user installs them (see the README).
+install(TARGETS lpt-dump RUNTIME DESTINATION .)
+install(FILES README.md docs/adapter.svg DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME lpt-tool)
+set(CPACK_PACKAGE_VENDOR "LPT_Tool developers")
+set(CPACK_SYSTEM_NAME windows-x64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)

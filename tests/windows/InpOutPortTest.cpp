@@ -1,0 +1,58 @@
+// The first parallel port on Windows, through the stand-in InpOut DLL beside this test.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "bus/BusLines.h"
+#include "bus/FirstParallelPort.h"
+#include "bus/Port95.h"
+#include "bus/PortError.h"
+#include "dump/DumpBuffer.h"
+#include "dump/ReadEeprom.h"
+#include "tests/support/FakeDisplays.h"
+
+namespace {
+class InpOutPortTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    _putenv("LPT_STANDIN_IMAGE=");
+    _putenv("LPT_STANDIN_DRIVER=");
+  }
+};
+
+TEST_F(InpOutPortTest, AWholeReadThroughInp32AndOut32WithTheRealDelayGivesTheChipsImage) {
+  EepromImage image{};
+  std::mt19937 random(11);
+  for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+  const auto path = std::filesystem::temp_directory_path() / "lpt-standin-image.bin";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
+  _putenv(("LPT_STANDIN_IMAGE=" + path.string()).c_str());
+
+  FirstParallelPort port;
+  InstallPortBackend(&port);
+  PutBusIdle();
+  FakeProgressBar progress;
+  FakeStatusBar status;
+  ReadEeprom(progress, status);
+  InstallPortBackend(nullptr);
+  EXPECT_EQ(DumpBuffer, image);
+  EXPECT_EQ(status.texts.back(), "Address : 2047, Content : " + std::to_string(image[2047]));
+  std::filesystem::remove(path);
+}
+
+TEST_F(InpOutPortTest, ADriverThatIsNotOpenIsNamedWithHowToInstallIt) {
+  _putenv("LPT_STANDIN_DRIVER=closed");
+  FirstParallelPort port;
+  try {
+    port.Open();
+    FAIL() << "opened without a driver";
+  } catch (const EPortError& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find("InpOut: InpOut's driver is not open"), std::string::npos) << message;
+    EXPECT_NE(message.find("InstallDriver.exe as administrator"), std::string::npos) << message;
+  }
+}
+}  // namespace

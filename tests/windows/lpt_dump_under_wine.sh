@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# lpt-dump.exe under Wine, as a Windows user runs it: a read through InpOut (the stand-in DLL)
+# to a file and to standard output, names beyond ASCII, and the messages when InpOut's DLL is
+# missing or its driver is not open.
+#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN
+set -uo pipefail
+exe=$1
+standin=$2
+wine=$3
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() { echo "lpt-dump.exe: $*" >&2; failures=$((failures + 1)); }
+
+# An image holding 0x0A and 0x1A among random bytes: a text-mode standard output would turn
+# each 0x0A into 0x0D 0x0A, and 0x1A ends a text file for some readers.
+mkdir "$scratch/with-inpout" "$scratch/without-inpout"
+head -c 2046 /dev/urandom > "$scratch/with-inpout/chip.bin"
+printf '\n\032' >> "$scratch/with-inpout/chip.bin"
+cp "$exe" "$standin" "$scratch/with-inpout/"
+cp "$exe" "$scratch/without-inpout/"
+
+cd "$scratch/with-inpout"
+export LPT_STANDIN_IMAGE=chip.bin
+"$wine" lpt-dump.exe -q dump.bin 2> err.txt || fail "read through InpOut: exit $? ($(cat err.txt))"
+cmp -s chip.bin dump.bin || fail "the file read through InpOut differs from the chip"
+"$wine" lpt-dump.exe -q - > stdout.bin 2> err.txt || fail "read to standard output: exit $?"
+cmp -s chip.bin stdout.bin || fail "standard output is not the image byte for byte ($(stat -c %s stdout.bin) bytes)"
+
+cp chip.bin "Bild-äöü-€.bin"
+"$wine" lpt-dump.exe -q --port "emulate:Bild-äöü-€.bin" "Ausgabe-ß-日本.bin" 2> err.txt ||
+  fail "names beyond ASCII: exit $? ($(cat err.txt))"
+cmp -s chip.bin "Ausgabe-ß-日本.bin" || fail "the file with a name beyond ASCII is missing or differs"
+
+LPT_STANDIN_DRIVER=closed "$wine" lpt-dump.exe dump.bin 2> err.txt
+status=$?
+[ "$status" -eq 3 ] || fail "driver not open: exit $status, not 3"
+grep -q "InpOut's driver is not open" err.txt || fail "driver not open: $(cat err.txt)"
+
+"$wine" lpt-dump.exe --port direct dump.bin 2> err.txt
+status=$?
+[ "$status" -eq 2 ] || fail "--port direct on Windows: exit $status, not 2"
+
+cd "$scratch/without-inpout"
+"$wine" lpt-dump.exe dump.bin 2> err.txt
+status=$?
+[ "$status" -eq 3 ] || fail "no InpOut DLL: exit $status, not 3"
+grep -q "inpoutx64.dll (InpOut's DLL) was found neither beside the program" err.txt || fail "no DLL: $(cat err.txt)"
+grep -q "beside the program" err.txt || fail "no DLL: no advice"
+[ -e dump.bin ] && fail "a file was made although nothing was read"
+
+[ "$failures" -eq 0 ] && echo "lpt-dump.exe: read through InpOut, binary standard output, names beyond ASCII, missing DLL and driver: all as expected"
+exit "$failures"

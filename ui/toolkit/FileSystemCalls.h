@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+#include "ui/toolkit/UntypedFile.h"
+
+// What the file routines need from the operating system, one file per platform
+// (UntypedFilePosix.cpp, UntypedFileWindows.cpp); UntypedFile.cpp holds the rest.
+
+const FileCalls& InstalledFileCalls();  // the installed seam, or the real calls
+int LastOsError();                      // errno, or GetLastError on Windows
+
+// A descriptor of its own for standard output, sharing its position: closing it leaves
+// standard output open.
+int OpenStandardOutput();
+// Creates the file or empties it, for writing, through the installed calls.
+int CreateForWriting(const std::string& name);
+// After a successful creation: the descriptor as a plain blocking writer.
+void ReadyForWriting(int descriptor);
+// A flush that failed with this error had nothing to flush (a pipe, a terminal).
+bool NothingToFlush(int osError);
+
+std::string OsErrorReason(const std::string& operation, int osError);
+const char* OsErrorAdvice(const std::string& operation, int osError);

@@ -1,0 +1,32 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "bus/BusStop.h"
+#include "ui/toolkit/ProcessSafety.h"
+
+namespace {
+// The exit status Windows gives a process ended by Ctrl+C.
+constexpr int ControlCExit = static_cast<int>(0xC000013AU);
+
+// Runs on a thread of its own that Windows starts for the event.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+  if (BusInUse()) {
+    RequestBusStop(0, ControlCExit);  // the read puts the bus idle and ends the process at its next wait
+    Sleep(5000);
+  }
+  EndProcess(0, ControlCExit);
+}
+}  // namespace
+
+// The port is no handle on Windows: nothing the program opens can take standard output's place.
+void EnsureStandardDescriptors() {}
+
+void PrepareProcess() {
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  _setmode(_fileno(stdout), _O_BINARY);
+  SetConsoleOutputCP(CP_UTF8);
+}

@@ -1,0 +1,87 @@
+// The file routines' system calls on Windows: CreateFileW with UTF-16 names, WriteFile,
+// FlushFileBuffers, CloseHandle; errors as Windows describes them. A handle travels as an int
+// (HandleToLong): Windows keeps handle values within 32 bits for this very purpose.
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "bus/WindowsText.h"
+#include "ui/toolkit/FileSystemCalls.h"
+
+namespace {
+HANDLE AsHandle(int descriptor) { return LongToHandle(descriptor); }
+
+int CreateFile(const char* path, int, mode_t) {
+  const HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  return HandleToLong(file);
+}
+
+ssize_t WriteToFile(int descriptor, const void* buffer, size_t count) {
+  DWORD written = 0;
+  if (!WriteFile(AsHandle(descriptor), buffer, static_cast<DWORD>(count), &written, nullptr) && written == 0) return -1;
+  return static_cast<ssize_t>(written);
+}
+
+int FlushToDisk(int descriptor) {
+  // A pipe or console holds nothing to flush; FlushFileBuffers would wait for a pipe's reader.
+  if (GetFileType(AsHandle(descriptor)) != FILE_TYPE_DISK) return 0;
+  return FlushFileBuffers(AsHandle(descriptor)) ? 0 : -1;
+}
+
+int CloseFileHandle(int descriptor) { return CloseHandle(AsHandle(descriptor)) ? 0 : -1; }
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+}  // namespace
+
+const FileCalls& RealFileCalls() {
+  static const FileCalls calls{CreateFile, WriteToFile, FlushToDisk, CloseFileHandle};
+  return calls;
+}
+
+int LastOsError() { return static_cast<int>(GetLastError()); }
+
+int OpenStandardOutput() {
+  HANDLE duplicate = INVALID_HANDLE_VALUE;
+  const HANDLE process = GetCurrentProcess();
+  if (!DuplicateHandle(process, GetStdHandle(STD_OUTPUT_HANDLE), process, &duplicate, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    return -1;
+  }
+  return HandleToLong(duplicate);
+}
+
+int CreateForWriting(const std::string& name) { return InstalledFileCalls().open(name.c_str(), 0, 0); }
+
+void ReadyForWriting(int) {}
+
+bool NothingToFlush(int) { return false; }
+
+std::string OsErrorReason(const std::string&, int osError) {
+  return WindowsErrorText(static_cast<unsigned long>(osError)) + " (Windows error " + std::to_string(osError) + ")";
+}
+
+const char* OsErrorAdvice(const std::string& operation, int osError) {
+  if (operation == "create" && osError == ERROR_ACCESS_DENIED) {
+    return "Choose a name you may write to (not a folder, not a read-only file), then try again.";
+  }
+  if (operation == "create") return "Choose a folder that exists and a name you may write to, then try again.";
+  return "Check that the disk has room and is still attached, then read and save again.";
+}
+
+// LPT1 to LPT9 and PRN, with any extension or folder ("C:\\x\\lpt1.bin" is the port too), and
+// the \\.\LPTn device path: Windows sends what is written there to the printer port.
+bool IsParallelPortFile(const std::string& name) {
+  const auto lastSeparator = name.find_last_of("\\/:");
+  std::string stem = Upper(name.substr(lastSeparator == std::string::npos ? 0 : lastSeparator + 1));
+  stem = stem.substr(0, stem.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  if (stem == "PRN") return true;
+  return stem.size() == 4 && stem.rfind("LPT", 0) == 0 && stem[3] >= '1' && stem[3] <= '9';
+}
+
+bool IsParallelPortDescriptor(int) { return false; }
