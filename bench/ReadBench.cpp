@@ -11,9 +11,9 @@
 #include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
+#include "ui/qt/QtProgressBar.h"
+#include "ui/qt/QtStatusBar.h"
 #include "ui/toolkit/IntToStr.h"
-#include "ui/toolkit/QtProgressBar.h"
-#include "ui/toolkit/QtStatusBar.h"
 
 namespace {
 constexpr int DelaysPerRead = 32819;

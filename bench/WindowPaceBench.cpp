@@ -19,9 +19,9 @@
 #include "dump/ReadEeprom.h"
 #include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
-#include "ui/LPT_Tool.h"
-#include "ui/toolkit/QtProgressBar.h"
-#include "ui/toolkit/QtStatusBar.h"
+#include "ui/qt/LPT_Tool.h"
+#include "ui/qt/QtProgressBar.h"
+#include "ui/qt/QtStatusBar.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -17,10 +17,10 @@
 #include "emu/EmulatedAdapter.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/RecordingPort.h"
-#include "ui/LPT_Tool.h"
-#include "ui/toolkit/QtProgressBar.h"
-#include "ui/toolkit/QtStatusBar.h"
-#include "ui/toolkit/TApplication.h"
+#include "ui/qt/LPT_Tool.h"
+#include "ui/qt/QtProgressBar.h"
+#include "ui/qt/QtStatusBar.h"
+#include "ui/qt/TApplication.h"
 
 namespace {
 using Kind = BusEvent::Kind;

@@ -3,9 +3,9 @@
 #include <QFileDialog>
 
 #include "tests/support/DialogDriver.h"
-#include "ui/toolkit/QtProgressBar.h"
-#include "ui/toolkit/QtSaveDialog.h"
-#include "ui/toolkit/QtStatusBar.h"
+#include "ui/qt/QtProgressBar.h"
+#include "ui/qt/QtSaveDialog.h"
+#include "ui/qt/QtStatusBar.h"
 
 namespace {
 TEST(QtProgressBar, StartsOverFromTheMinimumWhenASecondReadStepsPastTheMaximum) {

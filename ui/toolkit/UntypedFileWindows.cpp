@@ -12,7 +12,7 @@
 namespace {
 HANDLE AsHandle(int descriptor) { return LongToHandle(descriptor); }
 
-int CreateFile(const char* path, int, mode_t) {
+int CreateNamedFile(const char* path, int, mode_t) {
   const HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   return HandleToLong(file);
@@ -39,7 +39,7 @@ std::string Upper(std::string text) {
 }  // namespace
 
 const FileCalls& RealFileCalls() {
-  static const FileCalls calls{CreateFile, WriteToFile, FlushToDisk, CloseFileHandle};
+  static const FileCalls calls{CreateNamedFile, WriteToFile, FlushToDisk, CloseFileHandle};
   return calls;
 }
 

@@ -1,7 +1,7 @@
 // lpt-tool: the window on the PC's first parallel port.
 #include "bus/FirstParallelPort.h"
 #include "bus/Port95.h"
-#include "ui/ProgramEntry.h"
+#include "ui/qt/ProgramEntry.h"
 #include "ui/toolkit/ProcessSafety.h"
 
 int main(int argc, char** argv) {

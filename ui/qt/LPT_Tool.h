@@ -1,7 +1,7 @@
 #pragma once
 #include <QWidget>
 
-#include "ui/toolkit/QtSaveDialog.h"
+#include "ui/qt/QtSaveDialog.h"
 #include "ui_LPT_Tool.h"
 
 class QPushButton;

@@ -7,7 +7,7 @@
 #include "bus/Port95.h"
 #include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
-#include "ui/ProgramEntry.h"
+#include "ui/qt/ProgramEntry.h"
 #include "ui/toolkit/ProcessSafety.h"
 
 namespace {

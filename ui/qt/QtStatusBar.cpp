@@ -1,4 +1,4 @@
-#include "ui/toolkit/QtStatusBar.h"
+#include "ui/qt/QtStatusBar.h"
 
 #include <QEvent>
 #include <QGlyphRun>
@@ -6,7 +6,7 @@
 #include <QRawFont>
 #include <optional>
 
-#include "ui/toolkit/FramePacedPainting.h"
+#include "ui/qt/FramePacedPainting.h"
 
 // A text panel that paints itself: a QLabel asks its parent layout to recompute on every new
 // text, and repainting it also repaints the status bar behind it.

@@ -1,11 +1,11 @@
-#include "ui/ProgramEntry.h"
+#include "ui/qt/ProgramEntry.h"
 
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/LPT_Tool.h"
-#include "ui/toolkit/TApplication.h"
+#include "ui/qt/LPT_Tool.h"
+#include "ui/qt/TApplication.h"
 
 namespace {
 bool Set(const char* name) {

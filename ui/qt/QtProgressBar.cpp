@@ -1,10 +1,10 @@
-#include "ui/toolkit/QtProgressBar.h"
+#include "ui/qt/QtProgressBar.h"
 
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 
-#include "ui/toolkit/FramePacedPainting.h"
+#include "ui/qt/FramePacedPainting.h"
 
 QtProgressBar::QtProgressBar(QWidget* parent) : QProgressBar(parent) {
   // A fresh QProgressBar shows "no progress" (-1); the native control starts at its minimum.

@@ -1,4 +1,4 @@
-#include "ui/toolkit/DisplayWatch.h"
+#include "ui/qt/DisplayWatch.h"
 
 #include <xcb/xcb.h>
 

@@ -1,11 +1,11 @@
-#include "ui/LPT_Tool.h"
+#include "ui/qt/LPT_Tool.h"
 
 #include <QKeyEvent>
 
 #include "bus/BusLines.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
-#include "ui/toolkit/TApplication.h"
+#include "ui/qt/TApplication.h"
 
 TForm1* Form1 = nullptr;
 

@@ -1,13 +1,13 @@
-#include "ui/toolkit/TApplication.h"
+#include "ui/qt/TApplication.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
 #include <exception>
 
-#include "ui/toolkit/DisplayWatch.h"
+#include "ui/qt/DisplayWatch.h"
 
-#include "ui/toolkit/FramePacedPainting.h"
+#include "ui/qt/FramePacedPainting.h"
 
 TApplication Application;
 

@@ -1,8 +1,8 @@
-#include "ui/toolkit/QtSaveDialog.h"
+#include "ui/qt/QtSaveDialog.h"
 
 #include <QFileDialog>
 
-#include "ui/toolkit/FramePacedPainting.h"
+#include "ui/qt/FramePacedPainting.h"
 
 QtSaveDialog::QtSaveDialog(QWidget* owner) : dialog_(new QFileDialog(owner)) {
   dialog_->setAcceptMode(QFileDialog::AcceptSave);

@@ -1,4 +1,4 @@
-#include "ui/toolkit/FramePacedPainting.h"
+#include "ui/qt/FramePacedPainting.h"
 
 #include <QBackingStore>
 #include <QPointer>

@@ -1,0 +1,108 @@
+#include "ui/win32/LPT_Tool.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "bus/BusLines.h"
+#include "dump/ReadEeprom.h"
+#include "dump/SaveDump.h"
+#include "ui/win32/resource.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+// The window description's pixels at 96 DPI: the client area, the frame's position, the
+// button and the progress bar. The status bar docks itself along the bottom.
+constexpr SIZE ClientArea{393, 72};
+constexpr POINT OuterPosition{227, 151};
+constexpr RECT ButtonArea{0, 8, 393, 8 + 25};
+constexpr RECT ProgressArea{0, 40, 393, 40 + 8};
+constexpr int FontPoints = 8;
+
+int Scaled(int pixels, unsigned dpi) { return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
+
+void Place(HWND control, const RECT& area, unsigned dpi) {
+  SetWindowPos(control, nullptr, Scaled(area.left, dpi), Scaled(area.top, dpi), Scaled(area.right - area.left, dpi),
+               Scaled(area.bottom - area.top, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// One window procedure, dispatching to the named handlers and nothing more.
+INT_PTR CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDC_BUTTON1 && HIWORD(wParam) == BN_CLICKED && Form1 != nullptr) {
+        Application.HandleErrorsOf([] { Form1->Button1Click(); });
+        return TRUE;
+      }
+      return FALSE;
+    case WM_SIZE:
+      SendDlgItemMessageW(window, IDC_STATUSBAR1, WM_SIZE, 0, 0);  // keeps it along the bottom
+      return TRUE;
+    case WM_DPICHANGED: {
+      if (Form1 != nullptr) Form1->Layout(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return TRUE;
+    }
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return TRUE;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+}  // namespace
+
+TForm1::TForm1() {
+  const HWND window =
+      CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, FormProcedure, 0);
+  window_ = window;
+  Button1 = GetDlgItem(window, IDC_BUTTON1);
+  StatusBar1 = std::make_unique<Win32StatusBar>(GetDlgItem(window, IDC_STATUSBAR1));
+  ProgressBar1 = std::make_unique<Win32ProgressBar>(GetDlgItem(window, IDC_PROGRESSBAR1));
+  SaveDialog1.SetOwner(window);
+  Layout(GetDpiForWindow(window));
+}
+
+TForm1::~TForm1() {
+  if (IsWindow(static_cast<HWND>(window_))) DestroyWindow(static_cast<HWND>(window_));
+  if (font_ != nullptr) DeleteObject(static_cast<HFONT>(font_));
+  if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::Layout(unsigned dpi) {
+  const auto window = static_cast<HWND>(window_);
+  // The bitmap "MS Sans Serif" has no sizes beyond 8 pt at 96 DPI; its TrueType twin scales.
+  const HFONT font =
+      CreateFontW(-MulDiv(FontPoints, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                  dpi == USER_DEFAULT_SCREEN_DPI ? L"MS Sans Serif" : L"Microsoft Sans Serif");
+  for (const int control : {IDC_BUTTON1, IDC_PROGRESSBAR1, IDC_STATUSBAR1}) {
+    SendDlgItemMessageW(window, control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  if (font_ != nullptr) DeleteObject(static_cast<HFONT>(font_));
+  font_ = font;
+
+  RECT outer{0, 0, Scaled(ClientArea.cx, dpi), Scaled(ClientArea.cy, dpi)};
+  AdjustWindowRectExForDpi(&outer, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), dpi);
+  SetWindowPos(window, nullptr, Scaled(OuterPosition.x, dpi), Scaled(OuterPosition.y, dpi), outer.right - outer.left,
+               outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Place(GetDlgItem(window, IDC_BUTTON1), ButtonArea, dpi);
+  Place(GetDlgItem(window, IDC_PROGRESSBAR1), ProgressArea, dpi);
+  SendDlgItemMessageW(window, IDC_STATUSBAR1, WM_SIZE, 0, 0);
+}
+
+void TForm1::FormCreate() { PutBusIdle(); }
+
+void TForm1::Button1Click() {
+  ReadEeprom(*ProgressBar1, *StatusBar1);
+  SaveDump(SaveDialog1, *StatusBar1);
+}

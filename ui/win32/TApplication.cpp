@@ -1,0 +1,63 @@
+#include "ui/win32/TApplication.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <exception>
+
+#include "bus/WindowsText.h"
+
+TApplication Application;
+
+TApplication::TApplication() : errorHandler_([this](const std::string& message) { ShowError(message); }) {}
+
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize() {
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+}
+
+int TApplication::Run() {
+  const auto window = static_cast<HWND>(mainForm_->Handle());
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Tab, Return and Space work on the window as in a dialog.
+    if (IsDialogMessageW(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  mainForm_.reset();
+  return static_cast<int>(message.wParam);
+}
+
+void TApplication::HandleErrorsOf(const std::function<void()>& handler) {
+  std::string message;
+  try {
+    handler();
+    return;
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+    message = "An unexpected error occurred.";
+  }
+  errorHandler_(message);
+}
+
+TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {
+  ErrorHandler previous = std::move(errorHandler_);
+  errorHandler_ = std::move(handler);
+  return previous;
+}
+
+void TApplication::DestroyMainForm() { mainForm_.reset(); }
+
+void TApplication::ShowError(const std::string& message) {
+  const auto window = mainForm_ ? static_cast<HWND>(mainForm_->Handle()) : nullptr;
+  wchar_t caption[256] = L"LPT_Tool";
+  if (window != nullptr) GetWindowTextW(window, caption, 256);
+  MessageBoxW(window, WideText(message).c_str(), caption, MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,52 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+// A window the application owns as its main window.
+class TForm {
+ public:
+  virtual ~TForm() = default;
+  virtual void* Handle() const = 0;  // its HWND
+};
+
+// The application object on Windows: starts the common controls, creates the main window, runs
+// the message loop, and is where every error that leaves an event handler ends up. The default
+// handler shows the error in a message box titled with the main window's caption; the loop
+// then goes on.
+class TApplication {
+ public:
+  using ErrorHandler = std::function<void(const std::string& message)>;
+
+  TApplication();
+  ~TApplication();
+
+  void Initialize();
+
+  // Builds the form, stores it in the variable and makes it the main window. Its FormCreate
+  // has run when this returns; an error from it goes to the top-level handler.
+  template <class TFormClass>
+  void CreateForm(TFormClass*& form) {
+    form = new TFormClass();
+    mainForm_.reset(form);
+    HandleErrorsOf([form] { form->FormCreate(); });
+  }
+
+  // Shows the main window and handles messages until it is closed; returns the exit code.
+  int Run();
+
+  // Runs an event handler; whatever error leaves it goes to the top-level handler.
+  void HandleErrorsOf(const std::function<void()>& handler);
+  ErrorHandler SetErrorHandler(ErrorHandler handler);
+
+  TForm* MainForm() const { return mainForm_.get(); }
+  void DestroyMainForm();
+
+ private:
+  void ShowError(const std::string& message);
+
+  std::unique_ptr<TForm> mainForm_;
+  ErrorHandler errorHandler_;
+};
+
+extern TApplication Application;

@@ -1,0 +1,54 @@
+#pragma once
+#include <string>
+
+#include "ui/toolkit/TProgressBar.h"
+#include "ui/toolkit/TSaveDialog.h"
+#include "ui/toolkit/TStatusBar.h"
+
+// The toolkit's displays and dialog on the Windows common controls. Each wraps a control the
+// window's resource created (passed as its HWND); the control's own behaviour is relied on, as
+// the window description expects of it.
+
+// msctls_progress32: Max is PBM_SETRANGE32 (the position stays), StepIt is PBM_STEPIT, which
+// starts over from the minimum past the maximum.
+class Win32ProgressBar : public TProgressBar {
+ public:
+  explicit Win32ProgressBar(void* control);
+  int Min() const override;
+  int Max() const override;
+  void SetMax(int max) override;
+  int Step() const override { return 1; }
+  int Position() const override;
+  void StepIt() override;
+
+ private:
+  void* control_;
+};
+
+// msctls_statusbar32 with one part reaching the right edge. Refresh is UpdateWindow: the bar is
+// painted before it returns.
+class Win32StatusBar : public TStatusBar {
+ public:
+  explicit Win32StatusBar(void* control);
+  void SetPanelText(const std::string& text) override;
+  std::string PanelText() const override;
+  void Refresh() override;
+
+ private:
+  void* control_;
+};
+
+// GetSaveFileNameW from a zeroed OPENFILENAMEW: no filter, extension, folder or title, no
+// question before replacing a file; the last accepted name is offered again.
+class Win32SaveDialog : public TSaveDialog {
+ public:
+  void SetOwner(void* window) { owner_ = window; }
+  bool Execute() override;
+  std::string FileName() const override { return fileName_; }
+  // The flags it passes to the dialog.
+  static unsigned long Flags();
+
+ private:
+  void* owner_ = nullptr;
+  std::string fileName_;
+};

@@ -1,0 +1,12 @@
+// lpt-tool.exe: the window on the PC's first parallel port, through InpOut's driver.
+#include <windows.h>
+
+#include "bus/FirstParallelPort.h"
+#include "bus/Port95.h"
+#include "ui/win32/ProgramEntry.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  FirstParallelPort port;
+  InstallPortBackend(&port);
+  return RunMainWindow();
+}
