@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
-#include <exception>
 
 #include "ui/qt/DisplayWatch.h"
+#include "ui/toolkit/HandlerErrors.h"
 
 #include "ui/qt/FramePacedPainting.h"
 
@@ -29,16 +29,7 @@ int TApplication::Run() {
 }
 
 void TApplication::HandleErrorsOf(const std::function<void()>& handler) {
-  std::string message;
-  try {
-    handler();
-    return;
-  } catch (const std::exception& error) {
-    message = error.what();
-  } catch (...) {
-    message = "An unexpected error occurred.";
-  }
-  errorHandler_(message);
+  if (const auto message = ErrorLeaving(handler)) errorHandler_(*message);
 }
 
 TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {

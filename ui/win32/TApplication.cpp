@@ -4,9 +4,8 @@
 
 #include <commctrl.h>
 
-#include <exception>
-
 #include "bus/WindowsText.h"
+#include "ui/toolkit/HandlerErrors.h"
 
 TApplication Application;
 
@@ -35,16 +34,7 @@ int TApplication::Run() {
 }
 
 void TApplication::HandleErrorsOf(const std::function<void()>& handler) {
-  std::string message;
-  try {
-    handler();
-    return;
-  } catch (const std::exception& error) {
-    message = error.what();
-  } catch (...) {
-    message = "An unexpected error occurred.";
-  }
-  errorHandler_(message);
+  if (const auto message = ErrorLeaving(handler)) errorHandler_(*message);
 }
 
 TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {
