@@ -1,5 +1,7 @@
 #include "bus/BusLines.h"
 
+#include <csignal>
+
 #include "bus/BusDelay.h"
 #include "bus/Port95.h"
 
@@ -27,4 +29,13 @@ void PutBusIdle() {
   BusDelay();
 }
 
-void OutputLines() { WritePortByte(DataPort, ComposeLineByte(CsLine, SckLine, SiLine)); }
+namespace {
+volatile std::sig_atomic_t chipSelectedOnBus = 0;  // by the last byte that reached the port
+}
+
+void OutputLines() {
+  WritePortByte(DataPort, ComposeLineByte(CsLine, SckLine, SiLine));
+  chipSelectedOnBus = CsLine == 1 ? 0 : 1;
+}
+
+bool ChipSelectedOnBus() { return chipSelectedOnBus != 0; }

@@ -30,6 +30,9 @@ void PutBusIdle();
 // Composes the line byte from the three flags and writes it to DataPort: one write per call.
 void OutputLines();
 
+// Whether the last line byte written selected the chip: a read is on the bus. Async-signal-safe.
+bool ChipSelectedOnBus();
+
 // The line byte for the given flags, without writing it.
 std::uint8_t ComposeLineByte(std::uint8_t cs, std::uint8_t sck, std::uint8_t si);
 

@@ -12,7 +12,7 @@ volatile std::sig_atomic_t stopExitCode = 0;
 void (*volatile lastWordsHook)() = nullptr;
 }  // namespace
 
-bool BusInUse() { return CsLine == 0; }
+bool BusInUse() { return ChipSelectedOnBus(); }
 
 void RequestBusStop(int signalNumber, int exitCode) {
   stopSignal = signalNumber;

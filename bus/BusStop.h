@@ -5,7 +5,7 @@
 // read sees the request at its next wait (within one BusDelay), takes the clock low, then
 // deselects the chip, and ends the process itself.
 
-// True while the chip is selected: a read is on the bus.
+// True while the chip is selected on the bus: a read is running.
 bool BusInUse();
 
 // Asks the read to stop and end the process: with the signal (0: none) or else with the exit

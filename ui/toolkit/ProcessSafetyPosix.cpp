@@ -8,13 +8,21 @@
 #include "bus/BusStop.h"
 
 namespace {
+volatile std::sig_atomic_t pendingSignal = 0;
+
 void OnTerminationSignal(int signalNumber) {
   if (BusInUse()) {
     RequestBusStop(signalNumber, 128 + signalNumber);  // the read ends the process at its next wait
+    // Should no read be running after all (a port that failed with the chip selected), the
+    // process ends a second later without it.
+    pendingSignal = signalNumber;
+    alarm(1);
     return;
   }
   EndProcess(signalNumber, 128 + signalNumber);
 }
+
+void OnAlarm(int) { EndProcess(pendingSignal, 128 + pendingSignal); }
 }  // namespace
 
 void EnsureStandardDescriptors() {
@@ -32,6 +40,7 @@ void EnsureStandardDescriptors() {
 void PrepareProcess() {
   EnsureStandardDescriptors();
   std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGALRM, OnAlarm);
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;
   action.sa_flags = SA_NODEFER;  // ending the process raises the same signal again from the handler
