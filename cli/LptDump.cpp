@@ -120,7 +120,8 @@ int Run(const Options& options) {
   TerminalProgress status(stderr, false, "");
   FixedNameDialog dialog(fileName);
   try {
-    if (!toStdout) outputBeingWritten = fileName.c_str();
+    // Only a file this save creates is removed: an existing one is never deleted by a signal.
+    if (!toStdout && FileSizeOf(fileName) < 0) outputBeingWritten = fileName.c_str();
     SaveDump(dialog, status);
     outputBeingWritten = nullptr;
   } catch (const EInOutError& error) {
