@@ -4,6 +4,7 @@
 install(TARGETS lpt-tool lpt-tool-demo lpt-dump RUNTIME DESTINATION .)
 install(FILES README.md docs/adapter.svg DESTINATION .)
 set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)  # the debug information stays in build-windows/
 set(CPACK_PACKAGE_NAME lpt-tool)
 set(CPACK_PACKAGE_VENDOR "LPT_Tool developers")
 set(CPACK_SYSTEM_NAME windows-x64)
