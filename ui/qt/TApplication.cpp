@@ -5,13 +5,12 @@
 #include <QWidget>
 
 #include "ui/qt/DisplayWatch.h"
-#include "ui/toolkit/HandlerErrors.h"
 
 #include "ui/qt/FramePacedPainting.h"
 
 TApplication Application;
 
-TApplication::TApplication() : errorHandler_([this](const std::string& message) { ShowError(message); }) {}
+TApplication::TApplication() : TopLevelErrors([this](const std::string& message) { ShowError(message); }) {}
 
 TApplication::~TApplication() = default;
 
@@ -26,16 +25,6 @@ int TApplication::Run() {
   mainForm_.reset();
   ownApplication_.reset();
   return result;
-}
-
-void TApplication::HandleErrorsOf(const std::function<void()>& handler) {
-  if (const auto message = ErrorLeaving(handler)) errorHandler_(*message);
-}
-
-TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {
-  ErrorHandler previous = std::move(errorHandler_);
-  errorHandler_ = std::move(handler);
-  return previous;
 }
 
 void TApplication::DestroyMainForm() { mainForm_.reset(); }

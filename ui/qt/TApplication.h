@@ -3,16 +3,16 @@
 #include <memory>
 #include <string>
 
+#include "ui/toolkit/TopLevelErrors.h"
+
 class QApplication;
 class QWidget;
 
 // The application object: starts the toolkit, creates the main window, runs the event loop,
 // and is where every error that leaves an event handler ends up. The default handler shows
 // the error's message in a message box; the event loop then goes on.
-class TApplication {
+class TApplication : public TopLevelErrors {
  public:
-  using ErrorHandler = std::function<void(const std::string& message)>;
-
   TApplication();
   ~TApplication();
 
@@ -31,13 +31,6 @@ class TApplication {
   // Shows the main window and handles events until it is closed.
   int Run();
 
-  // Runs an event handler; whatever error leaves it goes to the top-level handler, so no
-  // exception ever crosses the event loop.
-  void HandleErrorsOf(const std::function<void()>& handler);
-
-  // Replaces the top-level handler and returns the previous one.
-  ErrorHandler SetErrorHandler(ErrorHandler handler);
-
   QWidget* MainForm() const { return mainForm_.get(); }
   // Destroys the main window (tests make several in one process).
   void DestroyMainForm();
@@ -47,7 +40,6 @@ class TApplication {
 
   std::unique_ptr<QApplication> ownApplication_;
   std::unique_ptr<QWidget> mainForm_;
-  ErrorHandler errorHandler_;
 };
 
 extern TApplication Application;

@@ -5,11 +5,10 @@
 #include <commctrl.h>
 
 #include "bus/WindowsText.h"
-#include "ui/toolkit/HandlerErrors.h"
 
 TApplication Application;
 
-TApplication::TApplication() : errorHandler_([this](const std::string& message) { ShowError(message); }) {}
+TApplication::TApplication() : TopLevelErrors([this](const std::string& message) { ShowError(message); }) {}
 
 TApplication::~TApplication() = default;
 
@@ -31,16 +30,6 @@ int TApplication::Run() {
   }
   mainForm_.reset();
   return static_cast<int>(message.wParam);
-}
-
-void TApplication::HandleErrorsOf(const std::function<void()>& handler) {
-  if (const auto message = ErrorLeaving(handler)) errorHandler_(*message);
-}
-
-TApplication::ErrorHandler TApplication::SetErrorHandler(ErrorHandler handler) {
-  ErrorHandler previous = std::move(errorHandler_);
-  errorHandler_ = std::move(handler);
-  return previous;
 }
 
 void TApplication::DestroyMainForm() { mainForm_.reset(); }

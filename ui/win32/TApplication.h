@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/toolkit/TopLevelErrors.h"
+
 // A window the application owns as its main window.
 class TForm {
  public:
@@ -14,10 +16,8 @@ class TForm {
 // the message loop, and is where every error that leaves an event handler ends up. The default
 // handler shows the error in a message box titled with the main window's caption; the loop
 // then goes on.
-class TApplication {
+class TApplication : public TopLevelErrors {
  public:
-  using ErrorHandler = std::function<void(const std::string& message)>;
-
   TApplication();
   ~TApplication();
 
@@ -35,10 +35,6 @@ class TApplication {
   // Shows the main window and handles messages until it is closed; returns the exit code.
   int Run();
 
-  // Runs an event handler; whatever error leaves it goes to the top-level handler.
-  void HandleErrorsOf(const std::function<void()>& handler);
-  ErrorHandler SetErrorHandler(ErrorHandler handler);
-
   TForm* MainForm() const { return mainForm_.get(); }
   void DestroyMainForm();
 
@@ -46,7 +42,6 @@ class TApplication {
   void ShowError(const std::string& message);
 
   std::unique_ptr<TForm> mainForm_;
-  ErrorHandler errorHandler_;
 };
 
 extern TApplication Application;
