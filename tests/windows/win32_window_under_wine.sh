@@ -34,7 +34,7 @@ save_as() {  # NAME KEYS...: clicks the button, types NAME into the save dialog,
 head -c 2048 /dev/urandom > "$scratch/chip.bin"
 cp "$exe" "$standin" "$scratch/"
 cd "$scratch"
-LPT_STANDIN_IMAGE=chip.bin "$wine" lpt-tool.exe > wine.log 2>&1 &
+LPT_STANDIN_IMAGE=chip.bin "$wine" --new-server lpt-tool.exe > wine.log 2>&1 &
 window=$(wait_for '^Korvane$') || true
 [ -n "$window" ] || { fail "the window did not appear"; exit 1; }
 [ "$(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = "393x72" ] || fail "the client area is not 393 x 72"
