@@ -11,9 +11,10 @@
 #include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
+#include "runtime/IntToStr.h"
 #include "ui/qt/QtProgressBar.h"
 #include "ui/qt/QtStatusBar.h"
-#include "ui/toolkit/IntToStr.h"
 
 namespace {
 constexpr int DelaysPerRead = 32819;

@@ -1,9 +1,8 @@
 #include "bus/BusLines.h"
 
-#include <csignal>
-
 #include "bus/BusDelay.h"
 #include "bus/Port95.h"
+#include "runtime/ProcessEnd.h"
 
 std::uint8_t CsLine = 0;
 std::uint8_t SckLine = 0;
@@ -29,13 +28,10 @@ void PutBusIdle() {
   BusDelay();
 }
 
-namespace {
-volatile std::sig_atomic_t chipSelectedOnBus = 0;  // by the last byte that reached the port
-}
-
 void OutputLines() {
   WritePortByte(DataPort, ComposeLineByte(CsLine, SckLine, SiLine));
-  chipSelectedOnBus = CsLine == 1 ? 0 : 1;
+  // Selected by the last byte that reached the port: a signal now waits for the bus to go idle.
+  SetEndHeld(EndHold::ChipSelected, CsLine != 1);
 }
 
-bool ChipSelectedOnBus() { return chipSelectedOnBus != 0; }
+bool ChipSelectedOnBus() { return EndHeldBy(EndHold::ChipSelected); }

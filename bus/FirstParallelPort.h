@@ -43,3 +43,7 @@ class FirstParallelPort : public PortBackend {
 
 // The platform's ways to the first parallel port, in the order they are tried.
 std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts();
+
+// The fix that fits the failure's cause: permissions, a missing driver or port, a port held by
+// another driver, a device that is no parallel port. Without a known cause, every fix.
+std::string PortAdviceFor(const EPortError& error);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "bus/PortError.h"
-#include "bus/WindowsText.h"
+#include "runtime/WindowsText.h"
 
 namespace {
 using IsDriverOpenFunction = BOOL(__stdcall*)();

@@ -3,7 +3,7 @@
 #include <string>
 
 // A port that cannot be opened or accessed. The message names the device, the call and the
-// OS error; PortAdviceFor says what the user can do about it.
+// OS error; PortAdviceFor (FirstParallelPort.h) says what the user can do about it.
 class EPortError : public std::runtime_error {
  public:
   explicit EPortError(const std::string& message, int osError = 0, std::string call = {})
@@ -24,7 +24,3 @@ class ENoPortAnswers : public EPortError {
 
 // "ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy"
 EPortError OsPortError(const std::string& call, const std::string& device, int osError);
-
-// The fix that fits the failure's cause: permissions, a missing driver or port, a port held by
-// another driver, a device that is no parallel port. Without a known cause, every fix.
-std::string PortAdviceFor(const EPortError& error);

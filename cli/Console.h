@@ -4,9 +4,6 @@
 
 // What lpt-dump needs from the console and the file system, one file per platform.
 
-// lpt-dump itself, with its arguments in UTF-8 (Windows hands them over in UTF-16).
-int LptDumpMain(int argc, char** argv);
-
 bool IsTerminal(std::FILE* stream);
 // Both run when a signal or Ctrl+C ends the process: async-signal-safe on Linux.
 void EndLineOnStandardError();

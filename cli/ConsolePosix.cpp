@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include "cli/Console.h"
+#include "cli/LptDump.h"
 
 int main(int argc, char** argv) { return LptDumpMain(argc, argv); }
 

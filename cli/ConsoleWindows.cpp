@@ -3,8 +3,9 @@
 
 #include <vector>
 
-#include "bus/WindowsText.h"
 #include "cli/Console.h"
+#include "cli/LptDump.h"
+#include "runtime/WindowsText.h"
 
 // Windows hands the arguments over in UTF-16; lpt-dump takes them in UTF-8, so that any file
 // name, whatever its characters, reaches CreateFileW intact.

@@ -6,11 +6,11 @@
 #include <cstdio>
 
 #include "bus/BusLines.h"
-#include "bus/BusStop.h"
 #include "bus/Port95.h"
 #include "cli/Console.h"
-#include "cli/DumpVerification.h"
 #include "cli/FixedNameDialog.h"
+#include "cli/ImageReport.h"
+#include "cli/LptDump.h"
 #include "cli/OutputCheck.h"
 #include "cli/PortChoice.h"
 #include "cli/RealPort.h"
@@ -18,9 +18,11 @@
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
-#include "ui/toolkit/ProcessSafety.h"
-#include "ui/toolkit/QuotedName.h"
-#include "ui/toolkit/UntypedFile.h"
+#include "emu/ImageFile.h"
+#include "runtime/ProcessEnd.h"
+#include "runtime/ProcessSafety.h"
+#include "runtime/QuotedName.h"
+#include "runtime/UntypedFile.h"
 
 namespace {
 enum ExitCode { Saved = 0, ShortWrite = 1, Usage = 2, PortFailed = 3, IoFailed = 4, VerifyMismatch = 5 };
@@ -31,12 +33,13 @@ constexpr const char* ExitCodesHelp =
     "  1  the disk took fewer than 2048 bytes (\"ERROR\"); the file holds what was written\n"
     "  2  bad command line\n"
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
-    "  4  the file could not be written\n"
-    "  5  --verify: the two reads differ; nothing was saved\n";
+    "  4  the file could not be written (with --compare: FILE could not be read)\n"
+    "  5  --verify: the two reads differ; nothing was saved. --compare: the chip and FILE differ\n";
 
 struct Options {
   std::string output;
   std::string port;
+  std::string compare;
   bool verify = false;
   bool quiet = false;
   double flipShare = 0;
@@ -61,37 +64,14 @@ void Read(TerminalProgress& display) {
   display.Finish();
 }
 
-// An image of one repeated 0xFF or 0x00 is saved (an erased chip reads all 0xFF), with a hint.
-void WarnIfUniform() {
-  const std::uint8_t first = DumpBuffer[0];
-  if ((first != 0xFF && first != 0x00) ||
-      std::any_of(DumpBuffer.begin(), DumpBuffer.end(), [&](auto b) { return b != first; })) {
-    return;
-  }
-  std::fprintf(stderr, "%s",
-               first == 0xFF ? "lpt-dump: warning: every byte read is 0xFF: no chip answered (check the chip's "
-                               "seating and the CS, SCK and SI wiring), or the chip is erased.\n"
-                             : "lpt-dump: warning: every byte read is 0x00: the Select line (pin 13) reads high "
-                               "all the time: the adapter has no supply, or pin 13 is not connected.\n");
-}
-
 std::string SavedSize(const std::string& fileName) {
   const long long size = fileName.empty() ? -1 : FileSizeOf(fileName);
   return size < 0 ? "fewer than 2048" : "only " + std::to_string(size) + " of the 2048";
 }
 
-int Run(const Options& options) {
-  const bool toStdout = options.output == "-";
-  if (toStdout && IsTerminal(stdout)) {
-    return Fail(Usage,
-                "standard output is a terminal, and the binary image would garble it: "
-                "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
-  }
-  if (const std::string problem = OutputProblem(options.output); !problem.empty()) {
-    return Fail(IoFailed, problem + " Nothing was read or written.");
-  }
-  const std::string fileName = toStdout ? "" : options.output;  // "" is standard output, where it stands
-
+// Reads the chip into DumpBuffer (twice with --verify, the reads compared): 0, or the exit code
+// of what failed, its message shown.
+int ReadChip(const Options& options) {
   std::unique_ptr<PortBackend> port;
   try {
     port = OpenChosenPort(options.port, options.flipShare, options.flipSeed);
@@ -109,26 +89,63 @@ int Run(const Options& options) {
       const EepromImage firstRead = DumpBuffer;
       TerminalProgress second(stderr, showProgress, "read 2/2");
       Read(second);
-      const std::string differences = DescribeDifferences(firstRead, DumpBuffer);
-      if (!differences.empty()) return Fail(VerifyMismatch, differences);
+      const std::string differences = DescribeDifferences(firstRead, DumpBuffer, "The two reads", "0x%02X then 0x%02X");
+      if (!differences.empty()) {
+        return Fail(VerifyMismatch,
+                    differences + " Nothing was saved. Check the wiring, the contacts and the supply, then try again.");
+      }
     }
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
   }
-  WarnIfUniform();
+  WarnAboutImage(DumpBuffer);
+  return Saved;
+}
+
+// --compare: the chip against an image file; nothing is written.
+int Compare(const Options& options) {
+  EepromImage reference{};
+  try {
+    reference = LoadEepromImage(options.compare);
+  } catch (const std::exception& error) {
+    return Fail(IoFailed, std::string(error.what()) + " Nothing was read.");
+  }
+  if (const int code = ReadChip(options); code != Saved) return code;
+  const std::string differences = DescribeDifferences(
+      DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
+  if (!differences.empty()) return Fail(VerifyMismatch, differences);
+  std::fprintf(stderr, "The chip and %s are identical (2048 bytes).\n", QuotedName(options.compare).c_str());
+  return Saved;
+}
+
+int Run(const Options& options) {
+  if (!options.compare.empty()) return Compare(options);
+  const bool toStdout = options.output == "-";
+  if (toStdout && IsTerminal(stdout)) {
+    return Fail(Usage,
+                "standard output is a terminal, and the binary image would garble it: "
+                "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
+  }
+  if (const std::string problem = OutputProblem(options.output); !problem.empty()) {
+    return Fail(IoFailed, problem + " Nothing was read or written.");
+  }
+  const std::string fileName = toStdout ? "" : options.output;  // "" is standard output, where it stands
+
+  if (const int code = ReadChip(options); code != Saved) return code;
 
   TerminalProgress status(stderr, false, "");
   FixedNameDialog dialog(fileName);
+  SaveOutcome outcome{};
   try {
     // Only a file this save creates is removed: an existing one is never deleted by a signal.
     if (!toStdout && FileSizeOf(fileName) < 0) outputBeingWritten = fileName.c_str();
-    SaveDump(dialog, status);
+    outcome = SaveDump(dialog, status);
     outputBeingWritten = nullptr;
   } catch (const EInOutError& error) {
     outputBeingWritten = nullptr;
     return Fail(IoFailed, error.what());
   }
-  if (status.PanelText() != "File Saved") {
+  if (outcome == SaveOutcome::ShortWrite) {
     const std::string target = toStdout ? "standard output" : QuotedName(fileName);
     std::fprintf(stderr, "%s: %s took %s bytes (a full disk or a file size limit); it keeps what was written.\n",
                  status.PanelText().c_str(), target.c_str(), SavedSize(fileName).c_str());
@@ -144,13 +161,17 @@ int ParseAndRun(int argc, char** argv) {
   app.footer(ExitCodesHelp);
   app.set_version_flag("--version", "lpt-dump " LPT_VERSION);
   Options options;
-  app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output")->required();
+  CLI::Option* output = app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output");
   app.add_option("-p,--port", options.port,
                  std::string(RealPortForms()) +
                      "emulate[:IMAGE] (the emulated chip holding the built-in image or a 2048-byte IMAGE file); "
                      "default: the first parallel port")
       ->check(PortChoiceProblem, "PORT");
   app.add_flag("--verify", options.verify, "read twice and save only if both reads agree");
+  app.add_option("--compare", options.compare,
+                 "read the chip and compare it with this 2048-byte image instead of saving (exit 0: identical, 5: not)")
+      ->excludes(output)
+      ->type_name("FILE");
   app.add_flag("-q,--quiet", options.quiet, "no progress and no \"File Saved\" line; errors are still shown");
   app.add_option("--emulate-flips", options.flipShare,
                  "testing: the emulated chip flips one bit in this share (0..1) of the bytes it sends")
@@ -170,6 +191,7 @@ int ParseAndRun(int argc, char** argv) {
       throw CLI::ValidationError("--port", PortChoiceProblem(""));
     }
     app.parse(argc, argv);
+    if (output->count() == 0 && options.compare.empty()) throw CLI::RequiredError("OUTPUT");
     if (options.flipShare > 0 && !IsEmulatedPortChoice(options.port)) {
       throw CLI::ValidationError("--emulate-flips works only with --port emulate");
     }

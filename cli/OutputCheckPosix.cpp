@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ui/toolkit/QuotedName.h"
-#include "ui/toolkit/UntypedFile.h"
+#include "runtime/QuotedName.h"
+#include "runtime/UntypedFile.h"
 
 namespace {
 std::string FolderOf(const std::string& path) {

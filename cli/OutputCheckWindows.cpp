@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "bus/WindowsText.h"
 #include "cli/OutputCheck.h"
-#include "ui/toolkit/QuotedName.h"
-#include "ui/toolkit/UntypedFile.h"
+#include "runtime/QuotedName.h"
+#include "runtime/UntypedFile.h"
+#include "runtime/WindowsText.h"
 
 namespace {
 std::string FolderOf(const std::string& path) {

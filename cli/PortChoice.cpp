@@ -3,9 +3,9 @@
 #include "bus/FirstParallelPort.h"
 #include "bus/PortError.h"
 #include "cli/RealPort.h"
-#include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
-#include "ui/toolkit/QuotedName.h"
+#include "emu/ImageFile.h"
+#include "runtime/QuotedName.h"
 
 namespace {
 constexpr std::string_view EmulatePrefix = "emulate";

@@ -5,7 +5,7 @@
 #include "bus/DirectIoPort.h"
 #include "bus/PpdevPort.h"
 #include "cli/RealPort.h"
-#include "ui/toolkit/QuotedName.h"
+#include "runtime/QuotedName.h"
 
 const char* RealPortForms() { return "/dev/parportN, direct, or "; }
 

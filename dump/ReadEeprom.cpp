@@ -6,7 +6,7 @@
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "dump/DumpBuffer.h"
-#include "ui/toolkit/IntToStr.h"
+#include "runtime/IntToStr.h"
 #include "ui/toolkit/TProgressBar.h"
 #include "ui/toolkit/TStatusBar.h"
 

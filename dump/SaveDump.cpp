@@ -1,9 +1,9 @@
 #include "dump/SaveDump.h"
 
 #include "dump/DumpBuffer.h"
+#include "runtime/UntypedFile.h"
 #include "ui/toolkit/TSaveDialog.h"
 #include "ui/toolkit/TStatusBar.h"
-#include "ui/toolkit/UntypedFile.h"
 
 namespace {
 // Closes the file if an error leaves the save while it is open, so no descriptor leaks.
@@ -16,8 +16,8 @@ struct CloseOnError {
 };
 }  // namespace
 
-void SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
-  if (!saveDialog.Execute()) return;
+SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
+  if (!saveDialog.Execute()) return SaveOutcome::Cancelled;
 
   TFile dumpFile;
   AssignFile(dumpFile, saveDialog.FileName());
@@ -32,7 +32,7 @@ void SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
     statusBar.SetPanelText("ERROR");
     CloseFile(dumpFile);
     InOutCheck(dumpFile);
-    return;
+    return SaveOutcome::ShortWrite;
   }
 
   // "File Saved" only once the image is on the disk and the file closed without error.
@@ -41,4 +41,5 @@ void SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
   CloseFile(dumpFile);
   InOutCheck(dumpFile);
   statusBar.SetPanelText("File Saved");
+  return SaveOutcome::Saved;
 }

@@ -4,7 +4,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "emu/EepromImage.h"
+#include "dump/EepromImage.h"
 
 // A broken bus protocol seen by the emulated hardware: which access broke which rule.
 class EBusViolation : public std::runtime_error {

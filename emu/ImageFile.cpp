@@ -4,8 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "emu/EepromImage.h"
-#include "ui/toolkit/QuotedName.h"
+#include "emu/ImageFile.h"
+#include "runtime/QuotedName.h"
 
 namespace {
 // The name as the user gave it, in UTF-8, on every platform.

@@ -167,4 +167,36 @@ TEST_F(LptDumpTest, VerifySavesAStableChipAndRefusesAFlakyOne) {
   EXPECT_NE(outcome.err.find("The two reads differ in"), std::string::npos) << outcome.err;
   EXPECT_FALSE(fs::exists(folder / "flaky.bin"));
 }
+
+TEST_F(LptDumpTest, ASmallerPartsRepeatingContentIsSavedWithAWarningNamingIt) {
+  std::string copies;
+  for (int copy = 0; copy < 4; ++copy) copies += ChipImage().substr(0, 512);
+  std::ofstream(folder / "25040.bin", std::ios::binary) << copies;
+  const Outcome outcome =
+      Run("--port emulate:" + (folder / "25040.bin").string() + " " + (folder / "dump.bin").string());
+  EXPECT_EQ(outcome.exitCode, 0);
+  EXPECT_NE(outcome.err.find("repeats every 512 bytes: the chip is likely a 25040 (512 bytes)"), std::string::npos)
+      << outcome.err;
+  EXPECT_EQ(Run(chipPort + " " + (folder / "dump.bin").string()).err, "File Saved\n") << "no warning for a 25160";
+}
+
+TEST_F(LptDumpTest, CompareReadsTheChipAgainstAFileAndSavesNothing) {
+  Outcome outcome = Run("--compare " + (folder / "chip.bin").string() + " " + chipPort);
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("are identical"), std::string::npos) << outcome.err;
+
+  std::string other = ChipImage();
+  other[5] = static_cast<char>(other[5] ^ 0x01);
+  std::ofstream(folder / "other.bin", std::ios::binary) << other;
+  outcome = Run("--compare " + (folder / "other.bin").string() + " " + chipPort);
+  EXPECT_EQ(outcome.exitCode, 5);
+  EXPECT_NE(outcome.err.find("differ in 1 byte; first at address 5 (chip 0x"), std::string::npos) << outcome.err;
+
+  std::ofstream(folder / "short.bin") << "too short";
+  outcome = Run("--compare " + (folder / "short.bin").string() + " --port emulate:/no/such/chip.bin");
+  EXPECT_EQ(outcome.exitCode, 4) << "refused before the port is opened: " << outcome.err;
+  EXPECT_NE(outcome.err.find("exactly 2048 bytes"), std::string::npos) << outcome.err;
+  EXPECT_EQ(Run("--compare " + (folder / "chip.bin").string() + " " + chipPort + " out.bin").exitCode, 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 5) << "nothing saved";
+}
 }  // namespace

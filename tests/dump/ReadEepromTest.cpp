@@ -7,6 +7,7 @@
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/RecordingPort.h"
 

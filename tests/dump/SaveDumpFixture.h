@@ -6,17 +6,16 @@
 
 #include "dump/DumpBuffer.h"
 #include "dump/SaveDump.h"
+#include "runtime/UntypedFile.h"
 #include "tests/support/FakeDisplays.h"
-#include "ui/toolkit/UntypedFile.h"
+#include "tests/support/ScratchFolder.h"
 
 // A scratch folder of the test's own, a recognisable DumpBuffer, and a status bar that shows
 // the read's last text.
 class SaveDumpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             (std::string("lpt-save-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder);
+    folder = NewScratchFolder("lpt-save");
     for (std::size_t i = 0; i < DumpBuffer.size(); ++i) DumpBuffer[i] = static_cast<std::uint8_t>(i * 13 + 1);
     status.SetPanelText("Address : 2047, Content : 1");
   }

@@ -4,6 +4,7 @@
 
 #include "bus/BusLines.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
 
 namespace {
 // Drives the adapter by hand, so each test can break the protocol on purpose.

@@ -15,6 +15,7 @@
 #include "bus/PortError.h"
 #include "dump/DumpBuffer.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/RecordingPort.h"
 #include "ui/qt/LPT_Tool.h"

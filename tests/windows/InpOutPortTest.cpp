@@ -13,6 +13,7 @@
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
 #include "tests/support/FakeDisplays.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 class InpOutPortTest : public ::testing::Test {
@@ -27,7 +28,8 @@ TEST_F(InpOutPortTest, AWholeReadThroughInp32AndOut32WithTheRealDelayGivesTheChi
   EepromImage image{};
   std::mt19937 random(11);
   for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-  const auto path = std::filesystem::temp_directory_path() / "lpt-standin-image.bin";
+  const auto folder = NewScratchFolder("lpt-standin");
+  const auto path = folder / "image.bin";
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
   _putenv(("LPT_STANDIN_IMAGE=" + path.string()).c_str());
 
@@ -40,7 +42,7 @@ TEST_F(InpOutPortTest, AWholeReadThroughInp32AndOut32WithTheRealDelayGivesTheChi
   InstallPortBackend(nullptr);
   EXPECT_EQ(DumpBuffer, image);
   EXPECT_EQ(status.texts.back(), "Address : 2047, Content : " + std::to_string(image[2047]));
-  std::filesystem::remove(path);
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(InpOutPortTest, ADriverThatIsNotOpenIsNamedWithHowToInstallIt) {

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
 
 namespace {
 EmulatedAdapter& Adapter() {

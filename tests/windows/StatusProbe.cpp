@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "bus/WindowsText.h"
+#include "runtime/WindowsText.h"
 
 namespace {
 struct Search {

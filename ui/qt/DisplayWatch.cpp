@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "bus/BusStop.h"
+#include "runtime/ProcessEnd.h"
 
 namespace {
 volatile bool eventLoopRunning = false;
@@ -19,7 +20,7 @@ QtMessageHandler toolkitMessages = nullptr;
 
 [[noreturn]] void EndWithoutTheDisplay() {
   if (BusInUse()) {
-    RequestBusStop(0, 1);
+    RequestProcessEnd(0, 1);
     if (std::this_thread::get_id() == eventLoopThread) StopBusIfRequested();
     // On another thread: the read puts the bus idle and ends the process at its next wait.
     std::this_thread::sleep_for(std::chrono::seconds(2));

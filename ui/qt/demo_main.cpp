@@ -5,10 +5,10 @@
 #include <exception>
 
 #include "bus/Port95.h"
-#include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
+#include "runtime/ProcessSafety.h"
 #include "ui/qt/ProgramEntry.h"
-#include "ui/toolkit/ProcessSafety.h"
 
 namespace {
 constexpr const char* Usage =

@@ -1,8 +1,8 @@
 // lpt-tool: the window on the PC's first parallel port.
 #include "bus/FirstParallelPort.h"
 #include "bus/Port95.h"
+#include "runtime/ProcessSafety.h"
 #include "ui/qt/ProgramEntry.h"
-#include "ui/toolkit/ProcessSafety.h"
 
 int main(int argc, char** argv) {
   PrepareProcess();

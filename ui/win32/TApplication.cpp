@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "bus/WindowsText.h"
+#include "runtime/WindowsText.h"
 
 TApplication Application;
 

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "bus/WindowsText.h"
+#include "runtime/WindowsText.h"
 
 namespace {
 HWND AsWindow(void* control) { return static_cast<HWND>(control); }

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "bus/Port95.h"
-#include "bus/WindowsText.h"
-#include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
+#include "runtime/WindowsText.h"
 #include "ui/win32/ProgramEntry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -1,7 +1,7 @@
-#include "ui/toolkit/UntypedFile.h"
+#include "runtime/UntypedFile.h"
 
-#include "ui/toolkit/FileSystemCalls.h"
-#include "ui/toolkit/QuotedName.h"
+#include "runtime/FileSystemCalls.h"
+#include "runtime/QuotedName.h"
 
 namespace {
 const FileCalls* installedCalls = nullptr;

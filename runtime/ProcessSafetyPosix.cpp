@@ -1,18 +1,18 @@
-#include "ui/toolkit/ProcessSafety.h"
+#include "runtime/ProcessSafety.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
 #include <initializer_list>
 
-#include "bus/BusStop.h"
+#include "runtime/ProcessEnd.h"
 
 namespace {
 volatile std::sig_atomic_t pendingSignal = 0;
 
 void OnTerminationSignal(int signalNumber) {
-  if (BusInUse()) {
-    RequestBusStop(signalNumber, 128 + signalNumber);  // the read ends the process at its next wait
+  if (EndHeld()) {
+    RequestProcessEnd(signalNumber, 128 + signalNumber);  // the read ends the process at its next wait
     // Should no read be running after all (a port that failed with the chip selected), the
     // process ends a second later without it.
     pendingSignal = signalNumber;

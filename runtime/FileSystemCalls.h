@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "ui/toolkit/UntypedFile.h"
+#include "runtime/UntypedFile.h"
 
 // What the file routines need from the operating system, one file per platform
 // (UntypedFilePosix.cpp, UntypedFileWindows.cpp); UntypedFile.cpp holds the rest.

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ui/toolkit/FileSystemCalls.h"
+#include "runtime/FileSystemCalls.h"
 
 namespace {
 int OpenFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "bus/BusStop.h"
-#include "ui/toolkit/ProcessSafety.h"
+#include "runtime/ProcessEnd.h"
+#include "runtime/ProcessSafety.h"
 
 namespace {
 // The exit status Windows gives a process ended by Ctrl+C.
@@ -14,8 +14,8 @@ constexpr int ControlCExit = static_cast<int>(0xC000013AU);
 // Runs on a thread of its own that Windows starts for the event.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
-  if (BusInUse()) {
-    RequestBusStop(0, ControlCExit);  // the read puts the bus idle and ends the process at its next wait
+  if (EndHeld()) {
+    RequestProcessEnd(0, ControlCExit);  // the read puts the bus idle and ends the process at its next wait
     Sleep(5000);
   }
   EndProcess(0, ControlCExit);

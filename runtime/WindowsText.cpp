@@ -1,4 +1,4 @@
-#include "bus/WindowsText.h"
+#include "runtime/WindowsText.h"
 
 #include <windows.h>
 

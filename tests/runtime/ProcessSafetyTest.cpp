@@ -9,13 +9,13 @@
 #include <cstdio>
 
 #include "bus/BusLines.h"
-#include "bus/BusStop.h"
 #include "dump/ReadEeprom.h"
-#include "emu/EepromImage.h"
 #include "emu/EmulatedAdapter.h"
+#include "emu/ImageFile.h"
+#include "runtime/ProcessEnd.h"
+#include "runtime/ProcessSafety.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/RecordingPort.h"
-#include "ui/toolkit/ProcessSafety.h"
 
 namespace {
 TEST(ProcessSafetyDeathTest, ClosedStandardDescriptorsAreReopenedOnDevNull) {

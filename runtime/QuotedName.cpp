@@ -1,4 +1,4 @@
-#include "ui/toolkit/QuotedName.h"
+#include "runtime/QuotedName.h"
 
 #include <cstdio>
 

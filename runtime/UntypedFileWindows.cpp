@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "bus/WindowsText.h"
-#include "ui/toolkit/FileSystemCalls.h"
+#include "runtime/FileSystemCalls.h"
+#include "runtime/WindowsText.h"
 
 namespace {
 HANDLE AsHandle(int descriptor) { return LongToHandle(descriptor); }

@@ -1,4 +1,4 @@
-#include "ui/toolkit/IntToStr.h"
+#include "runtime/IntToStr.h"
 
 #include <charconv>
 

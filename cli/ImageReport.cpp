@@ -1,0 +1,56 @@
+#include "cli/ImageReport.h"
+
+#include "dump/ImageChecks.h"
+
+namespace {
+constexpr std::size_t AddressesShown = 8;
+
+const char* TimesWord(std::size_t copies) {
+  switch (copies) {
+    case 2:
+      return "twice";
+    case 4:
+      return "four times";
+    case 8:
+      return "eight times";
+    default:
+      return "sixteen times";
+  }
+}
+}  // namespace
+
+void WarnAboutImage(const EepromImage& image) {
+  if (const auto value = UniformByte(image); value == 0xFF || value == 0x00) {
+    std::fprintf(stderr, "%s",
+                 value == 0xFF ? "lpt-dump: warning: every byte read is 0xFF: no chip answered (check the chip's "
+                                 "seating and the CS, SCK and SI wiring), or the chip is erased.\n"
+                               : "lpt-dump: warning: every byte read is 0x00: the Select line (pin 13) reads high "
+                                 "all the time: the adapter has no supply, or pin 13 is not connected.\n");
+    return;
+  }
+  const auto period = RepeatPeriod(image);
+  if (!period) return;
+  // Parts below the 25080 take one address byte, so the third byte of the READ already clocks
+  // their address 0 out unseen and the image starts at their address 1.
+  std::fprintf(stderr,
+               "lpt-dump: warning: the image repeats every %zu bytes: the chip is likely a %s (%zu bytes), not a "
+               "25160. The file holds its content %s%s; keep it only if that is the chip you meant to read.\n",
+               *period, PartOfSize(*period), *period, TimesWord(image.size() / *period),
+               *period < 1024 ? ", each copy starting at its address 1" : "");
+}
+
+std::string DescribeDifferences(const EepromImage& first, const EepromImage& second, const std::string& subject,
+                                const char* how) {
+  const std::vector<std::size_t> addresses = DifferingAddresses(first, second);
+  if (addresses.empty()) return "";
+  std::string shown;
+  for (std::size_t i = 0; i < addresses.size() && i < AddressesShown; ++i) {
+    const std::size_t address = addresses[i];
+    char values[48];
+    std::snprintf(values, sizeof values, how, first[address], second[address]);
+    shown += (i == 0 ? "" : ", ") + std::to_string(address) + " (" + values + ")";
+  }
+  const std::size_t count = addresses.size();
+  return subject + " differ in " + std::to_string(count) + (count == 1 ? " byte" : " bytes") + "; first at address " +
+         shown + (count > AddressesShown ? " and more" : "") + ".";
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "dump/EepromImage.h"
+
+// What an image read from the socket says about the chip and the wiring, for both front ends
+// to tell the user in their own way.
+
+// The value of every byte when all 2048 are the same (an erased chip, no chip, no supply).
+std::optional<std::uint8_t> UniformByte(const EepromImage& image);
+
+// A smaller part of the 25xxx family answers the same READ and its address counter wraps, so
+// its content fills the image more than once. Returns the shortest period of 1024, 512, 256 or
+// 128 bytes with which the image repeats, or nothing. An image of one repeated byte has no
+// period here: UniformByte tells about that.
+std::optional<std::size_t> RepeatPeriod(const EepromImage& image);
+
+// The 25xxx part whose size is that period ("25080" for 1024 bytes).
+const char* PartOfSize(std::size_t bytes);
+
+// The addresses at which two images differ, in ascending order.
+std::vector<std::size_t> DifferingAddresses(const EepromImage& first, const EepromImage& second);

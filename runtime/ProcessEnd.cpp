@@ -1,0 +1,39 @@
+#include "runtime/ProcessEnd.h"
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+volatile std::sig_atomic_t holds[2] = {0, 0};
+volatile std::sig_atomic_t endRequested = 0;
+volatile std::sig_atomic_t endSignal = 0;
+volatile std::sig_atomic_t endExitCode = 0;
+void (*volatile lastWordsHook)() = nullptr;
+}  // namespace
+
+void SetEndHeld(EndHold hold, bool held) { holds[static_cast<int>(hold)] = held ? 1 : 0; }
+
+bool EndHeld() { return holds[0] != 0 || holds[1] != 0; }
+
+bool EndHeldBy(EndHold hold) { return holds[static_cast<int>(hold)] != 0; }
+
+void RequestProcessEnd(int signalNumber, int exitCode) {
+  endSignal = signalNumber;
+  endExitCode = exitCode;
+  endRequested = 1;
+}
+
+bool ProcessEndRequested() { return endRequested != 0; }
+
+void EndRequestedProcess() { EndProcess(endSignal, endExitCode); }
+
+void EndProcess(int signalNumber, int exitCode) {
+  if (void (*hook)() = lastWordsHook) hook();
+  if (signalNumber != 0) {
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+  }
+  std::_Exit(exitCode);
+}
+
+void SetLastWords(void (*lastWords)()) { lastWordsHook = lastWords; }

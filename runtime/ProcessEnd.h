@@ -1,0 +1,28 @@
+#pragma once
+
+// Ending the process from a signal handler, a console control event or another thread without
+// cutting short a stretch of work that must finish first (a read with the chip selected must put
+// the bus idle). While such a stretch holds the end, the end is only asked for; the stretch sees
+// the request and ends the process itself once it is safe. Everything here is async-signal-safe.
+
+// The stretches that hold a requested end back.
+enum class EndHold { ChipSelected, FileBeingWritten };
+
+void SetEndHeld(EndHold hold, bool held);
+bool EndHeld();
+bool EndHeldBy(EndHold hold);
+
+// Stores the request: with the signal (0: none) or else with the exit code.
+void RequestProcessEnd(int signalNumber, int exitCode);
+bool ProcessEndRequested();
+
+// Ends the process as it was asked to.
+[[noreturn]] void EndRequestedProcess();
+
+// Ends the process now: the last words first, then the signal's own default action, or _exit
+// with the code.
+[[noreturn]] void EndProcess(int signalNumber, int exitCode);
+
+// What the program says or tidies up before it ends this way (end a progress line, remove a
+// partial file). It must be async-signal-safe; nullptr for nothing.
+void SetLastWords(void (*lastWords)());
