@@ -1,4 +1,5 @@
 #pragma once
+#include <QObject>
 #include <QString>
 #include <optional>
 
@@ -7,9 +8,17 @@
 class DialogDriver {
  public:
   void AnswerWith(const std::optional<QString>& fileName);
+  // Accepts the dialog with `typed` in its name field, exactly as a user types it there, while
+  // the dialog shows `folder`.
+  void AnswerByTyping(const QString& folder, const QString& typed);
   int answered = 0;
   QString offeredName;  // the name the dialog offered when it opened
 
  private:
-  void Answer(const std::optional<QString>& fileName);
+  QObject timers_;  // ends the answers still waiting for a dialog when the driver goes
+  struct Typing {
+    QString folder;
+    QString typed;
+  };
+  void Answer(const std::optional<Typing>& typing);
 };

@@ -193,4 +193,22 @@ TEST_F(MainWindowTest, WithoutAPortTheErrorIsShownAndNoDialogOpens) {
   EXPECT_EQ(Status(), "");
   InstallPortBackend(previous);
 }
+
+TEST_F(MainWindowTest, ANameWithDoubleQuotesIsSavedExactlyAsTypedNeverToAnotherFile) {
+  CreateWindow();
+  QDir(folder.path()).mkdir("somefolder");
+  const QString unrelated = folder.filePath("keep.bin");
+  QFile keep(unrelated);
+  ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+  keep.write("an earlier dump");
+  keep.close();
+  for (const QString typed : {R"(somefolder/backup"keep.bin)", R"(chip "A".bin)", R"(old.bin" "new.bin)"}) {
+    dialogs.AnswerByTyping(folder.path(), typed);
+    Form1->Button1->click();
+    EXPECT_EQ(FileBytes(folder.filePath(typed)), ChipBytes())
+        << typed.toStdString() << " saved as " << Form1->SaveDialog1.FileName();
+  }
+  EXPECT_EQ(FileBytes(unrelated), "an earlier dump");
+  EXPECT_TRUE(errors.empty());
+}
 }  // namespace

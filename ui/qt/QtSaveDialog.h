@@ -3,6 +3,7 @@
 
 #include "ui/toolkit/TSaveDialog.h"
 
+class ExactNameFileDialog;
 class QFileDialog;
 class QWidget;
 
@@ -15,9 +16,9 @@ class QtSaveDialog : public TSaveDialog {
 
   bool Execute() override;
   std::string FileName() const override { return fileName_; }
-  QFileDialog* Dialog() const { return dialog_; }
+  QFileDialog* Dialog() const;
 
  private:
-  QFileDialog* dialog_;  // owned by the owner widget
+  ExactNameFileDialog* dialog_;  // owned by the owner widget
   std::string fileName_;
 };
