@@ -28,6 +28,15 @@ void PutBusIdle() {
   BusDelay();
 }
 
+void TakeLinesIdle() {
+  if (SckLine == 1) {
+    SckLine = 0;
+    OutputLines();
+  }
+  SetIdleLineFlags();
+  OutputLines();
+}
+
 void OutputLines() {
   WritePortByte(DataPort, ComposeLineByte(CsLine, SckLine, SiLine));
   // Selected by the last byte that reached the port: a signal now waits for the bus to go idle.

@@ -8,12 +8,7 @@ bool BusInUse() { return ChipSelectedOnBus(); }
 void StopBusIfRequested() {
   if (!ProcessEndRequested()) return;
   try {
-    if (SckLine == 1) {
-      SckLine = 0;
-      OutputLines();
-    }
-    SetIdleLineFlags();
-    OutputLines();
+    TakeLinesIdle();
   } catch (...) {
     // The port failed while being put idle: nothing more can be done for it.
   }

@@ -1,10 +1,12 @@
 #include "dump/ReadEeprom.h"
 
 #include <exception>
+#include <string>
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
+#include "bus/PortError.h"
 #include "dump/DumpBuffer.h"
 #include "runtime/IntToStr.h"
 #include "ui/toolkit/TProgressBar.h"
@@ -40,19 +42,29 @@ std::uint8_t ReceiveByte() {
   return accumulator;
 }
 
-// A port error can stop the read between two line changes. The flags then go back to the idle
-// levels (nothing is written: the port just failed), so the next read starts with SCK and SI
-// low, as the first instruction bits need.
+// A port error can stop the read between two line changes. When the chip was selected, one
+// attempt takes the clock low and deselects it, so the chip is not left in the middle of a
+// transaction; what that attempt met is added to the message. The flags end idle in any case,
+// so the next read starts with SCK and SI low, as the first instruction bits need.
+std::string LinesIdleAfterPortError() {
+  if (!ChipSelectedOnBus()) return "";
+  std::string outcome;
+  try {
+    TakeLinesIdle();
+    outcome = "\nThe clock was taken low and the chip deselected.";
+  } catch (const std::exception& error) {
+    outcome = std::string("\nTaking the clock low and deselecting the chip failed too: ") + error.what();
+  }
+  return outcome + "\nCheck the cable, the adapter's supply and the parallel port (or its card), then read again.";
+}
+
 struct IdleFlagsOnError {
   ~IdleFlagsOnError() {
     if (std::uncaught_exceptions() > 0) SetIdleLineFlags();
   }
 };
-}  // namespace
 
-void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
-  const IdleFlagsOnError restoreOnError;
-
+void ReadAllBytes(TProgressBar& progressBar, TStatusBar& statusBar) {
   // Select the chip.
   CsLine = 0;
   OutputLines();
@@ -83,4 +95,16 @@ void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
   // Deselect: the lines are idle again. No wait is needed after the last change.
   CsLine = 1;
   OutputLines();
+}
+}  // namespace
+
+void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
+  const IdleFlagsOnError restoreOnError;
+  try {
+    ReadAllBytes(progressBar, statusBar);
+  } catch (const EPortError& error) {
+    const std::string afterwards = LinesIdleAfterPortError();
+    if (afterwards.empty()) throw;
+    throw EPortError(error.what() + afterwards, error.OsError(), error.Call());
+  }
 }

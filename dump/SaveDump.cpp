@@ -1,6 +1,7 @@
 #include "dump/SaveDump.h"
 
 #include "dump/DumpBuffer.h"
+#include "runtime/ProcessEnd.h"
 #include "runtime/UntypedFile.h"
 #include "ui/toolkit/TSaveDialog.h"
 #include "ui/toolkit/TStatusBar.h"
@@ -21,6 +22,9 @@ SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
 
   TFile dumpFile;
   AssignFile(dumpFile, saveDialog.FileName());
+  // Creating the file empties an existing one: from here a termination signal waits until the
+  // image is written and the file closed (or the save failed).
+  const HeldProcessEnd holdEnd(EndHold::FileBeingWritten);
   Rewrite(dumpFile, 1);
   InOutCheck(dumpFile);
   CloseOnError closer{dumpFile};

@@ -17,6 +17,13 @@ bool EndHeld() { return holds[0] != 0 || holds[1] != 0; }
 
 bool EndHeldBy(EndHold hold) { return holds[static_cast<int>(hold)] != 0; }
 
+HeldProcessEnd::HeldProcessEnd(EndHold hold) : hold_(hold) { SetEndHeld(hold_, true); }
+
+HeldProcessEnd::~HeldProcessEnd() {
+  SetEndHeld(hold_, false);
+  if (ProcessEndRequested()) EndRequestedProcess();
+}
+
 void RequestProcessEnd(int signalNumber, int exitCode) {
   endSignal = signalNumber;
   endExitCode = exitCode;

@@ -12,6 +12,19 @@ void SetEndHeld(EndHold hold, bool held);
 bool EndHeld();
 bool EndHeldBy(EndHold hold);
 
+// Holds a requested end back while it lives; when it goes, an end asked for meanwhile is
+// carried out.
+class HeldProcessEnd {
+ public:
+  explicit HeldProcessEnd(EndHold hold);
+  ~HeldProcessEnd();
+  HeldProcessEnd(const HeldProcessEnd&) = delete;
+  HeldProcessEnd& operator=(const HeldProcessEnd&) = delete;
+
+ private:
+  EndHold hold_;
+};
+
 // Stores the request: with the signal (0: none) or else with the exit code.
 void RequestProcessEnd(int signalNumber, int exitCode);
 bool ProcessEndRequested();

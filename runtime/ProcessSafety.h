@@ -6,8 +6,10 @@
 //   port or the dump file never becomes standard output or error and receives text or an image
 //   meant for them;
 // - a file size limit makes a write come back short or fail instead of killing the process;
-// - SIGINT, SIGTERM and SIGHUP during a read put the bus idle before the process ends with the
-//   signal; at any other time they end it at once (the bus is idle then).
+// - SIGINT, SIGTERM, SIGHUP and SIGQUIT during a read put the bus idle before the process ends
+//   with the signal (SIGQUIT still dumps core); during a save they wait until the file is
+//   written and closed, so an existing file is never left emptied; at any other time they end
+//   the process at once.
 // On Windows: Ctrl+C, Ctrl+Break and closing the console do the same as those signals, standard
 // output is binary (no 0x0A becomes 0x0D 0x0A), and the console shows UTF-8.
 void PrepareProcess();

@@ -12,7 +12,8 @@ volatile std::sig_atomic_t pendingSignal = 0;
 
 void OnTerminationSignal(int signalNumber) {
   if (EndHeld()) {
-    RequestProcessEnd(signalNumber, 128 + signalNumber);  // the read ends the process at its next wait
+    // The read ends the process at its next wait, the save once the file is written and closed.
+    RequestProcessEnd(signalNumber, 128 + signalNumber);
     // Should no read be running after all (a port that failed with the chip selected), the
     // process ends a second later without it.
     pendingSignal = signalNumber;
@@ -22,7 +23,13 @@ void OnTerminationSignal(int signalNumber) {
   EndProcess(signalNumber, 128 + signalNumber);
 }
 
-void OnAlarm(int) { EndProcess(pendingSignal, 128 + pendingSignal); }
+void OnAlarm(int) {
+  if (EndHeldBy(EndHold::FileBeingWritten)) {
+    alarm(1);  // a slow disk: the save ends the process when it is done
+    return;
+  }
+  EndProcess(pendingSignal, 128 + pendingSignal);
+}
 }  // namespace
 
 void EnsureStandardDescriptors() {
@@ -45,7 +52,7 @@ void PrepareProcess() {
   action.sa_handler = OnTerminationSignal;
   action.sa_flags = SA_NODEFER;  // ending the process raises the same signal again from the handler
   sigemptyset(&action.sa_mask);
-  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     struct sigaction previous {};
     sigaction(signalNumber, nullptr, &previous);
     // A signal the caller chose to ignore (nohup, a background job) stays ignored.

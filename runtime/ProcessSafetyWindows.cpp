@@ -15,7 +15,10 @@ constexpr int ControlCExit = static_cast<int>(0xC000013AU);
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   if (EndHeld()) {
-    RequestProcessEnd(0, ControlCExit);  // the read puts the bus idle and ends the process at its next wait
+    // The read puts the bus idle and ends the process at its next wait; the save ends it once
+    // the file is written and closed.
+    RequestProcessEnd(0, ControlCExit);
+    while (EndHeldBy(EndHold::FileBeingWritten)) Sleep(10);
     Sleep(5000);
   }
   EndProcess(0, ControlCExit);

@@ -121,33 +121,61 @@ TEST_F(ReadEepromTest, ReadsCorrectlyThroughTheRealBusDelay) {
   EXPECT_EQ(DumpBuffer, image);
   EXPECT_EQ(port.Count(Kind::Delay), 32819u);
 }
-// A port that fails once, in the middle of a data bit with SCK high.
+// A port that fails at one write and the `failures - 1` after it, in the middle of a data bit
+// with SCK high, then answers again.
 class PortFailingAtWrite : public EmulatedAdapter {
  public:
-  PortFailingAtWrite(const EepromImage& image, int failingWrite)
-      : EmulatedAdapter(image), failingWrite_(failingWrite) {}
+  PortFailingAtWrite(const EepromImage& image, int failingWrite, int failures = 1)
+      : EmulatedAdapter(image), failingWrite_(failingWrite), failures_(failures) {}
   void WritePortByte(std::uint16_t port, std::uint8_t value) override {
-    if (++writes_ == failingWrite_) throw EPortError("ioctl PPWDATA on /dev/parport0 failed: Input/output error");
+    ++writes_;
+    if (writes_ >= failingWrite_ && writes_ < failingWrite_ + failures_) {
+      throw EPortError("ioctl PPWDATA on /dev/parport0 failed: Input/output error");
+    }
     EmulatedAdapter::WritePortByte(port, value);
   }
 
  private:
   int failingWrite_;
+  int failures_;
   int writes_ = 0;
 };
 
-TEST_F(ReadEepromTest, APortErrorLeavesTheLinesReadyForTheNextRead) {
+TEST_F(ReadEepromTest, APortErrorTakesTheClockLowThenDeselectsAndTheNextReadIsWhole) {
   PortFailingAtWrite port(AddressPatternImage(), 1000);
   RecordingPort recorder(&port);
-  EXPECT_THROW(ReadEeprom(progress, status), EPortError);
+  std::string message;
+  try {
+    ReadEeprom(progress, status);
+  } catch (const EPortError& error) {
+    message = error.what();
+  }
+  const auto writes = recorder.Writes();
+  EXPECT_EQ(std::vector<std::uint8_t>(writes.end() - 3, writes.end()), (std::vector<std::uint8_t>{0xF2, 0xF0, 0xF1}));
+  EXPECT_NE(message.find("Input/output error\nThe clock was taken low and the chip deselected."), std::string::npos)
+      << message;
+  EXPECT_NE(message.find("Check the cable"), std::string::npos) << message;
+
+  ReadEeprom(progress, status);  // the same port, answering again
+  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+}
+
+TEST_F(ReadEepromTest, APortThatAlsoFailsTheWayOutIsNamedInTheMessageAndTheFlagsEndIdle) {
+  PortFailingAtWrite port(AddressPatternImage(), 1000, 3);
+  RecordingPort recorder(&port);
+  std::string message;
+  try {
+    ReadEeprom(progress, status);
+  } catch (const EPortError& error) {
+    message = error.what();
+  }
+  EXPECT_NE(message.find("Input/output error\nTaking the clock low and deselecting the chip failed too: ioctl"),
+            std::string::npos)
+      << message;
   EXPECT_EQ(CsLine, 1);
   EXPECT_EQ(SckLine, 0);
   EXPECT_EQ(SiLine, 0);
-
-  // Once the port works again (here: a port opened anew), the next read gets the whole chip.
-  EmulatedAdapter fresh(AddressPatternImage());
-  RecordingPort again(&fresh);
-  ReadEeprom(progress, status);
-  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+  RecordingPort working;
+  OutputLines();  // the chip is deselected on the bus again for the tests that follow
 }
 }  // namespace

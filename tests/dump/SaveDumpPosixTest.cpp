@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fstream>
 
+#include "runtime/ProcessSafety.h"
 #include "tests/dump/SaveDumpFixture.h"
 #include "tests/support/FileContents.h"
 
@@ -136,5 +137,27 @@ TEST_F(SaveDumpPosixTest, AFailedFlushOrCloseIsAnErrorNeverFileSaved) {
     EXPECT_EQ(status.PanelText(), "Address : 2047, Content : 1");
   }
   InstallFileCalls(previous);
+}
+
+// A Ctrl+C that arrives right after the file was created and emptied.
+int OpenThenInterrupt(const char* path, int flags, mode_t mode) {
+  const int descriptor = RealFileCalls().open(path, flags, mode);
+  std::raise(SIGINT);
+  return descriptor;
+}
+
+TEST_F(SaveDumpPosixTest, ASignalOnceTheFileIsEmptiedWaitsUntilTheImageIsWritten) {
+  const fs::path target = folder / "earlier-dump.bin";
+  std::ofstream(target) << std::string(1800, 'x');
+  const auto saveInterrupted = [&] {
+    PrepareProcess();
+    static const FileCalls interrupting{OpenThenInterrupt, RealFileCalls().write, RealFileCalls().fsync,
+                                        RealFileCalls().close};
+    InstallFileCalls(&interrupting);
+    SaveAs(target.string());
+    _exit(0);
+  };
+  EXPECT_EXIT(saveInterrupted(), ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_EQ(FileContents(target), BufferAsString());
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // What both programs set up first, tried in child processes (gtest death tests).
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -60,6 +61,8 @@ class SignalAtDelay : public BusDelayHook {
 };
 
 void ReadUntilSignalled(int signalNumber, std::size_t delay) {
+  const rlimit noCore{0, 0};  // SIGQUIT's core dump is the system's business, not the test's
+  setrlimit(RLIMIT_CORE, &noCore);
   PrepareProcess();
   EmulatedAdapter adapter(AddressPatternImage());
   RecordingPort port(&adapter);
@@ -79,6 +82,7 @@ TEST(ProcessSafetyDeathTest, ASignalDuringAReadTakesTheClockLowThenDeselectsBefo
   EXPECT_EXIT(ReadUntilSignalled(SIGINT, 100), ::testing::KilledBySignal(SIGINT), "F2 F0 F1 $");
   EXPECT_EXIT(ReadUntilSignalled(SIGTERM, 101), ::testing::KilledBySignal(SIGTERM), "F2 F0 F1 $");
   EXPECT_EXIT(ReadUntilSignalled(SIGHUP, 5000), ::testing::KilledBySignal(SIGHUP), "F0 F2 F0 F1 $|F2 F0 F1 $");
+  EXPECT_EXIT(ReadUntilSignalled(SIGQUIT, 100), ::testing::KilledBySignal(SIGQUIT), "F2 F0 F1 $");
 }
 
 TEST(ProcessSafetyDeathTest, ASignalWhileTheBusIsIdleEndsTheProcessAtOnce) {
