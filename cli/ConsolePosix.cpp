@@ -1,4 +1,4 @@
-#include <sys/stat.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "cli/Console.h"
@@ -10,9 +10,7 @@ bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
 void EndLineOnStandardError() { (void)!write(STDERR_FILENO, "\n", 1); }
 
-void RemoveFile(const char* utf8Name) { unlink(utf8Name); }
-
-long long FileSizeOf(const std::string& utf8Name) {
-  struct stat status {};
-  return stat(utf8Name.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+int TerminalColumns(std::FILE* stream) {
+  winsize size{};
+  return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }

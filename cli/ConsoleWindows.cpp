@@ -22,10 +22,9 @@ bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 void EndLineOnStandardError() { (void)!_write(2, "\n", 1); }
 
-void RemoveFile(const char* utf8Name) { DeleteFileW(WideText(utf8Name).c_str()); }
-
-long long FileSizeOf(const std::string& utf8Name) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(WideText(utf8Name).c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+int TerminalColumns(std::FILE* stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  if (!GetConsoleScreenBufferInfo(console, &info)) return 80;
+  return info.srWindow.Right - info.srWindow.Left + 1;
 }

@@ -121,6 +121,11 @@ int Compare(const Options& options) {
 int Run(const Options& options) {
   if (!options.compare.empty()) return Compare(options);
   const bool toStdout = options.output == "-";
+  if (toStdout && StandardOutputWasClosed()) {
+    return Fail(IoFailed,
+                "standard output is closed, so the image would reach nothing: give a file name, or redirect "
+                "standard output (lpt-dump - > dump.bin). Nothing was read or written.");
+  }
   if (toStdout && IsTerminal(stdout)) {
     return Fail(Usage,
                 "standard output is a terminal, and the binary image would garble it: "
@@ -192,10 +197,18 @@ int ParseAndRun(int argc, char** argv) {
     }
     app.parse(argc, argv);
     if (output->count() == 0 && options.compare.empty()) throw CLI::RequiredError("OUTPUT");
+    if (output->count() > 0 && options.output.empty()) {
+      throw CLI::ValidationError("OUTPUT", "is empty: give a file name, or - for standard output");
+    }
     if (options.flipShare > 0 && !IsEmulatedPortChoice(options.port)) {
       throw CLI::ValidationError("--emulate-flips works only with --port emulate");
     }
   } catch (const CLI::ParseError& error) {
+    // CLI11 words a repeated option as "--port: At Most 1 required but received 2".
+    const std::string what = error.what();
+    if (const auto repeated = what.find(": At Most 1 required"); repeated != std::string::npos) {
+      return Fail(Usage, what.substr(0, repeated) + " is given more than once: give it once.");
+    }
     const int code = app.exit(error);
     return code == 0 ? Saved : Usage;
   }

@@ -1,5 +1,6 @@
 #include "cli/OutputCheck.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -19,18 +20,44 @@ std::string Because(int osError) { return std::strerror(osError); }
 
 constexpr const char* PortOutput =
     " is a parallel port; the image is never written to a port. Choose a file on a disk.";
-}  // namespace
 
-std::string OutputProblem(const std::string& output) {
-  if (output == "-") return IsParallelPortDescriptor(STDOUT_FILENO) ? std::string("Standard output") + PortOutput : "";
+// A named pipe is written only once something reads it. The check keeps its own writing end
+// open until the program ends: closing it now would tell the reader that the data has ended.
+std::string PipeProblem(const std::string& output) {
+  const int pipe = open(output.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (pipe >= 0) return "";
+  if (errno == ENXIO) {
+    return QuotedName(output) +
+           " is a named pipe that nothing is reading from. Start the program that reads it "
+           "first, or choose a file.";
+  }
+  return "Cannot write " + QuotedName(output) + ": " + Because(errno) + ".";
+}
+
+// Where a symbolic link that points at nothing yet would have the file created.
+std::string LinkTarget(const std::string& link) {
+  std::string target(4096, '\0');
+  const ssize_t length = readlink(link.c_str(), target.data(), target.size());
+  if (length <= 0) return "";
+  target.resize(static_cast<std::size_t>(length));
+  return target[0] == '/' ? target : FolderOf(link) + "/" + target;
+}
+
+std::string ProblemOf(const std::string& output, int linksFollowed) {
   struct stat status {};
   if (stat(output.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) return QuotedName(output) + " is a folder. Give a file name in it.";
     if (IsParallelPortFile(output)) return QuotedName(output) + PortOutput;
     if (access(output.c_str(), W_OK) != 0) return "Cannot write " + QuotedName(output) + ": " + Because(errno) + ".";
+    if (S_ISFIFO(status.st_mode)) return PipeProblem(output);
     return "";
   }
   if (errno != ENOENT) return "Cannot use the name " + QuotedName(output) + ": " + Because(errno) + ".";
+  // A link that points at nothing: the file is made where it points, if that folder exists.
+  if (struct stat link{}; lstat(output.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && linksFollowed < 8) {
+    const std::string target = LinkTarget(output);
+    if (!target.empty()) return ProblemOf(target, linksFollowed + 1);
+  }
   const std::string folder = FolderOf(output);
   if (stat(folder.c_str(), &status) != 0) {
     return "The folder " + QuotedName(folder) + " does not exist. Choose a folder that exists.";
@@ -40,4 +67,10 @@ std::string OutputProblem(const std::string& output) {
     return "Cannot create a file in the folder " + QuotedName(folder) + ": " + Because(errno) + ".";
   }
   return "";
+}
+}  // namespace
+
+std::string OutputProblem(const std::string& output) {
+  if (output == "-") return IsParallelPortDescriptor(STDOUT_FILENO) ? std::string("Standard output") + PortOutput : "";
+  return ProblemOf(output, 0);
 }

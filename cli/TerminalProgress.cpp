@@ -1,6 +1,9 @@
 #include "cli/TerminalProgress.h"
 
+#include <algorithm>
 #include <csignal>
+
+#include "cli/Console.h"
 
 namespace {
 constexpr auto DrawInterval = std::chrono::milliseconds(100);
@@ -34,12 +37,23 @@ void TerminalProgress::Draw() {
   lastDraw_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double done = max_ > 0 ? double(stepsThisRead_) / max_ : 0;
-  std::fprintf(terminal_, "\r%s %3.0f%%  %-30s", label_.c_str(), done * 100, text_.c_str());
+  char text[160];
+  int length = std::snprintf(text, sizeof text, "%s %3.0f%%  %-30s", label_.c_str(), done * 100, text_.c_str());
   // Speed and time left only once bytes have been counted.
-  if (stepsThisRead_ > 0 && seconds > 0) {
+  if (stepsThisRead_ > 0 && seconds > 0 && length > 0 && length < static_cast<int>(sizeof text)) {
     const double bytesPerSecond = stepsThisRead_ / seconds;
-    std::fprintf(terminal_, "  %5.0f bytes/s  %4.1f s left ", bytesPerSecond, (max_ - stepsThisRead_) / bytesPerSecond);
+    std::snprintf(text + length, sizeof text - length, "  %5.0f bytes/s  %4.1f s left", bytesPerSecond,
+                  (max_ - stepsThisRead_) / bytesPerSecond);
   }
+  // One line of the terminal's current width, less the last column (writing there wraps on
+  // some terminals): a longer line would wrap, and every redraw would add a line.
+  std::string line = text;
+  const std::size_t width = static_cast<std::size_t>(std::max(TerminalColumns(terminal_) - 1, 1));
+  if (line.size() > width) line.resize(width);
+  const std::size_t drawnLength = line.size();
+  if (line.size() < lastLength_) line.append(std::min(lastLength_, width) - line.size(), ' ');
+  lastLength_ = drawnLength;
+  std::fprintf(terminal_, "\r%s", line.c_str());
   std::fflush(terminal_);
   drawn_ = true;
   lineOpen = 1;
@@ -48,5 +62,6 @@ void TerminalProgress::Draw() {
 void TerminalProgress::Finish() {
   if (drawn_) std::fputc('\n', terminal_);
   drawn_ = false;
+  lastLength_ = 0;
   lineOpen = 0;
 }

@@ -44,4 +44,5 @@ class TerminalProgress : public TProgressBar, public TStatusBar {
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point lastDraw_;
   bool drawn_ = false;
+  std::size_t lastLength_ = 0;  // of the line drawn last, to blank what a shorter one leaves
 };

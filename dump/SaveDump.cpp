@@ -22,6 +22,7 @@ SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
 
   TFile dumpFile;
   AssignFile(dumpFile, saveDialog.FileName());
+  const bool createdHere = !dumpFile.name.empty() && FileSizeOf(dumpFile.name) < 0;
   // Creating the file empties an existing one: from here a termination signal waits until the
   // image is written and the file closed (or the save failed).
   const HeldProcessEnd holdEnd(EndHold::FileBeingWritten);
@@ -30,7 +31,16 @@ SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
   CloseOnError closer{dumpFile};
 
   const int written = BlockWrite(dumpFile, DumpBuffer.data(), static_cast<int>(DumpBuffer.size()));
-  InOutCheck(dumpFile);
+  try {
+    InOutCheck(dumpFile);
+  } catch (const EInOutError& error) {
+    if (!createdHere) throw;
+    // A file this save created and could not write to (a full disk) would stay behind empty.
+    CloseFile(dumpFile);
+    RemoveFile(dumpFile.name.c_str());
+    throw EInOutError(std::string(error.what()) + " The empty file that this save created was removed.",
+                      error.OsError());
+  }
   if (written != static_cast<int>(DumpBuffer.size())) {
     // The disk took only part of the image; the file keeps that part.
     statusBar.SetPanelText("ERROR");

@@ -15,3 +15,7 @@
 void PrepareProcess();
 
 void EnsureStandardDescriptors();
+
+// Whether standard output was closed when the program started (`>&-`): what is written there
+// would reach nothing, so it must not be taken for a place to put the image.
+bool StandardOutputWasClosed();

@@ -9,6 +9,7 @@
 
 namespace {
 volatile std::sig_atomic_t pendingSignal = 0;
+bool standardOutputWasClosed = false;
 
 void OnTerminationSignal(int signalNumber) {
   if (EndHeld()) {
@@ -35,6 +36,7 @@ void OnAlarm(int) {
 void EnsureStandardDescriptors() {
   for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
     if (fcntl(descriptor, F_GETFD) != -1) continue;
+    if (descriptor == STDOUT_FILENO) standardOutputWasClosed = true;
     const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     // open takes the lowest free descriptor, which is this one; anything else is put there.
     if (opened > STDERR_FILENO) {
@@ -59,3 +61,5 @@ void PrepareProcess() {
     if (previous.sa_handler != SIG_IGN) sigaction(signalNumber, &action, nullptr);
   }
 }
+
+bool StandardOutputWasClosed() { return standardOutputWasClosed; }

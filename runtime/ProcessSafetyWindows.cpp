@@ -33,3 +33,8 @@ void PrepareProcess() {
   _setmode(_fileno(stdout), _O_BINARY);
   SetConsoleOutputCP(CP_UTF8);
 }
+
+bool StandardOutputWasClosed() {
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  return output == nullptr || output == INVALID_HANDLE_VALUE;
+}

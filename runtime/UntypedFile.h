@@ -43,6 +43,12 @@ void InOutCheck(TFile& file);
 bool IsParallelPortFile(const std::string& name);
 bool IsParallelPortDescriptor(int descriptor);
 
+// Names on the disk, outside a save. Both are async-signal-safe on Linux (a signal's last words
+// may remove a partial file).
+// The size of a file in bytes; -1 when there is none of that name or it cannot be told.
+long long FileSizeOf(const std::string& name);
+void RemoveFile(const char* name);
+
 // The system calls underneath, replaceable so tests can make any of them fail.
 struct FileCalls {
   int (*open)(const char* path, int flags, mode_t mode);

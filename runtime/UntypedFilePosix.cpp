@@ -67,3 +67,10 @@ bool IsParallelPortDescriptor(int descriptor) {
   struct stat status {};
   return fstat(descriptor, &status) == 0 && IsParallelPort(status);
 }
+
+long long FileSizeOf(const std::string& name) {
+  struct stat status {};
+  return stat(name.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+}
+
+void RemoveFile(const char* name) { unlink(name); }

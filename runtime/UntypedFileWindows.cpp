@@ -85,3 +85,11 @@ bool IsParallelPortFile(const std::string& name) {
 }
 
 bool IsParallelPortDescriptor(int) { return false; }
+
+long long FileSizeOf(const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(WideText(name).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void RemoveFile(const char* name) { DeleteFileW(WideText(name).c_str()); }

@@ -5,6 +5,7 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include <filesystem>
@@ -108,6 +109,27 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
   const Outcome outcome = Run(chipPort + " -", "script -qec \"", "\" /dev/null");
   EXPECT_EQ(outcome.exitCode, 2) << "binary data onto a terminal";
   EXPECT_NE(outcome.out.find("standard output is a terminal"), std::string::npos) << outcome.out;
+
+  EXPECT_EQ(Run(chipPort + " \"\"").exitCode, 2) << "an empty OUTPUT, as an unset variable gives";
+  EXPECT_EQ(Run(chipPort + " " + chipPort + " x.bin").err, "lpt-dump: --port is given more than once: give it once.\n");
+}
+
+TEST_F(LptDumpTest, OnATerminalTheProgressStaysOneLineOfItsWidthAndNamesAreEscaped) {
+  const std::string badName = (folder / "\xff\xfe-missing" / "x.bin").string();
+  Outcome outcome = Run(chipPort + " " + badName);
+  EXPECT_NE(outcome.err.find("\\xff\\xfe-missing"), std::string::npos) << outcome.err;
+
+  outcome = Run(chipPort + " " + (folder / "dump.bin").string(), "script -qec \"stty cols 40;", "\" /dev/null");
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.out;
+  std::size_t longest = 0;
+  std::size_t start = 0;
+  for (std::size_t end = 0; end <= outcome.out.size(); ++end) {
+    if (end == outcome.out.size() || outcome.out[end] == '\r' || outcome.out[end] == '\n') {
+      longest = std::max(longest, end - start);
+      start = end + 1;
+    }
+  }
+  EXPECT_LE(longest, 39u) << outcome.out;
 }
 
 TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsItsContent) {
@@ -116,7 +138,7 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   Outcome outcome = Run("--port emulate:" + pipe + " " + (folder / "dump.bin").string(), "timeout 10");
   EXPECT_EQ(outcome.exitCode, 3) << outcome.err;
   EXPECT_NE(outcome.err.find("not a plain file"), std::string::npos);
-  outcome = Run(chipPort + " " + pipe, "timeout 10");
+  outcome = Run(chipPort + " " + pipe, "timeout 0.5");  // before the read, which takes a second
   EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
   EXPECT_NE(outcome.err.find("nothing is reading"), std::string::npos);
 
@@ -134,6 +156,15 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   outcome = Run("-q " + chipPort + " -", "{ printf header;", "; }");
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_TRUE(outcome.out == "header" + ChipImage()) << "what standard output held must stay";
+
+  // Doomed before the read: standard output closed, a link into a missing folder.
+  outcome = Run(chipPort + " -", "{", " >&-; }");
+  EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
+  EXPECT_NE(outcome.err.find("standard output is closed"), std::string::npos) << outcome.err;
+  fs::create_symlink(folder / "missing" / "dump.bin", folder / "link.bin");
+  outcome = Run(chipPort + " " + (folder / "link.bin").string(), "timeout 0.5");
+  EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
+  EXPECT_NE(outcome.err.find("does not exist"), std::string::npos) << outcome.err;
 }
 
 TEST_F(LptDumpTest, ASignalDuringTheReadEndsItWithTheSignalAndNoOutput) {
