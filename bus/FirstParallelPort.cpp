@@ -55,3 +55,7 @@ std::uint8_t FirstParallelPort::ReadPortByte(std::uint16_t port) {
 void FirstParallelPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
   Use([&](PortBackend& opened) { opened.WritePortByte(port, value); });
 }
+
+void FirstParallelPort::Release() {
+  if (port_) port_->Release();
+}

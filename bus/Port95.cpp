@@ -18,6 +18,10 @@ std::uint8_t ReadPortByte(std::uint16_t port) { return Backend().ReadPortByte(po
 
 void WritePortByte(std::uint16_t port, std::uint8_t value) { Backend().WritePortByte(port, value); }
 
+void ReleasePort() {
+  if (installedBackend != nullptr) installedBackend->Release();
+}
+
 PortBackend* InstallPortBackend(PortBackend* backend) {
   PortBackend* previous = installedBackend;
   installedBackend = backend;

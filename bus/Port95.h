@@ -8,5 +8,8 @@ class PortBackend;
 std::uint8_t ReadPortByte(std::uint16_t port);
 void WritePortByte(std::uint16_t port, std::uint8_t value);
 
+// Lets other programs use the port while the bus is idle; the next access takes it back.
+void ReleasePort();
+
 // Installs the backend that the two routines reach (not owned) and returns the previous one.
 PortBackend* InstallPortBackend(PortBackend* backend);

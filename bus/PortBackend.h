@@ -9,4 +9,7 @@ class PortBackend {
   virtual ~PortBackend() = default;
   virtual std::uint8_t ReadPortByte(std::uint16_t port) = 0;
   virtual void WritePortByte(std::uint16_t port, std::uint8_t value) = 0;
+  // Lets other programs (a printer, a second reader) use the port until the next access, which
+  // takes it back. Best effort: a backend that shares nothing does nothing.
+  virtual void Release() {}
 };

@@ -14,8 +14,10 @@ const PpdevCalls& RealPpdevCalls();
 
 inline constexpr const char* FirstPpdevDevice = "/dev/parport0";
 
-// The first parallel port through the kernel's ppdev driver: claimed once and kept, data lines
-// driven forward. A write of DataPort is one PPWDATA, a read of StatusPort one PPRSTATUS.
+// The first parallel port through the kernel's ppdev driver, data lines driven forward. A write of
+// DataPort is one PPWDATA, a read of StatusPort one PPRSTATUS. The port is claimed on opening and
+// while in use; Release hands it back to the kernel so that other programs can use it, and the
+// next access claims it again. A claim waits at most a second for another program to let go.
 // Every call is checked; a failure raises EPortError naming the device, the call and the error.
 class PpdevPort : public PortBackend {
  public:
@@ -26,11 +28,14 @@ class PpdevPort : public PortBackend {
 
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
+  void Release() override;
 
  private:
+  void Claim();
   void Control(unsigned long request, const char* name, void* argument);
 
   std::string device_;
   const PpdevCalls& calls_;
   int fd_ = -1;
+  bool claimed_ = false;
 };

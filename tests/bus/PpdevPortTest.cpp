@@ -136,4 +136,23 @@ TEST_F(PpdevPortTest, AccessFailuresAreRaisedNotLost) {
   state.failing = "PPRSTATUS";
   EXPECT_THROW(port.ReadPortByte(StatusPort), EPortError);
 }
+
+TEST_F(PpdevPortTest, TheIdlePortIsLeftToOtherProgramsAndTakenBackAtTheNextAccess) {
+  PpdevPort port("/dev/parport0", fakeCalls);
+  port.Release();
+  port.Release();
+  port.WritePortByte(DataPort, 0xF1);
+  EXPECT_EQ(state.calls,
+            (std::vector<std::string>{"open", "PPCLAIM", "PPDATADIR", "PPRELEASE", "PPCLAIM", "PPDATADIR", "PPWDATA"}));
+  // Another program holds it at the next click: the claim's wait is cut short, and the message says so.
+  port.Release();
+  state.failing = "PPCLAIM";
+  state.failingError = EINTR;
+  try {
+    port.WritePortByte(DataPort, 0xF0);
+    ADD_FAILURE() << "no error";
+  } catch (const EPortError& error) {
+    EXPECT_NE(std::string(error.what()).find("is in use by another program"), std::string::npos) << error.what();
+  }
+}
 }  // namespace

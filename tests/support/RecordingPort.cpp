@@ -40,3 +40,8 @@ std::vector<std::uint8_t> RecordingPort::Writes() const {
   }
   return writes;
 }
+
+void RecordingPort::Release() {
+  ++releases;
+  if (inner_ != nullptr) inner_->Release();
+}

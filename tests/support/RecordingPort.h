@@ -27,9 +27,11 @@ class RecordingPort : public PortBackend, public BusDelayHook {
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
   void OnBusDelay() override;
+  void Release() override;
 
   std::vector<BusEvent> events;
   std::uint8_t idleStatus = 0x10;
+  int releases = 0;  // times the port was left to other programs
 
   std::size_t Count(BusEvent::Kind kind) const;
   std::vector<std::uint8_t> Writes() const;

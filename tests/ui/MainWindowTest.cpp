@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -210,5 +211,30 @@ TEST_F(MainWindowTest, ANameWithDoubleQuotesIsSavedExactlyAsTypedNeverToAnotherF
   }
   EXPECT_EQ(FileBytes(unrelated), "an earlier dump");
   EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainWindowTest, ACloseAskedForDuringTheReadClosesTheWindowAfterTheDialog) {
+  CreateWindow();
+  dialogs.AnswerWith(std::nullopt);
+  QCoreApplication::postEvent(Form1, new QCloseEvent);  // waits in the queue while the read runs
+  bool visibleWithTheDialog = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (QApplication::activeModalWidget() != nullptr) visibleWithTheDialog = Form1->isVisible();
+  });
+  watch.start(1);
+  Form1->Button1->click();
+  EXPECT_EQ(dialogs.answered, 1) << "the dialog still opens";
+  EXPECT_TRUE(visibleWithTheDialog) << "the window closed before the dialog";
+  EXPECT_FALSE(Form1->isVisible()) << "the close was dropped";
+  EXPECT_EQ(port.Count(Kind::Read), 16384u) << "one read";
+}
+
+TEST_F(MainWindowTest, ThePortIsLeftToOtherProgramsWhileTheWindowWaits) {
+  CreateWindow();
+  EXPECT_EQ(port.releases, 1) << "after the start-up's idle write";
+  dialogs.AnswerWith(std::nullopt);
+  Form1->Button1->click();
+  EXPECT_EQ(port.releases, 2) << "after the read, before the dialog";
 }
 }  // namespace

@@ -60,5 +60,34 @@ last=$(od -An -tu1 -j 2047 -N 1 chip.bin | tr -d ' ')
 save_as "" Escape
 [ "$(status)" = "Address : 2047, Content : $last" ] || fail "after cancel the status bar says \"$(status)\""
 
-[ "$failures" -eq 0 ] && echo "lpt-tool.exe: read and saved the chip, refused LPT1 in an error box, kept the last byte on cancel"
+# A Space and a Return typed during the read (which handles no messages) are dropped: they
+# neither start another read nor become the dialog's name and its confirmation.
+xdotool mousemove --window "$window" 196 20 click 1
+sleep 0.5
+xdotool key --window "$window" space Return
+dialog=$(wait_for '^Save As$') || true
+[ -n "$dialog" ] || fail "no save dialog after a read with keys typed during it"
+sleep 1
+xdotool search --onlyvisible --name '^Save As$' > /dev/null || fail "the keys typed during the read closed the dialog"
+[ -e " " ] && fail "the keys typed during the read saved a file named \" \""
+xdotool windowfocus --sync "$dialog" 2> /dev/null
+xdotool key Escape
+sleep 2
+xdotool search --onlyvisible --name '^Save As$' > /dev/null && fail "the keys typed during the read started another read"
+[ "$(status)" = "Address : 2047, Content : $last" ] || fail "after keys during the read the status bar says \"$(status)\""
+
+# Alt+F4 during the read: the dialog still opens and stays; the window closes after it.
+xdotool mousemove --window "$window" 196 20 click 1
+sleep 0.5
+xdotool key --window "$window" alt+F4
+dialog=$(wait_for '^Save As$') || true
+[ -n "$dialog" ] || fail "Alt+F4 during the read dropped the save dialog"
+sleep 1
+xdotool search --onlyvisible --name '^Save As$' > /dev/null || fail "Alt+F4 during the read closed the dialog"
+xdotool windowfocus --sync "$dialog" 2> /dev/null
+xdotool key Escape
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Korvane$' > /dev/null || break; sleep 0.1; done
+xdotool search --onlyvisible --name '^Korvane$' > /dev/null && fail "Alt+F4 during the read was dropped"
+
+[ "$failures" -eq 0 ] && echo "lpt-tool.exe: read and saved the chip, refused LPT1 in an error box, kept the last byte on cancel, dropped keys typed during a read, closed after the dialog on Alt+F4"
 exit "$failures"

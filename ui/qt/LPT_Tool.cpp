@@ -1,8 +1,16 @@
 #include "ui/qt/LPT_Tool.h"
 
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <cstdlib>
+#include <functional>
 
 #include "bus/BusLines.h"
+#include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
 #include "ui/qt/TApplication.h"
@@ -10,6 +18,30 @@
 TForm1* Form1 = nullptr;
 
 namespace {
+// Runs its action when the read's scope ends, whether the read finished or failed.
+struct AfterTheReadGuard {
+  std::function<void()> action;
+  ~AfterTheReadGuard() { action(); }
+};
+
+// The window manager's close request on X11: a WM_DELETE_WINDOW client message.
+bool IsX11CloseRequest(const QByteArray& eventType, void* message) {
+  if (eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE) return false;
+  const auto* clientMessage = static_cast<const xcb_client_message_event_t*>(message);
+  static const xcb_atom_t deleteWindow = [] {
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return xcb_atom_t{XCB_ATOM_NONE};
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        x11->connection(), xcb_intern_atom(x11->connection(), 1, 16, "WM_DELETE_WINDOW"), nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+  }();
+  return clientMessage->format == 32 && deleteWindow != XCB_ATOM_NONE && clientMessage->data.data32[0] == deleteWindow;
+}
+
 constexpr int StatusBarHeight = 19;  // Qt's own would be 22
 constexpr QPoint StoredOuterPosition{227, 151};
 }  // namespace
@@ -22,7 +54,12 @@ TForm1::TForm1(QWidget* parent)
   ProgressBar1 = ui_.ProgressBar1;
   // The description's geometry is the client area; the stored position is the frame's.
   move(StoredOuterPosition);
-  connect(Button1, &QPushButton::clicked, this, [this] { Application.HandleErrorsOf([this] { Button1Click(); }); });
+  connect(Button1, &QPushButton::clicked, this, [this] {
+    inButton1Click_ = true;
+    Application.HandleErrorsOf([this] { Button1Click(); });
+    inButton1Click_ = false;
+    if (closeAsked_) close();
+  });
   Button1->installEventFilter(this);
 }
 
@@ -38,11 +75,40 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::FormCreate() { PutBusIdle(); }
+void TForm1::FormCreate() {
+  PutBusIdle();
+  ReleasePort();  // other programs may use the port while the window waits
+}
 
 void TForm1::Button1Click() {
-  ReadEeprom(*ProgressBar1, *StatusBar1);
+  {
+    const AfterTheReadGuard afterTheRead{[this] { AfterTheRead(); }};
+    ReadEeprom(*ProgressBar1, *StatusBar1);
+  }
   SaveDump(SaveDialog1, *StatusBar1);
+}
+
+// The read handled no events. Of what came meanwhile, a request to close the window is taken
+// now (and kept until the handler returns); keys and clicks stay queued for the window, which
+// the modal save dialog then blocks, so they never reach the dialog. X11's close request counts
+// as input to Qt and is seen in nativeEvent instead: input put off here was seen to get lost.
+void TForm1::AfterTheRead() {
+  ReleasePort();
+  if (QGuiApplication::platformName() != "xcb") QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  if (inButton1Click_ && IsX11CloseRequest(eventType, message)) closeAsked_ = true;
+  return QWidget::nativeEvent(eventType, message, result);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (inButton1Click_) {
+    closeAsked_ = true;
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -31,9 +31,17 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Keeps the status bar along the bottom edge over the full width, as the window describes.
   void resizeEvent(QResizeEvent* event) override;
+  // A close asked for while the click handler runs is kept until it returns, after the dialog.
+  void closeEvent(QCloseEvent* event) override;
+  // The same for X11's close request, which Qt counts as input and would drop at the dialog.
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
+  void AfterTheRead();
+
   Ui::TForm1 ui_;
+  bool inButton1Click_ = false;
+  bool closeAsked_ = false;
 };
 
 extern TForm1* Form1;

@@ -4,7 +4,10 @@
 
 #include <commctrl.h>
 
+#include <functional>
+
 #include "bus/BusLines.h"
+#include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
 #include "ui/win32/resource.h"
@@ -27,6 +30,46 @@ void Place(HWND control, const RECT& area, unsigned dpi) {
                Scaled(area.bottom - area.top, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Runs its action when the read's scope ends, whether the read finished or failed.
+struct AfterTheReadGuard {
+  std::function<void()> action;
+  ~AfterTheReadGuard() { action(); }
+};
+
+bool IsCloseRequest(const MSG& message) {
+  switch (message.message) {
+    case WM_CLOSE:
+      return true;
+    case WM_SYSCOMMAND:
+      return (message.wParam & 0xFFF0) == SC_CLOSE;
+    case WM_SYSKEYDOWN:
+      return message.wParam == VK_F4;  // Alt+F4
+    case WM_NCLBUTTONUP:
+      return message.wParam == HTCLOSE;  // the title bar's close button
+    default:
+      return false;
+  }
+}
+
+// Removes the keyboard and mouse input that waited in the queue during the read, which handles
+// no messages: it was typed at a window that did not answer, and must not start another read or
+// fill in the save dialog. Returns whether a close was asked for among it or beside it.
+bool DropInputOfTheRead() {
+  bool closeAsked = false;
+  MSG message;
+  const auto drop = [&](UINT first, UINT last) {
+    while (PeekMessageW(&message, nullptr, first, last, PM_REMOVE | PM_NOYIELD)) {
+      closeAsked = closeAsked || IsCloseRequest(message);
+    }
+  };
+  drop(WM_KEYFIRST, WM_KEYLAST);
+  drop(WM_MOUSEFIRST, WM_MOUSELAST);
+  drop(WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK);
+  drop(WM_SYSCOMMAND, WM_SYSCOMMAND);
+  drop(WM_CLOSE, WM_CLOSE);
+  return closeAsked;
+}
+
 // One window procedure, dispatching to the named handlers and nothing more.
 INT_PTR CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -35,6 +78,7 @@ INT_PTR CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_BUTTON1 && HIWORD(wParam) == BN_CLICKED && Form1 != nullptr) {
         Application.HandleErrorsOf([] { Form1->Button1Click(); });
+        if (Form1->CloseAsked()) PostMessageW(window, WM_CLOSE, 0, 0);
         return TRUE;
       }
       return FALSE;
@@ -100,9 +144,20 @@ void TForm1::Layout(unsigned dpi) {
   SendDlgItemMessageW(window, IDC_STATUSBAR1, WM_SIZE, 0, 0);
 }
 
-void TForm1::FormCreate() { PutBusIdle(); }
+void TForm1::FormCreate() {
+  PutBusIdle();
+  ReleasePort();  // other programs may use the port while the window waits
+}
 
 void TForm1::Button1Click() {
-  ReadEeprom(*ProgressBar1, *StatusBar1);
+  {
+    const AfterTheReadGuard afterTheRead{[this] { AfterTheRead(); }};
+    ReadEeprom(*ProgressBar1, *StatusBar1);
+  }
   SaveDump(SaveDialog1, *StatusBar1);
+}
+
+void TForm1::AfterTheRead() {
+  ReleasePort();
+  if (DropInputOfTheRead()) closeAsked_ = true;
 }

@@ -29,7 +29,14 @@ class TForm1 : public TForm {
   // Sets the stored geometry and font, scaled from 96 DPI to the window's monitor.
   void Layout(unsigned dpi);
 
+  // Whether a close was asked for during the read (Alt+F4, the title bar's button, the window
+  // manager): the window closes once the click handler has returned.
+  bool CloseAsked() const { return closeAsked_; }
+
  private:
+  void AfterTheRead();
+
+  bool closeAsked_ = false;
   void* window_ = nullptr;
   void* font_ = nullptr;
 };
