@@ -68,7 +68,7 @@ PpdevPort::PpdevPort(std::string device, const PpdevCalls& calls) : device_(std:
 }
 
 PpdevPort::~PpdevPort() {
-  Release();
+  ReleaseClaim();
   calls_.close(fd_);
 }
 
@@ -91,12 +91,14 @@ void PpdevPort::Claim() {
   int forward = 0;
   if (calls_.ioctl(fd_, PPDATADIR, &forward) != 0) {
     const int osError = errno;
-    Release();
+    ReleaseClaim();
     throw OsPortError("ioctl PPDATADIR", device_, osError);
   }
 }
 
-void PpdevPort::Release() {
+void PpdevPort::Release() { ReleaseClaim(); }
+
+void PpdevPort::ReleaseClaim() {
   if (!claimed_) return;
   calls_.ioctl(fd_, PPRELEASE, nullptr);
   claimed_ = false;

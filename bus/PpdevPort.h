@@ -32,6 +32,7 @@ class PpdevPort : public PortBackend {
 
  private:
   void Claim();
+  void ReleaseClaim();
   void Control(unsigned long request, const char* name, void* argument);
 
   std::string device_;

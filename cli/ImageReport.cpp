@@ -20,7 +20,7 @@ const char* TimesWord(std::size_t copies) {
 }  // namespace
 
 void WarnAboutImage(const EepromImage& image) {
-  if (const auto value = UniformByte(image); value == 0xFF || value == 0x00) {
+  if (const auto value = UniformByte(image).value_or(0x55); value == 0xFF || value == 0x00) {
     std::fprintf(stderr, "%s",
                  value == 0xFF ? "lpt-dump: warning: every byte read is 0xFF: no chip answered (check the chip's "
                                  "seating and the CS, SCK and SI wiring), or the chip is erased.\n"

@@ -49,15 +49,14 @@ std::string QuotedName(const std::string& name) {
       quoted += "\\t";
     } else if (c == '"') {
       quoted += "\\\"";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      quoted += Escaped(byte);
-    } else if (byte < 0x80) {
+    } else if (byte >= 0x20 && byte < 0x7F) {
       quoted += c;
-    } else if (const std::size_t length = Utf8SequenceAt(name, at); length > 0) {
+    } else if (const std::size_t length = byte >= 0x80 ? Utf8SequenceAt(name, at) : 0; length > 0) {
       quoted.append(name, at, length);
       at += length - 1;
     } else {
-      quoted += Escaped(byte);  // not UTF-8: the terminal would show garbage or take it as a control
+      // A control character, or a byte that is not UTF-8: the terminal would act on it or show garbage.
+      quoted += Escaped(byte);
     }
   }
   return quoted + "\"";

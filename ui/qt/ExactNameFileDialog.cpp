@@ -18,7 +18,7 @@ int ExactNameFileDialog::exec() {
 void ExactNameFileDialog::accept() {
   auto* nameField = findChild<QLineEdit*>("fileNameEdit");
   const QString typed = nameField != nullptr ? nameField->text() : QString();
-  if (!typed.contains(u'"')) {
+  if (nameField == nullptr || !typed.contains(u'"')) {
     QFileDialog::accept();
     return;
   }
@@ -31,5 +31,6 @@ void ExactNameFileDialog::accept() {
     return;
   }
   typedFile_ = path;
-  QDialog::accept();
+  // QFileDialog::accept would read the quotes again; the dialog closes as accepted instead.
+  QDialog::accept();  // NOLINT(bugprone-parent-virtual-call)
 }
