@@ -1,8 +1,8 @@
 # The Windows zip: lpt-tool.exe, lpt-tool-demo.exe, lpt-dump.exe, the README (with its section
-# for Windows) and the wiring picture. InpOut's driver and DLL are not in it: the user installs
+# for Windows), the license and the wiring picture. InpOut's driver and DLL are not in it: the user installs
 # them (see the README).
 install(TARGETS lpt-tool lpt-tool-demo lpt-dump RUNTIME DESTINATION .)
-install(FILES README.md docs/adapter.svg DESTINATION .)
+install(FILES README.md LICENSE docs/adapter.svg DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_STRIP_FILES ON)  # the debug information stays in build-windows/
 set(CPACK_PACKAGE_NAME lpt-tool)
