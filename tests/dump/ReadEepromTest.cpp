@@ -141,15 +141,22 @@ class PortFailingAtWrite : public EmulatedAdapter {
   int writes_ = 0;
 };
 
-TEST_F(ReadEepromTest, APortErrorTakesTheClockLowThenDeselectsAndTheNextReadIsWhole) {
-  PortFailingAtWrite port(AddressPatternImage(), 1000);
-  RecordingPort recorder(&port);
-  std::string message;
+// Reads through the failing port; the port error's message, or "" when none came.
+std::string PortErrorOfRead() {
+  FakeProgressBar progress;
+  FakeStatusBar status;
   try {
     ReadEeprom(progress, status);
   } catch (const EPortError& error) {
-    message = error.what();
+    return error.what();
   }
+  return "";
+}
+
+TEST_F(ReadEepromTest, APortErrorTakesTheClockLowThenDeselectsAndTheNextReadIsWhole) {
+  PortFailingAtWrite port(AddressPatternImage(), 1000);
+  RecordingPort recorder(&port);
+  const std::string message = PortErrorOfRead();
   const auto writes = recorder.Writes();
   EXPECT_EQ(std::vector<std::uint8_t>(writes.end() - 3, writes.end()), (std::vector<std::uint8_t>{0xF2, 0xF0, 0xF1}));
   EXPECT_NE(message.find("Input/output error\nThe clock was taken low and the chip deselected."), std::string::npos)
@@ -163,12 +170,7 @@ TEST_F(ReadEepromTest, APortErrorTakesTheClockLowThenDeselectsAndTheNextReadIsWh
 TEST_F(ReadEepromTest, APortThatAlsoFailsTheWayOutIsNamedInTheMessageAndTheFlagsEndIdle) {
   PortFailingAtWrite port(AddressPatternImage(), 1000, 3);
   RecordingPort recorder(&port);
-  std::string message;
-  try {
-    ReadEeprom(progress, status);
-  } catch (const EPortError& error) {
-    message = error.what();
-  }
+  const std::string message = PortErrorOfRead();
   EXPECT_NE(message.find("Input/output error\nTaking the clock low and deselecting the chip failed too: ioctl"),
             std::string::npos)
       << message;
