@@ -9,6 +9,7 @@
 #include "tests/support/RecordingPort.h"
 #include "ui/win32/LPT_Tool.h"
 #include "ui/win32/TApplication.h"
+#include "ui/win32/WindowDpi.h"
 
 namespace {
 // The window on a recorded bus, with errors collected instead of shown in boxes.
@@ -43,7 +44,7 @@ TEST_F(Win32WindowTest, LooksAsDescribedAndStartsTheBusIdle) {
   wchar_t caption[64] = L"";
   GetWindowTextW(window, caption, 64);
   EXPECT_STREQ(caption, L"Korvane");
-  const UINT dpi = GetDpiForWindow(window);
+  const UINT dpi = DpiOfWindow(window);
   const auto scaled = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
   RECT client{};
   GetClientRect(window, &client);

@@ -10,6 +10,7 @@
 #include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
+#include "ui/win32/WindowDpi.h"
 #include "ui/win32/resource.h"
 
 TForm1* Form1 = nullptr;
@@ -112,7 +113,7 @@ TForm1::TForm1() {
   StatusBar1 = std::make_unique<Win32StatusBar>(GetDlgItem(window, IDC_STATUSBAR1));
   ProgressBar1 = std::make_unique<Win32ProgressBar>(GetDlgItem(window, IDC_PROGRESSBAR1));
   SaveDialog1.SetOwner(window);
-  Layout(GetDpiForWindow(window));
+  Layout(DpiOfWindow(window));
 }
 
 TForm1::~TForm1() {
@@ -135,8 +136,8 @@ void TForm1::Layout(unsigned dpi) {
   font_ = font;
 
   RECT outer{0, 0, Scaled(ClientArea.cx, dpi), Scaled(ClientArea.cy, dpi)};
-  AdjustWindowRectExForDpi(&outer, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), dpi);
+  AdjustWindowRectForDpi(&outer, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
+                         static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), dpi);
   SetWindowPos(window, nullptr, Scaled(OuterPosition.x, dpi), Scaled(OuterPosition.y, dpi), outer.right - outer.left,
                outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
   Place(GetDlgItem(window, IDC_BUTTON1), ButtonArea, dpi);

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "runtime/WindowsText.h"
+#include "ui/win32/WindowDpi.h"
 
 TApplication Application;
 
@@ -13,6 +14,7 @@ TApplication::TApplication() : TopLevelErrors([this](const std::string& message)
 TApplication::~TApplication() = default;
 
 void TApplication::Initialize() {
+  PrepareDpiAwareness();
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 }
