@@ -18,7 +18,11 @@ int wmain(int argc, wchar_t** argv) {
   return LptDumpMain(argc, pointers.data());
 }
 
-bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+// A console, told by the console API: _isatty is also true for NUL, which discards what it gets.
+bool IsTerminal(std::FILE* stream) {
+  DWORD mode = 0;
+  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+}
 
 void EndLineOnStandardError() { (void)!_write(2, "\n", 1); }
 

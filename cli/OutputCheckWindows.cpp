@@ -3,6 +3,7 @@
 #include "cli/OutputCheck.h"
 #include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
+#include "runtime/WindowsNames.h"
 #include "runtime/WindowsText.h"
 
 namespace {
@@ -20,6 +21,14 @@ std::string OutputProblem(const std::string& output) {
   if (output == "-") return "";
   if (IsParallelPortFile(output)) {
     return QuotedName(output) + " is a parallel port; the image is never written to a port. Choose a file on a disk.";
+  }
+  if (const std::string device = WindowsDeviceName(output); !device.empty()) {
+    return QuotedName(output) + " is the Windows device " + device + ", not a file. Choose a file name.";
+  }
+  if (NamesAlternateStream(output)) {
+    return QuotedName(output) +
+           " has a colon after the drive: the image would go into a hidden stream of another file. Choose a name "
+           "without one.";
   }
   const DWORD attributes = AttributesOf(output);
   if (attributes != INVALID_FILE_ATTRIBUTES) {

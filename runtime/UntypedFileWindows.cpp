@@ -3,10 +3,8 @@
 // (HandleToLong): Windows keeps handle values within 32 bits for this very purpose.
 #include <windows.h>
 
-#include <algorithm>
-#include <cctype>
-
 #include "runtime/FileSystemCalls.h"
+#include "runtime/WindowsNames.h"
 #include "runtime/WindowsText.h"
 
 namespace {
@@ -32,10 +30,6 @@ int FlushToDisk(int descriptor) {
 
 int CloseFileHandle(int descriptor) { return CloseHandle(AsHandle(descriptor)) ? 0 : -1; }
 
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-  return text;
-}
 }  // namespace
 
 const FileCalls& RealFileCalls() {
@@ -73,15 +67,10 @@ const char* OsErrorAdvice(const std::string& operation, int osError) {
   return "Check that the disk has room and is still attached, then read and save again.";
 }
 
-// LPT1 to LPT9 and PRN, with any extension or folder ("C:\\x\\lpt1.bin" is the port too), and
-// the \\.\LPTn device path: Windows sends what is written there to the printer port.
+// LPT1 to LPT9 and PRN: Windows sends what is written there to the printer port.
 bool IsParallelPortFile(const std::string& name) {
-  const auto lastSeparator = name.find_last_of("\\/:");
-  std::string stem = Upper(name.substr(lastSeparator == std::string::npos ? 0 : lastSeparator + 1));
-  stem = stem.substr(0, stem.find('.'));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  if (stem == "PRN") return true;
-  return stem.size() == 4 && stem.rfind("LPT", 0) == 0 && stem[3] >= '1' && stem[3] <= '9';
+  const std::string device = WindowsDeviceName(name);
+  return device == "PRN" || device.rfind("LPT", 0) == 0;
 }
 
 bool IsParallelPortDescriptor(int) { return false; }

@@ -37,6 +37,19 @@ status=$?
 [ "$status" -eq 3 ] || fail "driver not open: exit $status, not 3"
 grep -q "InpOut's driver is not open" err.txt || fail "driver not open: $(cat err.txt)"
 
+# Windows devices and hidden streams are refused before the port is opened (no DLL is needed
+# to see it); a \\?\ name is an ordinary file; > NUL discards the image as /dev/null does.
+for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream'; do
+  LPT_STANDIN_DRIVER=closed "$wine" lpt-dump.exe "$name" 2> err.txt
+  status=$?
+  [ "$status" -eq 4 ] || fail "$name: exit $status, not 4 ($(cat err.txt))"
+  grep -q -E "is the Windows device|hidden stream" err.txt || fail "$name: $(cat err.txt)"
+done
+[ -e dump.bin:stream ] && fail "a file was made for a stream name"
+"$wine" lpt-dump.exe -q '\\?\Z:'"$(pwd | tr / '\\')"'\lpt1.bin' 2> err.txt || fail "\\?\ name: exit $? ($(cat err.txt))"
+cmp -s chip.bin lpt1.bin || fail "the \\?\ name was not saved as a file"
+"$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
+
 "$wine" lpt-dump.exe --port direct dump.bin 2> err.txt
 status=$?
 [ "$status" -eq 2 ] || fail "--port direct on Windows: exit $status, not 2"

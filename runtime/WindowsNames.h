@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+// What a Windows file name may reach besides a file.
+
+// The device that a name reaches instead of a file ("NUL", "COM1", "LPT1", ...), or "".
+std::string WindowsDeviceName(const std::string& name);
+
+// Whether the name has a colon after its drive ("dump.bin:stream"): the image would go into a
+// hidden stream of another file.
+bool NamesAlternateStream(const std::string& name);
