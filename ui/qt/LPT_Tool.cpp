@@ -7,23 +7,17 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <cstdlib>
-#include <functional>
 
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
 #include "ui/qt/TApplication.h"
+#include "ui/toolkit/WhenTheReadEnds.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
-// Runs its action when the read's scope ends, whether the read finished or failed.
-struct AfterTheReadGuard {
-  std::function<void()> action;
-  ~AfterTheReadGuard() { action(); }
-};
-
 // The window manager's close request on X11: a WM_DELETE_WINDOW client message.
 bool IsX11CloseRequest(const QByteArray& eventType, void* message) {
   if (eventType != "xcb_generic_event_t") return false;
@@ -82,7 +76,7 @@ void TForm1::FormCreate() {
 
 void TForm1::Button1Click() {
   {
-    const AfterTheReadGuard afterTheRead{[this] { AfterTheRead(); }};
+    const WhenTheReadEnds afterTheRead{[this] { AfterTheRead(); }};
     ReadEeprom(*ProgressBar1, *StatusBar1);
   }
   SaveDump(SaveDialog1, *StatusBar1);

@@ -4,12 +4,11 @@
 
 #include <commctrl.h>
 
-#include <functional>
-
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
+#include "ui/toolkit/WhenTheReadEnds.h"
 #include "ui/win32/WindowDpi.h"
 #include "ui/win32/resource.h"
 
@@ -30,12 +29,6 @@ void Place(HWND control, const RECT& area, unsigned dpi) {
   SetWindowPos(control, nullptr, Scaled(area.left, dpi), Scaled(area.top, dpi), Scaled(area.right - area.left, dpi),
                Scaled(area.bottom - area.top, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-// Runs its action when the read's scope ends, whether the read finished or failed.
-struct AfterTheReadGuard {
-  std::function<void()> action;
-  ~AfterTheReadGuard() { action(); }
-};
 
 bool IsCloseRequest(const MSG& message) {
   switch (message.message) {
@@ -152,7 +145,7 @@ void TForm1::FormCreate() {
 
 void TForm1::Button1Click() {
   {
-    const AfterTheReadGuard afterTheRead{[this] { AfterTheRead(); }};
+    const WhenTheReadEnds afterTheRead{[this] { AfterTheRead(); }};
     ReadEeprom(*ProgressBar1, *StatusBar1);
   }
   SaveDump(SaveDialog1, *StatusBar1);
