@@ -4,39 +4,43 @@
 #include <cstdio>
 
 #include "bus/BusLines.h"
+#include "bus/ListedPorts.h"
 
 namespace {
-constexpr unsigned long FirstRegister = DataPort;
 constexpr unsigned long RegisterCount = 3;  // data, status, control
 constexpr std::uint16_t ControlPort = DataPort + 2;
 constexpr std::uint8_t DataLinesAreInputs = 0x20;  // control bit 5: bidirectional port reading
 
-std::string NoPortAnswers(std::uint8_t written, std::uint8_t readBack) {
+std::string NoPortAnswers(std::uint16_t base, std::uint8_t written, std::uint8_t readBack) {
   char bytes[64];
   std::snprintf(bytes, sizeof bytes, "0x%02X was written, 0x%02X read back", written, readBack);
-  return std::string("no parallel port answers at I/O 0x378 (") + bytes +
+  return "no parallel port answers at I/O " + IoAddressText(base) + " (" + bytes +
          "); check that the port is enabled in the BIOS setup; a PCI or PCIe card sits at another address "
-         "(see /proc/ioports): use it through ppdev";
+         "(see /proc/ioports): use it through ppdev, or give --port direct:ADDRESS";
+}
+
+std::string RegistersText(std::uint16_t base) {
+  return "I/O ports " + IoAddressText(base) + "-" + IoAddressText(static_cast<std::uint16_t>(base + 2));
 }
 }  // namespace
 
-DirectIoPort::DirectIoPort(const DirectIoCalls& calls) : calls_(calls) {
-  if (calls_.ioperm(FirstRegister, RegisterCount, 1) != 0) throw OsPortError("ioperm", DirectIoDescription, errno);
+DirectIoPort::DirectIoPort(const DirectIoCalls& calls, std::uint16_t base) : calls_(calls), base_(base) {
+  if (calls_.ioperm(base_, RegisterCount, 1) != 0) throw OsPortError("ioperm", RegistersText(base_), errno);
   // A bidirectional port left reading would show its lines, not the latch: drive them.
-  const std::uint8_t control = calls_.inb(ControlPort);
-  if ((control & DataLinesAreInputs) != 0) calls_.outb(control & ~DataLinesAreInputs, ControlPort);
+  const std::uint8_t control = calls_.inb(Register(ControlPort));
+  if ((control & DataLinesAreInputs) != 0) calls_.outb(control & ~DataLinesAreInputs, Register(ControlPort));
 }
 
-DirectIoPort::~DirectIoPort() { calls_.ioperm(FirstRegister, RegisterCount, 0); }
+DirectIoPort::~DirectIoPort() { calls_.ioperm(base_, RegisterCount, 0); }
 
-std::uint8_t DirectIoPort::ReadPortByte(std::uint16_t port) { return calls_.inb(port); }
+std::uint8_t DirectIoPort::ReadPortByte(std::uint16_t port) { return calls_.inb(Register(port)); }
 
 void DirectIoPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
-  calls_.outb(value, port);
+  calls_.outb(value, Register(port));
   if (dataChecked_ || port != DataPort) return;
   dataChecked_ = true;
-  const std::uint8_t readBack = calls_.inb(DataPort);
-  if (readBack != value) throw ENoPortAnswers(NoPortAnswers(value, readBack), ENODEV, "probe");
+  const std::uint8_t readBack = calls_.inb(Register(DataPort));
+  if (readBack != value) throw ENoPortAnswers(NoPortAnswers(base_, value, readBack), ENODEV, "probe");
 }
 
 #if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))

@@ -17,7 +17,13 @@ namespace {
 constexpr const char* HeldByAnotherDriver =
     "Another driver holds the port, usually the printer driver lp for a print service such as CUPS: "
     "free it (sudo systemctl stop cups; sudo rmmod lp), then try again.";
-}
+
+// A USB-to-parallel cable shows up as /dev/usb/lp0 and never as /dev/parport0.
+constexpr const char* UsbPrinterCable =
+    "/dev/usb/lp0 is there: a USB-to-parallel printer cable is a printer, not a parallel port, and cannot drive "
+    "the EEPROM's lines one by one. Use a port on the board or a PCI or PCIe parallel port card "
+    "(sudo modprobe parport_pc ppdev, then /dev/parport0 appears).";
+}  // namespace
 
 std::string PortAdviceFor(const EPortError& error) {
   const bool root = geteuid() == 0;
@@ -34,6 +40,7 @@ std::string PortAdviceFor(const EPortError& error) {
                   : "Join the lp group (sudo usermod -aG lp $USER, then log out and in again), or run as root.";
     case ENOENT:
     case ENODEV:
+      if (access("/dev/usb/lp0", F_OK) == 0) return UsbPrinterCable;
       return "Load the drivers (sudo modprobe parport_pc ppdev). If /dev/parport0 still does not appear, this PC "
              "has no parallel port: fit a PCI or PCIe parallel port card, or try the emulated chip "
              "(lpt-tool-demo, lpt-dump --port emulate).";

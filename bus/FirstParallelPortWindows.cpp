@@ -1,18 +1,48 @@
-// The parallel port on Windows: InpOut's driver; and what to do when it does not open.
+// The parallel port on Windows: InpOut's driver at the first LPTn that the system lists; and
+// what to do when it does not open.
 #include "bus/FirstParallelPort.h"
 #include "bus/InpOutPort.h"
 #include "bus/PortError.h"
+#include "bus/SystemParallelPorts.h"
 
-std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts() {
-  return {{"InpOut", [] { return std::make_unique<InpOutPort>(); }}};
+namespace {
+constexpr const char* UsbPrinterCall = "USB printer port";
+
+// InpOut at the first LPTn the system lists, at the base the system gave it (a PCIe card's port
+// sits at 0xD010 or wherever it was placed); at 0x378, where an on-board port sits, when the
+// system lists none. A failure names what was found and what was tried.
+std::unique_ptr<PortBackend> OpenFirstListedPort() {
+  const std::vector<ListedPort> listed = SystemParallelPorts();
+  const std::optional<ListedPort> first = FirstListedPort(listed);
+  const std::uint16_t base = first ? first->base : DataPort;
+  const std::string tried = "tried " + (first ? first->name + " at " : std::string()) + IoAddressText(base) +
+                            " (the system lists " + DescribeListedPorts(listed) + ")";
+  if (!first && SystemHasUsbPrinterPort()) {
+    throw EPortError(tried + "; a USB printer port is present", 0, UsbPrinterCall);
+  }
+  try {
+    return std::make_unique<InpOutPort>(base);
+  } catch (const EPortError& error) {
+    throw EPortError(tried + ": " + error.what(), error.OsError(), error.Call());
+  }
 }
+}  // namespace
+
+std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts() { return {{"InpOut", OpenFirstListedPort}}; }
 
 std::string PortAdviceFor(const EPortError& error) {
-  const std::string placeDll =
-      "Get InpOut (InpOutBinaries, from highrez.co.uk) and put its x64 inpoutx64.dll beside the program.";
+  const std::string placeDll = std::string("Get InpOut (InpOutBinaries, from highrez.co.uk) and put the ") +
+                               InpOutLibrary + " from its " + InpOutFolder + " folder beside the program.";
   const std::string installDriver =
       "Install InpOut's driver once: run InpOut's InstallDriver.exe as administrator (right-click, Run as "
-      "administrator), then start the program again.";
+      "administrator), then start the program again. If it is installed and still does not open, Windows' Memory "
+      "Integrity blocks it (Windows Security, Device security, Core isolation details): turn Memory Integrity off, "
+      "restart Windows, then try again.";
+  const std::string usbPrinter =
+      "A USB-to-parallel printer cable is a printer, not a parallel port: it cannot drive the EEPROM's lines one by "
+      "one. Use a port on the board or a PCI or PCIe parallel port card. If this PC has a port that Windows does "
+      "not list, give its address: lpt-dump --port 0x378.";
+  if (error.Call() == UsbPrinterCall) return usbPrinter;
   if (error.Call() == "LoadLibrary") return placeDll;
   if (error.Call() == "IsInpOutDriverOpen") return installDriver;
   return placeDll + " " + installDriver + " Without a parallel port, try the emulated chip: lpt-dump --port emulate.";

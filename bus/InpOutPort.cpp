@@ -26,17 +26,31 @@ template <class Function>
 Function Export(HMODULE library, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
+
+std::string BitnessText(bool sixtyFour) { return sixtyFour ? "64-bit" : "32-bit"; }
 }  // namespace
 
-InpOutPort::InpOutPort() {
+InpOutPort::InpOutPort(std::uint16_t base) : base_(base) {
   const std::wstring besideProgram = ProgramFolder() + WideText(InpOutLibrary);
   HMODULE library = LoadLibraryExW(besideProgram.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const DWORD besideError = library == nullptr ? GetLastError() : 0;
   if (library == nullptr) library = LoadLibraryW(WideText(InpOutLibrary).c_str());
   if (library == nullptr) {
-    const DWORD error = GetLastError();
+    const DWORD searchError = GetLastError();
+    // A DLL of the other bitness cannot be loaded into this program at all.
+    if (besideError == ERROR_BAD_EXE_FORMAT || searchError == ERROR_BAD_EXE_FORMAT) {
+      const std::string where = besideError == ERROR_BAD_EXE_FORMAT
+                                    ? "beside the program (" + Utf8Text(ProgramFolder()) + ")"
+                                    : "on the system's search path";
+      throw EPortError(std::string("the ") + InpOutLibrary + " found " + where + " is not a " +
+                           BitnessText(SixtyFourBitProgram) + " DLL (it is the " + BitnessText(!SixtyFourBitProgram) +
+                           " one, or not a DLL at all)",
+                       ERROR_BAD_EXE_FORMAT, "LoadLibrary");
+    }
     throw EPortError(std::string(InpOutLibrary) + " (InpOut's DLL) was found neither beside the program (" +
-                         Utf8Text(ProgramFolder()) + ") nor on the system's search path: " + WindowsErrorText(error),
-                     static_cast<int>(error), "LoadLibrary");
+                         Utf8Text(ProgramFolder()) +
+                         ") nor on the system's search path: " + WindowsErrorText(searchError),
+                     static_cast<int>(searchError), "LoadLibrary");
   }
   library_ = library;
   inp32_ = Export<Inp32Function>(library, "Inp32");
@@ -58,9 +72,9 @@ InpOutPort::InpOutPort() {
 InpOutPort::~InpOutPort() { FreeLibrary(static_cast<HMODULE>(library_)); }
 
 std::uint8_t InpOutPort::ReadPortByte(std::uint16_t port) {
-  return static_cast<std::uint8_t>(inp32_(static_cast<short>(port)) & 0xFF);
+  return static_cast<std::uint8_t>(inp32_(Register(port)) & 0xFF);
 }
 
 void InpOutPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
-  out32_(static_cast<short>(port), static_cast<short>(value));
+  out32_(Register(port), static_cast<short>(value));
 }

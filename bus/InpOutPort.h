@@ -1,16 +1,19 @@
 #pragma once
 #include <cstdint>
 
+#include "bus/BusLines.h"
 #include "bus/PortBackend.h"
 
-// The first parallel port on Windows, through the free InpOut driver. User programs on Windows
-// cannot execute in/out themselves; InpOut's DLL (inpoutx64.dll for a 64-bit program) passes
-// each access to its kernel driver. The DLL is loaded at run time, from the program's own
-// folder first, then from the system's search path; it is never shipped with the program.
-// A read of StatusPort is one Inp32(0x379), a write of DataPort one Out32(0x378, value).
+// A parallel port on Windows, through the free InpOut driver. User programs on Windows cannot
+// execute in/out themselves; InpOut's DLL (inpoutx64.dll for a 64-bit program, inpout32.dll
+// for a 32-bit one) passes each access to its kernel driver. The DLL is loaded at run time,
+// from the program's own folder first, then from the system's search path; it is never shipped
+// with the program. The port's registers start at `base`: a write of DataPort is one
+// Out32(base, value), a read of StatusPort one Inp32(base + 1).
 class InpOutPort : public PortBackend {
  public:
-  InpOutPort();  // raises EPortError when the DLL is missing or its driver is not open
+  // Raises EPortError when the DLL is missing or of the other bitness, or its driver is not open.
+  explicit InpOutPort(std::uint16_t base = DataPort);
   ~InpOutPort() override;
   InpOutPort(const InpOutPort&) = delete;
   InpOutPort& operator=(const InpOutPort&) = delete;
@@ -22,9 +25,15 @@ class InpOutPort : public PortBackend {
   using Inp32Function = short(__stdcall*)(short port);
   using Out32Function = void(__stdcall*)(short port, short value);
 
+  short Register(std::uint16_t port) const { return static_cast<short>(base_ + (port - DataPort)); }
+
+  std::uint16_t base_;
   void* library_ = nullptr;
   Inp32Function inp32_ = nullptr;
   Out32Function out32_ = nullptr;
 };
 
-inline constexpr const char* InpOutLibrary = "inpoutx64.dll";
+// The DLL that fits this program's own bitness, and the InpOutBinaries folder it comes from.
+inline constexpr bool SixtyFourBitProgram = sizeof(void*) == 8;
+inline constexpr const char* InpOutLibrary = SixtyFourBitProgram ? "inpoutx64.dll" : "inpout32.dll";
+inline constexpr const char* InpOutFolder = SixtyFourBitProgram ? "x64" : "Win32";

@@ -30,7 +30,7 @@ std::string PortChoiceProblem(const std::string& choice) {
                ? ""
                : "emulate: needs an image file after the colon";
   }
-  return IsRealPortChoice(choice) ? "" : "unknown port " + QuotedName(choice) + ": use " + forms;
+  return RealPortProblem(choice).value_or("unknown port " + QuotedName(choice) + ": use " + forms);
 }
 
 std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, double flipShare, unsigned seed) {

@@ -4,8 +4,8 @@
 
 #include "bus/PortBackend.h"
 
-// Opens the port a --port value names: "" (the first parallel port, ppdev then direct I/O),
-// "/dev/parportN" (ppdev), "direct" (I/O 0x378) or "emulate[:IMAGE]" (the emulated adapter
+// Opens the port a --port value names: "" (the first parallel port), a real port of the
+// platform's (RealPort.h), or "emulate[:IMAGE]" (the emulated adapter
 // with a 25160 holding the built-in image or IMAGE). `flipShare` > 0 makes the emulated chip
 // flip one bit in that share of the bytes it sends, from `seed`. Raises std::runtime_error
 // with a message for the user when the port cannot be opened.

@@ -3,16 +3,32 @@
 #include <stdexcept>
 
 #include "bus/DirectIoPort.h"
+#include "bus/ListedPorts.h"
 #include "bus/PpdevPort.h"
 #include "cli/RealPort.h"
 #include "runtime/QuotedName.h"
 
-const char* RealPortForms() { return "/dev/parportN, direct, or "; }
+namespace {
+constexpr std::string_view DirectAt = "direct:";
 
-bool IsRealPortChoice(const std::string& choice) { return choice == "direct" || choice.front() == '/'; }
+bool IsDirectAtAddress(const std::string& choice) { return choice.rfind(DirectAt, 0) == 0; }
+}  // namespace
+
+const char* RealPortForms() { return "/dev/parportN, direct (I/O 0x378), direct:ADDRESS such as direct:0xD010, or "; }
+
+std::optional<std::string> RealPortProblem(const std::string& choice) {
+  if (choice == "direct" || choice.front() == '/') return "";
+  if (!IsDirectAtAddress(choice)) return std::nullopt;
+  if (ParseIoBase(choice.substr(DirectAt.size()))) return "";
+  return QuotedName(choice.substr(DirectAt.size())) + " is no I/O address a parallel port can have (" + IoBaseRange +
+         ", in hex as /proc/ioports shows it)";
+}
 
 std::unique_ptr<PortBackend> OpenRealPort(const std::string& choice) {
   if (choice == "direct") return std::make_unique<DirectIoPort>();
+  if (IsDirectAtAddress(choice)) {
+    return std::make_unique<DirectIoPort>(RealDirectIoCalls(), *ParseIoBase(choice.substr(DirectAt.size())));
+  }
   struct stat status {};
   if (stat(choice.c_str(), &status) == 0 && !S_ISCHR(status.st_mode)) {
     throw std::runtime_error(QuotedName(choice) +

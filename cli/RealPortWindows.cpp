@@ -1,11 +1,41 @@
 #include <stdexcept>
 
+#include "bus/InpOutPort.h"
+#include "bus/ListedPorts.h"
+#include "bus/SystemParallelPorts.h"
 #include "cli/RealPort.h"
+#include "runtime/QuotedName.h"
 
-const char* RealPortForms() { return "the default (the first parallel port through InpOut), or "; }
+namespace {
+// "0xD010" or "D010", as Device Manager's Resources tab shows the start of an I/O range.
+bool LooksLikeAddress(const std::string& choice) {
+  const std::size_t digits = choice.rfind("0x", 0) == 0 || choice.rfind("0X", 0) == 0 ? 2 : 0;
+  return choice.size() > digits && choice.find_first_not_of("0123456789abcdefABCDEF", digits) == std::string::npos;
+}
 
-bool IsRealPortChoice(const std::string&) { return false; }
+std::uint16_t BaseOf(const std::string& choice) {
+  if (LooksLikeAddress(choice)) return ParseIoBase(choice).value_or(0);
+  const auto port = ListedPortNamed(SystemParallelPorts(), choice);
+  return port ? port->base : 0;
+}
+}  // namespace
+
+const char* RealPortForms() { return "LPTn (a port the system lists), an I/O address such as 0xD010, or "; }
+
+std::optional<std::string> RealPortProblem(const std::string& choice) {
+  if (LooksLikeAddress(choice)) {
+    if (ParseIoBase(choice)) return "";
+    return QuotedName(choice) + " is outside the I/O addresses a parallel port can have (" + IoBaseRange + ")";
+  }
+  if (!LooksLikePortName(choice)) return std::nullopt;
+  const std::vector<ListedPort> listed = SystemParallelPorts();
+  if (ListedPortNamed(listed, choice)) return "";
+  return "the system lists no port named " + QuotedName(choice) + " (it lists " + DescribeListedPorts(listed) +
+         "); see Device Manager, Ports (COM & LPT)";
+}
 
 std::unique_ptr<PortBackend> OpenRealPort(const std::string& choice) {
-  throw std::runtime_error("unknown port \"" + choice + "\"");
+  const std::uint16_t base = BaseOf(choice);
+  if (base == 0) throw std::runtime_error("unknown port " + QuotedName(choice));
+  return std::make_unique<InpOutPort>(base);
 }

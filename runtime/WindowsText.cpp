@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <regex>
+
 std::wstring WideText(const std::string& utf8) {
   if (utf8.empty()) return {};
   const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -29,5 +31,10 @@ std::string WindowsErrorText(unsigned long error) {
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
     message.pop_back();
   }
+  // Some texts have places for names that the caller never passes ("Bad EXE format for %1",
+  // "%1 is not a valid Win32 application"): a user must never see a raw "%1".
+  message = std::regex_replace(message, std::wregex(L" for %[0-9]+"), L"");
+  message = std::regex_replace(message, std::wregex(L"^%[0-9]+"), L"The file");
+  message = std::regex_replace(message, std::wregex(L"%[0-9]+"), L"it");
   return Utf8Text(message);
 }

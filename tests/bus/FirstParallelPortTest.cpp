@@ -65,6 +65,7 @@ TEST(PortAdvice, FitsTheCause) {
 // A stand-in for the processor's port instructions: a data register that latches what is
 // written, or an empty bus that reads the same value whatever was written.
 struct FakeIoBus {
+  std::uint16_t base = DataPort;
   bool latches = true;
   std::uint8_t floating = 0xFF;
   std::uint8_t data = 0;
@@ -74,14 +75,14 @@ struct FakeIoBus {
 FakeIoBus* bus = nullptr;
 const DirectIoCalls fakeIo{[](unsigned long, unsigned long, int) { return 0; },
                            [](std::uint16_t port) -> std::uint8_t {
-                             if (port == 0x37A) return bus->control;
-                             if (port == DataPort) return bus->latches ? bus->data : bus->floating;
-                             return 0x7F;
+                             if (port == bus->base + 2) return bus->control;
+                             if (port == bus->base) return bus->latches ? bus->data : bus->floating;
+                             return port == bus->base + 1 ? 0x7F : 0x00;
                            },
                            [](std::uint8_t value, std::uint16_t port) {
                              bus->writes.emplace_back(port, value);
-                             if (port == 0x37A) bus->control = value;
-                             if (port == DataPort) bus->data = value;
+                             if (port == bus->base + 2) bus->control = value;
+                             if (port == bus->base) bus->data = value;
                            }};
 
 TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead) {
@@ -96,6 +97,15 @@ TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead)
     EXPECT_EQ(port.ReadPortByte(StatusPort), 0x7F);
     EXPECT_EQ(realPort.writes,
               (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{DataPort, 0xF1}, {DataPort, 0xF0}}));
+  }
+  {
+    FakeIoBus card;  // a PCIe card's port
+    card.base = 0xD010;
+    bus = &card;
+    DirectIoPort port(fakeIo, 0xD010);
+    port.WritePortByte(DataPort, 0xF1);
+    EXPECT_EQ(port.ReadPortByte(StatusPort), 0x7F);
+    EXPECT_EQ(card.writes, (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{0xD012, 0x04}, {0xD010, 0xF1}}));
   }
   for (const std::uint8_t floating : {0xFF, 0x00}) {
     FakeIoBus empty;

@@ -1,16 +1,20 @@
-// inpoutx64.dll for tests: InpOut's three exports, with the emulated adapter and a 25160 behind
-// them instead of a kernel driver. LPT_STANDIN_IMAGE names a 2048-byte image for the chip
-// (default: each cell holds its address's low byte); LPT_STANDIN_DRIVER=closed plays a driver
-// that was never installed.
+// inpoutx64.dll (inpout32.dll in the 32-bit build) for tests: InpOut's three exports, with the
+// emulated adapter and a 25160 behind them instead of a kernel driver. LPT_STANDIN_IMAGE names a
+// 2048-byte image for the chip (default: each cell holds its address's low byte);
+// LPT_STANDIN_DRIVER=closed plays a driver that was never installed; LPT_STANDIN_BASE=0xD010
+// puts the adapter on a port at that base (a PCIe card's), where an access to any other
+// register is a failure.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "emu/EmulatedAdapter.h"
+#include "emu/HexText.h"
 #include "emu/ImageFile.h"
 
 namespace {
@@ -28,6 +32,20 @@ EmulatedAdapter& Adapter() {
   std::fflush(stderr);
   std::_Exit(70);
 }
+
+// The register the adapter sees for an access at `port`: the port's base maps onto 0x378.
+std::uint16_t AdapterRegister(short port) {
+  static const unsigned long base = [] {
+    const char* text = std::getenv("LPT_STANDIN_BASE");
+    return text != nullptr ? std::strtoul(text, nullptr, 16) : 0x378UL;
+  }();
+  const auto offset = static_cast<long>(static_cast<std::uint16_t>(port)) - static_cast<long>(base);
+  if (offset < 0 || offset > 2) {
+    Fail(std::runtime_error("an access at " + HexText(static_cast<std::uint16_t>(port), 3) +
+                            ", but the port's registers start at " + HexText(static_cast<std::uint16_t>(base), 3)));
+  }
+  return static_cast<std::uint16_t>(0x378 + offset);
+}
 }  // namespace
 
 extern "C" {
@@ -38,7 +56,7 @@ __declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen() {
 
 __declspec(dllexport) short __stdcall Inp32(short port) {
   try {
-    return Adapter().ReadPortByte(static_cast<std::uint16_t>(port));
+    return Adapter().ReadPortByte(AdapterRegister(port));
   } catch (const std::exception& error) {
     Fail(error);
   }
@@ -46,7 +64,7 @@ __declspec(dllexport) short __stdcall Inp32(short port) {
 
 __declspec(dllexport) void __stdcall Out32(short port, short value) {
   try {
-    Adapter().WritePortByte(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
+    Adapter().WritePortByte(AdapterRegister(port), static_cast<std::uint8_t>(value));
   } catch (const std::exception& error) {
     Fail(error);
   }

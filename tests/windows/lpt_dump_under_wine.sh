@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # lpt-dump.exe under Wine, as a Windows user runs it: a read through InpOut (the stand-in DLL)
-# to a file and to standard output, names beyond ASCII, and the messages when InpOut's DLL is
-# missing or its driver is not open.
-#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN
+# to a file and to standard output, on a card's port at another base, names beyond ASCII, and
+# the messages when InpOut's DLL is missing, of the other bitness, or its driver is not open.
+#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN OTHER-BITNESS.DLL
 set -uo pipefail
 exe=$1
 standin=$2
 wine=$3
+other_bitness_dll=$4
+dll=$(basename "$standin")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -50,17 +52,36 @@ done
 cmp -s chip.bin lpt1.bin || fail "the \\?\ name was not saved as a file"
 "$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
 
-"$wine" lpt-dump.exe --port direct dump.bin 2> err.txt
-status=$?
-[ "$status" -eq 2 ] || fail "--port direct on Windows: exit $status, not 2"
+# A PCIe card's port at 0xD010: the stand-in answers there only. Wine lists no parallel port,
+# so a name is refused, as are addresses no parallel port can have, and direct I/O.
+LPT_STANDIN_BASE=0xD010 "$wine" lpt-dump.exe -q --port 0xD010 card.bin 2> err.txt ||
+  fail "--port 0xD010: exit $? ($(cat err.txt))"
+cmp -s chip.bin card.bin || fail "the file read at 0xD010 differs from the chip"
+for port in LPT2 0xFF 0x10000 direct; do
+  "$wine" lpt-dump.exe --port "$port" dump.bin 2> err.txt
+  status=$?
+  [ "$status" -eq 2 ] || fail "--port $port: exit $status, not 2 ($(cat err.txt))"
+done
+"$wine" lpt-dump.exe --port lpt2 dump.bin 2> err.txt
+grep -q 'the system lists no port named "lpt2" (it lists no parallel port)' err.txt ||
+  fail "--port lpt2: the message does not say what the system lists: $(cat err.txt)"
 
 cd "$scratch/without-inpout"
 "$wine" lpt-dump.exe dump.bin 2> err.txt
 status=$?
 [ "$status" -eq 3 ] || fail "no InpOut DLL: exit $status, not 3"
-grep -q "inpoutx64.dll (InpOut's DLL) was found neither beside the program" err.txt || fail "no DLL: $(cat err.txt)"
+grep -q "$dll (InpOut's DLL) was found neither beside the program" err.txt || fail "no DLL: $(cat err.txt)"
 grep -q "beside the program" err.txt || fail "no DLL: no advice"
 [ -e dump.bin ] && fail "a file was made although nothing was read"
 
-[ "$failures" -eq 0 ] && echo "lpt-dump.exe: read through InpOut, binary standard output, names beyond ASCII, missing DLL and driver: all as expected"
+# The DLL of the other bitness beside the program: named as such, with the folder to take.
+cp "$other_bitness_dll" .
+"$wine" lpt-dump.exe dump.bin 2> err.txt
+status=$?
+[ "$status" -eq 3 ] || fail "other bitness DLL: exit $status, not 3"
+grep -q "the $dll found beside the program (.*) is not a [0-9][0-9]-bit DLL" err.txt || fail "other bitness: $(cat err.txt)"
+grep -q "put the $dll from its .* folder beside the program" err.txt || fail "other bitness: no advice: $(cat err.txt)"
+grep -q "%1" err.txt && fail "a raw %1 in the message: $(cat err.txt)"
+
+[ "$failures" -eq 0 ] && echo "lpt-dump.exe: read through InpOut at 0x378 and 0xD010, binary standard output, names beyond ASCII, missing DLL, other bitness and driver: all as expected"
 exit "$failures"

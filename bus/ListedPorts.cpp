@@ -1,0 +1,63 @@
+#include "bus/ListedPorts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+
+namespace {
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The n of "LPTn"; 0 for a name of another form.
+int PortNumber(const std::string& name) {
+  const std::string upper = Upper(name);
+  if (upper.size() < 4 || upper.rfind("LPT", 0) != 0) return 0;
+  int number = 0;
+  const auto [end, error] = std::from_chars(upper.data() + 3, upper.data() + upper.size(), number);
+  return error == std::errc{} && end == upper.data() + upper.size() && number > 0 ? number : 0;
+}
+}  // namespace
+
+std::optional<ListedPort> FirstListedPort(const std::vector<ListedPort>& ports) {
+  std::optional<ListedPort> first;
+  for (const ListedPort& port : ports) {
+    const int number = PortNumber(port.name);
+    if (number > 0 && (!first || number < PortNumber(first->name))) first = port;
+  }
+  return first;
+}
+
+std::optional<ListedPort> ListedPortNamed(const std::vector<ListedPort>& ports, const std::string& name) {
+  const auto found =
+      std::find_if(ports.begin(), ports.end(), [&](const ListedPort& port) { return Upper(port.name) == Upper(name); });
+  return found == ports.end() ? std::nullopt : std::optional<ListedPort>(*found);
+}
+
+std::string DescribeListedPorts(const std::vector<ListedPort>& ports) {
+  if (ports.empty()) return "no parallel port";
+  std::string text;
+  for (const ListedPort& port : ports)
+    text += (text.empty() ? "" : ", ") + port.name + " at " + IoAddressText(port.base);
+  return text;
+}
+
+std::optional<std::uint16_t> ParseIoBase(const std::string& text) {
+  std::string_view digits = text;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.remove_prefix(2);
+  unsigned long value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
+  if (value < 0x100 || value > 0xFFFF) return std::nullopt;
+  return static_cast<std::uint16_t>(value);
+}
+
+std::string IoAddressText(std::uint16_t address) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%X", address);
+  return text;
+}
+
+bool LooksLikePortName(const std::string& text) { return text.size() == 4 && PortNumber(text) > 0; }

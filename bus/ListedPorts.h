@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A parallel port as the system lists it: its name and where its registers start. On a PC with
+// a PCI or PCIe card, the card's port sits wherever the system placed it (0xD010, 0xE000, ...),
+// not at 0x378.
+struct ListedPort {
+  std::string name;    // "LPT1", "LPT3"
+  std::uint16_t base;  // the data register; status is base + 1, control base + 2
+};
+
+// The first parallel port among those listed: the lowest LPTn. None when no LPTn is listed.
+std::optional<ListedPort> FirstListedPort(const std::vector<ListedPort>& ports);
+
+// The listed port with this name, in any case ("lpt2" finds LPT2).
+std::optional<ListedPort> ListedPortNamed(const std::vector<ListedPort>& ports, const std::string& name);
+
+// "LPT1 at 0x378, LPT3 at 0xD010", or "no parallel port".
+std::string DescribeListedPorts(const std::vector<ListedPort>& ports);
+
+// An I/O address as Device Manager shows it, "0xD010" (hex, 0x optional), within 0x100-0xFFFF:
+// below 0x100 sit the PC's own timers and controllers, never a parallel port.
+std::optional<std::uint16_t> ParseIoBase(const std::string& text);
+inline constexpr const char* IoBaseRange = "0x100-0xFFFF";
+
+// "0xD010"
+std::string IoAddressText(std::uint16_t address);
+
+// Whether the text has the form of a port name, LPT1 to LPT9 in any case.
+bool LooksLikePortName(const std::string& text);

@@ -1,0 +1,33 @@
+// Which of the ports the system lists is the first, and which addresses a user may give.
+#include "bus/ListedPorts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::string FirstOf(const std::vector<ListedPort>& ports) {
+  const auto first = FirstListedPort(ports);
+  return first ? first->name + " " + IoAddressText(first->base) : "none";
+}
+
+TEST(ListedPorts, TheFirstPortIsTheLowestLptWhereverTheSystemPutIt) {
+  const ListedPort onBoard{"LPT1", 0x378};
+  const ListedPort pcieCard{"LPT3", 0xD010};
+  EXPECT_EQ(FirstOf({}), "none");
+  EXPECT_EQ(FirstOf({onBoard}), "LPT1 0x378");
+  EXPECT_EQ(FirstOf({pcieCard}), "LPT3 0xD010");
+  EXPECT_EQ(FirstOf({pcieCard, onBoard}), "LPT1 0x378");
+  EXPECT_EQ(FirstOf({{"LPT10", 0xE000}, {"LPT2", 0xD000}, {"COM1", 0x3F8}}), "LPT2 0xD000") << "by number, not text";
+  EXPECT_EQ(ListedPortNamed({onBoard, pcieCard}, "lpt3")->base, 0xD010);
+  EXPECT_FALSE(ListedPortNamed({onBoard}, "LPT2"));
+  EXPECT_EQ(DescribeListedPorts({onBoard, pcieCard}), "LPT1 at 0x378, LPT3 at 0xD010");
+}
+
+TEST(ListedPorts, AnAddressIsHexAsDeviceManagerShowsItAndAboveThePcsOwnDevices) {
+  EXPECT_EQ(ParseIoBase("0xD010"), 0xD010);
+  EXPECT_EQ(ParseIoBase("d010"), 0xD010);
+  EXPECT_EQ(ParseIoBase("0X100"), 0x100);
+  for (const char* bad : {"0xFF", "0x10000", "0x", "", "LPT1", "0xD010 ", "-0x378"}) {
+    EXPECT_FALSE(ParseIoBase(bad)) << bad;
+  }
+}
+}  // namespace

@@ -1,0 +1,2 @@
+/* Any DLL will do: what matters is that it is built for the other bitness. */
+__declspec(dllexport) int OtherBitness(void) { return 1; }
