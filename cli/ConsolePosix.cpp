@@ -8,6 +8,8 @@ int main(int argc, char** argv) { return LptDumpMain(argc, argv); }
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
+void WriteText(std::FILE* stream, const std::string& text) { std::fputs(text.c_str(), stream); }
+
 void EndLineOnStandardError() { (void)!write(STDERR_FILENO, "\n", 1); }
 
 int TerminalColumns(std::FILE* stream) {

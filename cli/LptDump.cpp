@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
@@ -47,7 +48,7 @@ struct Options {
 };
 
 int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "lpt-dump: %s\n", message.c_str());
+  WriteText(stderr, "lpt-dump: " + message + "\n");
   return code;
 }
 
@@ -114,7 +115,7 @@ int Compare(const Options& options) {
   const std::string differences = DescribeDifferences(
       DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
   if (!differences.empty()) return Fail(VerifyMismatch, differences);
-  std::fprintf(stderr, "The chip and %s are identical (2048 bytes).\n", QuotedName(options.compare).c_str());
+  WriteText(stderr, "The chip and " + QuotedName(options.compare) + " are identical (2048 bytes).\n");
   return Saved;
 }
 
@@ -152,11 +153,11 @@ int Run(const Options& options) {
   }
   if (outcome == SaveOutcome::ShortWrite) {
     const std::string target = toStdout ? "standard output" : QuotedName(fileName);
-    std::fprintf(stderr, "%s: %s took %s bytes (a full disk or a file size limit); it keeps what was written.\n",
-                 status.PanelText().c_str(), target.c_str(), SavedSize(fileName).c_str());
+    WriteText(stderr, status.PanelText() + ": " + target + " took " + SavedSize(fileName) +
+                          " bytes (a full disk or a file size limit); it keeps what was written.\n");
     return ShortWrite;
   }
-  if (!options.quiet) std::fprintf(stderr, "%s\n", status.PanelText().c_str());
+  if (!options.quiet) WriteText(stderr, status.PanelText() + "\n");
   return Saved;
 }
 
@@ -209,7 +210,11 @@ int ParseAndRun(int argc, char** argv) {
     if (const auto repeated = what.find(": At Most 1 required"); repeated != std::string::npos) {
       return Fail(Usage, what.substr(0, repeated) + " is given more than once: give it once.");
     }
-    const int code = app.exit(error);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = app.exit(error, out, err);
+    WriteText(stdout, out.str());
+    WriteText(stderr, err.str());
     return code == 0 ? Saved : Usage;
   }
   return Run(options);

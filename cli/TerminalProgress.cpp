@@ -53,14 +53,14 @@ void TerminalProgress::Draw() {
   const std::size_t drawnLength = line.size();
   if (line.size() < lastLength_) line.append(std::min(lastLength_, width) - line.size(), ' ');
   lastLength_ = drawnLength;
-  std::fprintf(terminal_, "\r%s", line.c_str());
+  WriteText(terminal_, "\r" + line);
   std::fflush(terminal_);
   drawn_ = true;
   lineOpen = 1;
 }
 
 void TerminalProgress::Finish() {
-  if (drawn_) std::fputc('\n', terminal_);
+  if (drawn_) WriteText(terminal_, "\n");
   drawn_ = false;
   lastLength_ = 0;
   lineOpen = 0;

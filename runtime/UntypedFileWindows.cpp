@@ -10,9 +10,21 @@
 namespace {
 HANDLE AsHandle(int descriptor) { return LongToHandle(descriptor); }
 
+// Whether the name, made absolute, is longer than Windows takes without long paths switched on.
+bool LongerThanWindowsAllows(const std::wstring& name) {
+  if (name.rfind(L"\\\\?\\", 0) == 0) return false;  // \\?\ names have no such limit
+  const DWORD length = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  return length == 0 || length > MAX_PATH;
+}
+
 int CreateNamedFile(const char* path, int, mode_t) {
-  const HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring name = WideText(path);
+  const HANDLE file =
+      CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Windows says "path not found" for a name beyond its length limit: say what is wrong.
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && LongerThanWindowsAllows(name)) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  }
   return HandleToLong(file);
 }
 
@@ -62,6 +74,11 @@ std::string OsErrorReason(const std::string&, int osError) {
 const char* OsErrorAdvice(const std::string& operation, int osError) {
   if (operation == "create" && osError == ERROR_ACCESS_DENIED) {
     return "Choose a name you may write to (not a folder, not a read-only file), then try again.";
+  }
+  if (operation == "create" && osError == ERROR_FILENAME_EXCED_RANGE) {
+    return "Windows takes names up to 260 characters unless long paths are switched on (Windows 10 1607 and later: "
+           "the policy \"Enable Win32 long paths\", or LongPathsEnabled = 1 under HKLM\\SYSTEM\\CurrentControlSet\\"
+           "Control\\FileSystem): choose a shorter folder or name, or switch long paths on, then try again.";
   }
   if (operation == "create") return "Choose a folder that exists and a name you may write to, then try again.";
   return "Check that the disk has room and is still attached, then read and save again.";

@@ -34,6 +34,10 @@ cp chip.bin "Bild-äöü-€.bin"
   fail "names beyond ASCII: exit $? ($(cat err.txt))"
 cmp -s chip.bin "Ausgabe-ß-日本.bin" || fail "the file with a name beyond ASCII is missing or differs"
 
+# On a console (a terminal here), every character of a name shows, not the code page's mojibake.
+LANG=C.UTF-8 script -qec "'$wine' lpt-dump.exe -q --port emulate 'Ελληνικά/日本語.bin'" /dev/null > console.txt
+grep -q 'The folder "Ελληνικά" does not exist' console.txt || fail "a name on the console: $(cat -v console.txt)"
+
 LPT_STANDIN_DRIVER=closed "$wine" lpt-dump.exe dump.bin 2> err.txt
 status=$?
 [ "$status" -eq 3 ] || fail "driver not open: exit $status, not 3"
@@ -50,6 +54,10 @@ done
 [ -e dump.bin:stream ] && fail "a file was made for a stream name"
 "$wine" lpt-dump.exe -q '\\?\Z:'"$(pwd | tr / '\\')"'\lpt1.bin' 2> err.txt || fail "\\?\ name: exit $? ($(cat err.txt))"
 cmp -s chip.bin lpt1.bin || fail "the \\?\ name was not saved as a file"
+long=$(printf 'folder-with-a-long-name-%02d/' $(seq 1 12))  # 324 characters and more
+mkdir -p "$long"
+"$wine" lpt-dump.exe -q "${long}long.bin" 2> err.txt || fail "a name over 260 characters: exit $? ($(cat err.txt))"
+cmp -s chip.bin "${long}long.bin" || fail "the file with a name over 260 characters is missing or differs"
 "$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
 
 # A PCIe card's port at 0xD010: the stand-in answers there only. Wine lists no parallel port,
