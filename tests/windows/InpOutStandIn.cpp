@@ -3,7 +3,8 @@
 // 2048-byte image for the chip (default: each cell holds its address's low byte);
 // LPT_STANDIN_DRIVER=closed plays a driver that was never installed; LPT_STANDIN_BASE=0xD010
 // puts the adapter on a port at that base (a PCIe card's), where an access to any other
-// register is a failure.
+// register is a failure; LPT_STANDIN_TRACE names a file that gets each data register write as
+// it happens, one byte each.
 #include <windows.h>
 
 #include <cstdio>
@@ -46,6 +47,17 @@ std::uint16_t AdapterRegister(short port) {
   }
   return static_cast<std::uint16_t>(0x378 + offset);
 }
+// Written through at once, so a test sees the trace grow while the read runs.
+void Trace(std::uint8_t value) {
+  static const HANDLE file = [] {
+    const char* name = std::getenv("LPT_STANDIN_TRACE");
+    return name == nullptr ? INVALID_HANDLE_VALUE
+                           : CreateFileA(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }();
+  DWORD written = 0;
+  if (file != INVALID_HANDLE_VALUE) WriteFile(file, &value, 1, &written, nullptr);
+}
 }  // namespace
 
 extern "C" {
@@ -63,6 +75,7 @@ __declspec(dllexport) short __stdcall Inp32(short port) {
 }
 
 __declspec(dllexport) void __stdcall Out32(short port, short value) {
+  Trace(static_cast<std::uint8_t>(value));
   try {
     Adapter().WritePortByte(AdapterRegister(port), static_cast<std::uint8_t>(value));
   } catch (const std::exception& error) {

@@ -2,12 +2,13 @@
 # lpt-dump.exe under Wine, as a Windows user runs it: a read through InpOut (the stand-in DLL)
 # to a file and to standard output, on a card's port at another base, names beyond ASCII, and
 # the messages when InpOut's DLL is missing, of the other bitness, or its driver is not open.
-#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN OTHER-BITNESS.DLL
+#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN OTHER-BITNESS.DLL CTRL-C-PROBE.EXE
 set -uo pipefail
 exe=$1
 standin=$2
 wine=$3
 other_bitness_dll=$4
+ctrl_c_probe=$5
 dll=$(basename "$standin")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -19,7 +20,7 @@ fail() { echo "lpt-dump.exe: $*" >&2; failures=$((failures + 1)); }
 mkdir "$scratch/with-inpout" "$scratch/without-inpout"
 head -c 2046 /dev/urandom > "$scratch/with-inpout/chip.bin"
 printf '\n\032' >> "$scratch/with-inpout/chip.bin"
-cp "$exe" "$standin" "$scratch/with-inpout/"
+cp "$exe" "$standin" "$ctrl_c_probe" "$scratch/with-inpout/"
 cp "$exe" "$scratch/without-inpout/"
 
 cd "$scratch/with-inpout"
@@ -33,6 +34,14 @@ cp chip.bin "Bild-äöü-€.bin"
 "$wine" lpt-dump.exe -q --port "emulate:Bild-äöü-€.bin" "Ausgabe-ß-日本.bin" 2> err.txt ||
   fail "names beyond ASCII: exit $? ($(cat err.txt))"
 cmp -s chip.bin "Ausgabe-ß-日本.bin" || fail "the file with a name beyond ASCII is missing or differs"
+
+# Ctrl+C on the console mid-read (a console needs a terminal under Wine): the bus ends with
+# the clock low, then the chip deselected (0xF1), and no file is left.
+LPT_STANDIN_TRACE=trace.bin script -qec "'$wine' $(basename "$ctrl_c_probe") trace.bin 'lpt-dump.exe -q ctrl-c.bin'" \
+  /dev/null > console.txt
+sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' console.txt | grep -q "0xC000013A" || fail "Ctrl+C: not ended as by Ctrl+C: $(cat -v console.txt)"
+[ "$(tail -c 2 trace.bin | od -An -tx1 | tr -d ' ')" = f0f1 ] || fail "Ctrl+C: the bus ends $(tail -c 4 trace.bin | od -An -tx1)"
+[ -e ctrl-c.bin ] && fail "Ctrl+C: a file was left"
 
 # On a console (a terminal here), every character of a name shows, not the code page's mojibake.
 LANG=C.UTF-8 script -qec "'$wine' lpt-dump.exe -q --port emulate 'Ελληνικά/日本語.bin'" /dev/null > console.txt
