@@ -7,6 +7,11 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_STRIP_FILES ON)  # the debug information stays in build-windows/
 set(CPACK_PACKAGE_NAME lpt-tool)
 set(CPACK_PACKAGE_VENDOR "LPT_Tool developers")
-set(CPACK_SYSTEM_NAME windows-x64)
+# One zip per build: lpt-tool-1.0.0-windows-x64.zip or lpt-tool-1.0.0-windows-x86.zip.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(CPACK_SYSTEM_NAME windows-x64)
+else()
+  set(CPACK_SYSTEM_NAME windows-x86)
+endif()
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 include(CPack)
