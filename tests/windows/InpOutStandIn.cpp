@@ -4,7 +4,8 @@
 // LPT_STANDIN_DRIVER=closed plays a driver that was never installed; LPT_STANDIN_BASE=0xD010
 // puts the adapter on a port at that base (a PCIe card's), where an access to any other
 // register is a failure; LPT_STANDIN_TRACE names a file that gets each data register write as
-// it happens, one byte each.
+// it happens, one byte each; LPT_STANDIN_TIMES names a file that gets each whole read's data
+// register writes, time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace).
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "emu/EmulatedAdapter.h"
 #include "emu/HexText.h"
@@ -58,6 +61,29 @@ void Trace(std::uint8_t value) {
   DWORD written = 0;
   if (file != INVALID_HANDLE_VALUE) WriteFile(file, &value, 1, &written, nullptr);
 }
+// Kept in memory during a read, written once the chip is deselected, so the file costs the
+// read nothing.
+void TimeStamp(std::uint8_t value) {
+  static const char* const name = std::getenv("LPT_STANDIN_TIMES");
+  static std::vector<std::pair<LONGLONG, std::uint8_t>> writes;
+  if (name == nullptr) return;
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  writes.emplace_back(now.QuadPart, value);
+  if (value != 0xF1) return;
+  if (writes.size() > 30000) {
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    if (std::FILE* file = std::fopen(name, "a")) {
+      for (const auto& [at, written] : writes) {
+        std::fprintf(file, "%.3f %u\n", 1e6 * static_cast<double>(at) / static_cast<double>(frequency.QuadPart),
+                     written);
+      }
+      std::fclose(file);
+    }
+  }
+  writes.clear();
+}
 }  // namespace
 
 extern "C" {
@@ -76,6 +102,7 @@ __declspec(dllexport) short __stdcall Inp32(short port) {
 
 __declspec(dllexport) void __stdcall Out32(short port, short value) {
   Trace(static_cast<std::uint8_t>(value));
+  if (AdapterRegister(port) == 0x378) TimeStamp(static_cast<std::uint8_t>(value));
   try {
     Adapter().WritePortByte(AdapterRegister(port), static_cast<std::uint8_t>(value));
   } catch (const std::exception& error) {

@@ -7,9 +7,11 @@
 
 #include "bus/BusLines.h"
 #include "tests/support/RecordingPort.h"
+#include "ui/win32/FramePacedPainting.h"
 #include "ui/win32/LPT_Tool.h"
 #include "ui/win32/TApplication.h"
 #include "ui/win32/WindowDpi.h"
+#include "ui/win32/resource.h"
 
 namespace {
 // The window on a recorded bus, with errors collected instead of shown in boxes.
@@ -80,10 +82,76 @@ TEST_F(Win32WindowTest, TheStatusTextIsThePanelsOwnAndTheDialogAsksNothingBefore
   Application.CreateForm(Form1);
   Form1->StatusBar1->SetPanelText("Address : 2047, Content : 255");
   Form1->StatusBar1->Refresh();
+  ShowPaintedNow();  // the control gets its text by the next frame
   wchar_t text[64] = L"";
   SendMessageW(FindWindowExW(static_cast<HWND>(Form1->Handle()), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
                reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, L"Address : 2047, Content : 255");
   EXPECT_EQ(Win32SaveDialog::Flags() & OFN_OVERWRITEPROMPT, 0u);
+}
+
+// The X server's pixels of a control (Wine reads the screen DC back from the server).
+std::vector<std::uint32_t> ScreenPixels(HWND control) {
+  RECT area{};
+  GetWindowRect(control, &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  const auto* first = static_cast<const std::uint32_t*>(bits);
+  std::vector<std::uint32_t> pixels(first, first + static_cast<std::size_t>(width) * height);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// The screen as the save dialog is created (before its loop paints anything that waits), and the
+// dialog cancelled once it is up.
+std::vector<std::uint32_t> statusWhenTheDialogOpened;
+std::vector<std::uint32_t> progressWhenTheDialogOpened;
+LRESULT CALLBACK WatchForTheDialog(int code, WPARAM window, LPARAM parameter) {
+  const auto dialog = reinterpret_cast<HWND>(window);
+  if (code == HCBT_CREATEWND && statusWhenTheDialogOpened.empty() &&
+      reinterpret_cast<CBT_CREATEWNDW*>(parameter)->lpcs->hwndParent == Form1->Handle()) {
+    statusWhenTheDialogOpened = ScreenPixels(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_STATUSBAR1));
+    progressWhenTheDialogOpened = ScreenPixels(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_PROGRESSBAR1));
+  }
+  if (code == HCBT_ACTIVATE && GetParent(dialog) == Form1->Handle()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  return CallNextHookEx(nullptr, code, window, parameter);
+}
+
+void HandleMessagesFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  MSG message{};
+  while (GetTickCount() - start < milliseconds) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(10);
+  }
+}
+
+TEST_F(Win32WindowTest, TheScreenShowsTheReadsLastByteWhenTheSaveDialogOpens) {
+  Application.CreateForm(Form1);
+  const auto window = static_cast<HWND>(Form1->Handle());
+  ShowWindow(window, SW_SHOWNORMAL);
+  HandleMessagesFor(300);
+  const HHOOK hook = SetWindowsHookExW(WH_CBT, WatchForTheDialog, nullptr, GetCurrentThreadId());
+  Form1->Button1Click();
+  UnhookWindowsHookEx(hook);
+  ASSERT_FALSE(statusWhenTheDialogOpened.empty()) << "no save dialog was created";
+  ShowPaintedNow();        // as the window does before it waits for input
+  HandleMessagesFor(300);  // everything painted and on the screen
+  EXPECT_EQ(Form1->StatusBar1->PanelText(), "Address : 2047, Content : 0");
+  EXPECT_TRUE(statusWhenTheDialogOpened == ScreenPixels(GetDlgItem(window, IDC_STATUSBAR1)))
+      << "the status bar on the screen was behind the read when the dialog opened";
+  EXPECT_TRUE(progressWhenTheDialogOpened == ScreenPixels(GetDlgItem(window, IDC_PROGRESSBAR1)))
+      << "the progress bar on the screen was behind the read when the dialog opened";
 }
 }  // namespace

@@ -9,6 +9,7 @@
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
 #include "ui/toolkit/WhenTheReadEnds.h"
+#include "ui/win32/FramePacedPainting.h"
 #include "ui/win32/WindowDpi.h"
 #include "ui/win32/resource.h"
 
@@ -152,6 +153,7 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::AfterTheRead() {
+  ShowPaintedNow();  // the screen shows the read's last byte before the dialog or an error box
   ReleasePort();
   if (DropInputOfTheRead()) closeAsked_ = true;
 }

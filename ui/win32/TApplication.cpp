@@ -1,5 +1,7 @@
 #include "ui/win32/TApplication.h"
 
+#include "ui/win32/FramePacedPainting.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -24,7 +26,9 @@ int TApplication::Run() {
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
   MSG message{};
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    ShowPaintedNow();  // nothing waits off the screen while the window waits for input
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
     // Tab, Return and Space work on the window as in a dialog.
     if (IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
@@ -40,5 +44,6 @@ void TApplication::ShowError(const std::string& message) {
   const auto window = mainForm_ ? static_cast<HWND>(mainForm_->Handle()) : nullptr;
   wchar_t caption[256] = L"LPT_Tool";
   if (window != nullptr) GetWindowTextW(window, caption, 256);
+  ShowPaintedNow();  // the window shows its last state behind the box
   MessageBoxW(window, WideText(message).c_str(), caption, MB_OK | MB_ICONERROR);
 }

@@ -6,12 +6,14 @@
 #include <commdlg.h>
 
 #include "runtime/WindowsText.h"
+#include "ui/win32/FramePacedPainting.h"
 
 namespace {
 HWND AsWindow(void* control) { return static_cast<HWND>(control); }
 }  // namespace
 
-Win32ProgressBar::Win32ProgressBar(void* control) : control_(control) {
+Win32ProgressBar::Win32ProgressBar(void* control)
+    : control_(control), position_(static_cast<int>(SendMessageW(AsWindow(control), PBM_GETPOS, 0, 0))) {
   SendMessageW(AsWindow(control_), PBM_SETSTEP, 1, 0);  // the native control steps by 10
 }
 
@@ -19,14 +21,19 @@ int Win32ProgressBar::Min() const { return static_cast<int>(SendMessageW(AsWindo
 
 int Win32ProgressBar::Max() const { return static_cast<int>(SendMessageW(AsWindow(control_), PBM_GETRANGE, FALSE, 0)); }
 
-void Win32ProgressBar::SetMax(int max) { SendMessageW(AsWindow(control_), PBM_SETRANGE32, Min(), max); }
+void Win32ProgressBar::SetMax(int max) {
+  ShowPaintedNow();  // the control holds the position the new range is set around
+  SendMessageW(AsWindow(control_), PBM_SETRANGE32, Min(), max);
+  position_ = static_cast<int>(SendMessageW(AsWindow(control_), PBM_GETPOS, 0, 0));
+}
 
-int Win32ProgressBar::Position() const { return static_cast<int>(SendMessageW(AsWindow(control_), PBM_GETPOS, 0, 0)); }
+int Win32ProgressBar::Position() const { return position_; }
 
 void Win32ProgressBar::StepIt() {
-  SendMessageW(AsWindow(control_), PBM_STEPIT, 0, 0);
-  // The control only invalidates itself; no message is handled during a read, so it is painted here.
-  UpdateWindow(AsWindow(control_));
+  position_ = SteppedPosition(position_, Step(), Min(), Max());
+  const int position = position_;
+  UpdateByNextFrame(AsWindow(control_),
+                    [control = AsWindow(control_), position] { SendMessageW(control, PBM_SETPOS, position, 0); });
 }
 
 Win32StatusBar::Win32StatusBar(void* control) : control_(control) {
@@ -35,25 +42,24 @@ Win32StatusBar::Win32StatusBar(void* control) : control_(control) {
 }
 
 void Win32StatusBar::SetPanelText(const std::string& text) {
-  SendMessageW(AsWindow(control_), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(WideText(text).c_str()));
-}
-
-std::string Win32StatusBar::PanelText() const {
-  const auto length = LOWORD(SendMessageW(AsWindow(control_), SB_GETTEXTLENGTHW, 0, 0));
-  std::wstring text(length + 1u, L'\0');
-  SendMessageW(AsWindow(control_), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(length);
-  return Utf8Text(text);
+  text_ = text;
+  UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text)] {
+    SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  });
 }
 
 void Win32StatusBar::Refresh() {
-  InvalidateRect(AsWindow(control_), nullptr, FALSE);
-  UpdateWindow(AsWindow(control_));
+  // The text waiting for the next frame is painted with it; at a frame, the control paints now.
+  UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
+    SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    InvalidateRect(control, nullptr, FALSE);
+  });
 }
 
 unsigned long Win32SaveDialog::Flags() { return OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING; }
 
 bool Win32SaveDialog::Execute() {
+  ShowPaintedNow();  // the window shows its last state before the dialog takes the screen
   std::wstring name = WideText(fileName_);
   name.resize(32768, L'\0');  // the longest path Windows takes
   OPENFILENAMEW dialog{};

@@ -9,8 +9,9 @@
 // window's resource created (passed as its HWND); the control's own behaviour is relied on, as
 // the window description expects of it.
 
-// msctls_progress32: Max is PBM_SETRANGE32 (the position stays), StepIt is PBM_STEPIT, which
-// starts over from the minimum past the maximum.
+// msctls_progress32: Max is PBM_SETRANGE32 (the position stays); StepIt advances the position by
+// one and starts over from the minimum past the maximum. The control gets its new position at the
+// display's pace (FramePacedPainting.h).
 class Win32ProgressBar : public TProgressBar {
  public:
   explicit Win32ProgressBar(void* control);
@@ -23,19 +24,21 @@ class Win32ProgressBar : public TProgressBar {
 
  private:
   void* control_;
+  int position_;
 };
 
-// msctls_statusbar32 with one part reaching the right edge. Refresh is UpdateWindow: the bar is
-// painted before it returns.
+// msctls_statusbar32 with one part reaching the right edge. The panel's text is the one last set;
+// the control gets it and paints it at the display's pace, within a frame (FramePacedPainting.h).
 class Win32StatusBar : public TStatusBar {
  public:
   explicit Win32StatusBar(void* control);
   void SetPanelText(const std::string& text) override;
-  std::string PanelText() const override;
+  std::string PanelText() const override { return text_; }
   void Refresh() override;
 
  private:
   void* control_;
+  std::string text_;
 };
 
 // GetSaveFileNameW from a zeroed OPENFILENAMEW: no filter, extension, folder or title, no
