@@ -3,8 +3,11 @@
 #include <benchmark/benchmark.h>
 #include <QApplication>
 
+#include "ui/qt/ProgramEntry.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  SendWindowImagesAsData();  // as the programs do
   QApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -37,6 +37,10 @@ void OnStartUpMessage(QtMsgType type, const QMessageLogContext& context, const Q
 }
 }  // namespace
 
+void SendWindowImagesAsData() {
+  if (!Set("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 int RunMainWindow(int argc, char** argv, const std::string& caption) {
   if (argc > 0) programName = argv[0];
   if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
@@ -45,6 +49,7 @@ int RunMainWindow(int argc, char** argv, const std::string& caption) {
   }
   // A Wayland session without X: Qt would try X first and fail.
   if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY")) qputenv("QT_QPA_PLATFORM", "wayland");
+  SendWindowImagesAsData();
   toolkitHandler = qInstallMessageHandler(OnStartUpMessage);
   Application.Initialize(argc, argv);
   qInstallMessageHandler(toolkitHandler);

@@ -52,7 +52,6 @@ void Win32StatusBar::Refresh() {
   // The text waiting for the next frame is painted with it; at a frame, the control paints now.
   UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
     SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-    InvalidateRect(control, nullptr, FALSE);
   });
 }
 
