@@ -43,13 +43,12 @@ Win32StatusBar::Win32StatusBar(void* control) : control_(control) {
 
 void Win32StatusBar::SetPanelText(const std::string& text) {
   text_ = text;
-  UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text)] {
-    SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-  });
+  HandOverText();
 }
 
-void Win32StatusBar::Refresh() {
-  // The text waiting for the next frame is painted with it; at a frame, the control paints now.
+void Win32StatusBar::Refresh() { HandOverText(); }
+
+void Win32StatusBar::HandOverText() {
   UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
     SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   });

@@ -37,6 +37,8 @@ class Win32StatusBar : public TStatusBar {
   void Refresh() override;
 
  private:
+  void HandOverText();  // the control gets the text, and paints it, by the next frame
+
   void* control_;
   std::string text_;
 };
