@@ -15,7 +15,9 @@ export WINEPREFIX=$scratch/prefix
 trap '/usr/lib/wine/wineserver -k 2> /dev/null; rm -rf "$scratch"' EXIT
 failures=0
 fail() { echo "lpt-tool.exe as on Windows 7: $*" >&2; failures=$((failures + 1)); }
-wait_for() { timeout 60 xdotool search --sync --onlyvisible --name "$1" 2> /dev/null | head -n 1; }
+wait_for() {  # TITLE [SECONDS]: the id of a visible window of that title
+  timeout "${2:-60}" xdotool search --sync --onlyvisible --name "$1" 2> /dev/null | head -n 1
+}
 
 head -c 2048 /dev/urandom > "$scratch/chip.bin"
 cp "$exe" "$standin" "$scratch/"
@@ -25,8 +27,9 @@ for dpi in 96 144; do
   "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null 2>&1
   /usr/lib/wine/wineserver -w
   LPT_STANDIN_IMAGE=chip.bin "$wine" lpt-tool.exe > wine.log 2>&1 &
-  window=$(wait_for '^Korvane$') || true
-  [ -n "$window" ] || { fail "$dpi DPI: the window did not appear"; continue; }
+  # The prefix was only just made: its first programs start slowly on a busy machine.
+  window=$(wait_for '^Korvane$' 120) || true
+  [ -n "$window" ] || { fail "$dpi DPI: the window did not appear within 120 s ($(tail -n 3 wine.log))"; continue; }
   scaled() { echo $((($1 * dpi + 48) / 96)); }
   size=$(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')
   [ "$size" = "$(scaled 393)x$(scaled 72)" ] || fail "$dpi DPI: the client area is $size"
