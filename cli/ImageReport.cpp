@@ -1,7 +1,6 @@
 #include "cli/ImageReport.h"
 
 #include "cli/Console.h"
-
 #include "dump/ImageChecks.h"
 
 namespace {
