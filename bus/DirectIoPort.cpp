@@ -1,10 +1,10 @@
 #include "bus/DirectIoPort.h"
 
 #include <cerrno>
-#include <cstdio>
 
 #include "bus/BusLines.h"
 #include "bus/ListedPorts.h"
+#include "runtime/HexText.h"
 
 namespace {
 constexpr unsigned long RegisterCount = 3;  // data, status, control
@@ -12,10 +12,9 @@ constexpr std::uint16_t ControlPort = DataPort + 2;
 constexpr std::uint8_t DataLinesAreInputs = 0x20;  // control bit 5: bidirectional port reading
 
 std::string NoPortAnswers(std::uint16_t base, std::uint8_t written, std::uint8_t readBack) {
-  char bytes[64];
-  std::snprintf(bytes, sizeof bytes, "0x%02X was written, 0x%02X read back", written, readBack);
-  return "no parallel port answers at I/O " + IoAddressText(base) + " (" + bytes +
-         "); check that the port is enabled in the BIOS setup; a PCI or PCIe card sits at another address "
+  return "no parallel port answers at I/O " + IoAddressText(base) + " (" + HexText(written) + " was written, " +
+         HexText(readBack) +
+         " read back); check that the port is enabled in the BIOS setup; a PCI or PCIe card sits at another address "
          "(see /proc/ioports): use it through ppdev, or give --port direct:ADDRESS";
 }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
+
+#include "runtime/HexText.h"
 
 namespace {
 std::string Upper(std::string text) {
@@ -54,10 +55,6 @@ std::optional<std::uint16_t> ParseIoBase(const std::string& text) {
   return static_cast<std::uint16_t>(value);
 }
 
-std::string IoAddressText(std::uint16_t address) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%X", address);
-  return text;
-}
+std::string IoAddressText(std::uint16_t address) { return HexText(address, 3); }
 
 bool LooksLikePortName(const std::string& text) { return text.size() == 4 && PortNumber(text) > 0; }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "emu/HexText.h"
+#include "runtime/HexText.h"
 
 namespace {
 constexpr std::uint8_t ReadInstruction = 0x03;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "bus/BusLines.h"
-#include "emu/HexText.h"
+#include "runtime/HexText.h"
 
 EmulatedAdapter::EmulatedAdapter(const EepromImage& image, Socket socket, std::uint32_t noiseSeed)
     : chip_(image), socket_(socket), noise_(noiseSeed) {}

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "emu/EmulatedAdapter.h"
-#include "emu/HexText.h"
+#include "runtime/HexText.h"
 #include "emu/ImageFile.h"
 
 namespace {
