@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "emu/EmulatedAdapter.h"
-#include "runtime/HexText.h"
 #include "emu/ImageFile.h"
+#include "runtime/HexText.h"
 
 namespace {
 EmulatedAdapter& Adapter() {
