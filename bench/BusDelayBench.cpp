@@ -17,6 +17,13 @@ void BM_BusDelay(benchmark::State& state) {
 }
 BENCHMARK(BM_BusDelay)->Unit(benchmark::kMicrosecond);
 
+// The same count of iterations in a plain register loop, for comparing against the spin.
+void BareRegisterLoop() {
+  for (long count = long{BusDelayOuterPasses} * BusDelayInnerIterations; count != 0; --count) {
+    asm volatile("" : "+r"(count));
+  }
+}
+
 void BM_BareRegisterLoop(benchmark::State& state) {
   for (auto _ : state) BareRegisterLoop();
   ReportPerIteration(state);

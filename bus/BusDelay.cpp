@@ -24,9 +24,8 @@ BusDelayHook* InstallBusDelayHook(BusDelayHook* hook) {
 #if defined(__x86_64__) || defined(__i386__)
 
 // Written in assembly so that neither the optimiser nor code placement changes the wait: the
-// inner loop is a macro-fused dec/jnz pair on a 32-byte boundary, one cycle per iteration on
-// current x86 cores. A C++ loop with the same instructions runs 1 to 2.3 cycles per iteration
-// depending on where the linker happens to put it.
+// inner loop is a macro-fused dec/jnz pair on a 32-byte boundary, so its pace does not depend on
+// where the linker happens to put it, as a C++ loop's does (bench/README.md has the figures).
 void SpinBusDelay() {
   asm volatile(
       "  mov %[outer], %%ecx\n"
@@ -56,9 +55,3 @@ void SpinBusDelay() {
 }
 
 #endif
-
-void BareRegisterLoop() {
-  for (long count = long{BusDelayOuterPasses} * BusDelayInnerIterations; count != 0; --count) {
-    asm volatile("" : "+r"(count));
-  }
-}

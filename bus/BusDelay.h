@@ -7,9 +7,6 @@ void BusDelay();
 // The busy-wait itself, with no hook consulted: what BusDelay runs in the shipped programs.
 void SpinBusDelay();
 
-// The same count of iterations in a plain register loop, for comparing against the spin.
-void BareRegisterLoop();
-
 inline constexpr int BusDelayOuterPasses = 10;
 inline constexpr int BusDelayInnerIterations = 10000;
 

@@ -1,9 +1,7 @@
 #pragma once
 #include <cstdint>
 
-// The parallel port registers the adapter hangs on (first parallel port, fixed).
-inline constexpr std::uint16_t DataPort = 0x378;
-inline constexpr std::uint16_t StatusPort = 0x379;
+#include "port/PortRegisters.h"  // DataPort, StatusPort: the registers the adapter hangs on
 
 // The adapter's wiring: which register bit carries which EEPROM line.
 namespace Wiring {

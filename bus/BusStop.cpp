@@ -3,8 +3,6 @@
 #include "bus/BusLines.h"
 #include "runtime/ProcessEnd.h"
 
-bool BusInUse() { return ChipSelectedOnBus(); }
-
 void StopBusIfRequested() {
   if (!ProcessEndRequested()) return;
   try {

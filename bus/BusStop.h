@@ -5,9 +5,6 @@
 // (RequestProcessEnd); the read sees the request at its next wait (within one BusDelay), takes
 // the clock low, then deselects the chip, and ends the process itself.
 
-// True while the chip is selected on the bus: a read is running.
-bool BusInUse();
-
 // Called at every bus wait: when an end was asked for, puts the bus idle (0xF0 first when the
 // clock is high, then 0xF1) and ends the process. Returns at once otherwise.
 void StopBusIfRequested();

@@ -1,7 +1,7 @@
 #include "bus/Port95.h"
 
-#include "bus/PortBackend.h"
-#include "bus/PortError.h"
+#include "port/PortBackend.h"
+#include "port/PortError.h"
 
 namespace {
 PortBackend* installedBackend = nullptr;

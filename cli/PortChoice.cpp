@@ -1,10 +1,10 @@
 #include "cli/PortChoice.h"
 
-#include "bus/FirstParallelPort.h"
-#include "bus/PortError.h"
 #include "cli/RealPort.h"
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
+#include "port/FirstParallelPort.h"
+#include "port/PortError.h"
 #include "runtime/QuotedName.h"
 
 namespace {

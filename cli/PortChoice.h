@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "bus/PortBackend.h"
+#include "port/PortBackend.h"
 
 // Opens the port a --port value names: "" (the first parallel port), a real port of the
 // platform's (RealPort.h), or "emulate[:IMAGE]" (the emulated adapter

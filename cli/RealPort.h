@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "bus/PortBackend.h"
+#include "port/PortBackend.h"
 
 // The --port values that name a real port, one file per platform (Linux: a ppdev device, or
 // direct I/O at 0x378 or a given base; Windows: a port the system lists by name, or an I/O

@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "bus/DirectIoPort.h"
-#include "bus/ListedPorts.h"
-#include "bus/PpdevPort.h"
 #include "cli/RealPort.h"
+#include "port/DirectIoPort.h"
+#include "port/ListedPorts.h"
+#include "port/PpdevPort.h"
 #include "runtime/QuotedName.h"
 
 namespace {

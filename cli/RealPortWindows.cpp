@@ -1,9 +1,9 @@
 #include <stdexcept>
 
-#include "bus/InpOutPort.h"
-#include "bus/ListedPorts.h"
-#include "bus/SystemParallelPorts.h"
 #include "cli/RealPort.h"
+#include "port/InpOutPort.h"
+#include "port/ListedPorts.h"
+#include "port/SystemParallelPorts.h"
 #include "runtime/QuotedName.h"
 
 namespace {

@@ -30,8 +30,6 @@ class Eeprom25160 {
   // a flaky contact for testing repeated reads.
   void InjectBitFlips(double probability, std::uint32_t seed);
 
-  const EepromImage& Image() const { return image_; }
-
  private:
   enum class Phase { Deselected, Instruction, Address, Data };
 

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <random>
 
-#include "bus/PortBackend.h"
 #include "emu/Eeprom25160.h"
+#include "port/PortBackend.h"
 
 // The interface adapter with a 25160 in its socket, as a port backend: data bits 0..2 drive
 // CS, SCK and SI; SO comes back inverted on status bit 4. The seven other status bits carry

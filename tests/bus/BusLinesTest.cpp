@@ -2,7 +2,7 @@
 
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
-#include "bus/PortError.h"
+#include "port/PortError.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {

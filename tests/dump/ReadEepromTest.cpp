@@ -3,11 +3,11 @@
 #include <random>
 
 #include "bus/BusLines.h"
-#include "bus/PortError.h"
 #include "dump/DumpBuffer.h"
+#include "dump/ImageFile.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
+#include "port/PortError.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/RecordingPort.h"
 

@@ -3,8 +3,8 @@
 #include <set>
 
 #include "bus/BusLines.h"
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
 
 namespace {
 // Drives the adapter by hand, so each test can break the protocol on purpose.

@@ -10,9 +10,9 @@
 #include <cstdio>
 
 #include "bus/BusLines.h"
+#include "dump/ImageFile.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
 #include "runtime/ProcessEnd.h"
 #include "runtime/ProcessSafety.h"
 #include "tests/support/FakeDisplays.h"

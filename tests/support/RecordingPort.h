@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "bus/BusDelay.h"
-#include "bus/PortBackend.h"
+#include "port/PortBackend.h"
 
 // One thing that happened on the bus, in order.
 struct BusEvent {

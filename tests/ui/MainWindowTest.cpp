@@ -11,12 +11,12 @@
 #include <QTimer>
 
 #include "bus/BusLines.h"
-#include "bus/FirstParallelPort.h"
 #include "bus/Port95.h"
-#include "bus/PortError.h"
 #include "dump/DumpBuffer.h"
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
+#include "port/FirstParallelPort.h"
+#include "port/PortError.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/RecordingPort.h"
 #include "ui/qt/LPT_Tool.h"

@@ -10,8 +10,8 @@
 
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
 #include "tests/support/DialogDriver.h"
 #include "ui/qt/LPT_Tool.h"
 #include "ui/qt/QtProgressBar.h"

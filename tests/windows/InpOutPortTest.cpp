@@ -7,11 +7,11 @@
 #include <random>
 
 #include "bus/BusLines.h"
-#include "bus/FirstParallelPort.h"
 #include "bus/Port95.h"
-#include "bus/PortError.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
+#include "port/FirstParallelPort.h"
+#include "port/PortError.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/ScratchFolder.h"
 

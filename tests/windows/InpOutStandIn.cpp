@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
 #include "runtime/HexText.h"
 
 namespace {

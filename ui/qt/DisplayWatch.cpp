@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "bus/BusLines.h"
 #include "bus/BusStop.h"
 #include "runtime/ProcessEnd.h"
 
@@ -19,7 +20,7 @@ std::thread::id eventLoopThread;
 QtMessageHandler toolkitMessages = nullptr;
 
 [[noreturn]] void EndWithoutTheDisplay() {
-  if (BusInUse()) {
+  if (ChipSelectedOnBus()) {
     RequestProcessEnd(0, 1);
     if (std::this_thread::get_id() == eventLoopThread) StopBusIfRequested();
     // On another thread: the read puts the bus idle and ends the process at its next wait.

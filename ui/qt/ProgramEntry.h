@@ -8,7 +8,7 @@ int RunMainWindow(int argc, char** argv, const std::string& caption = "");
 
 // Under X11, Qt hands the window's image to the server through shared memory, and the first
 // paint after each frame then waits for the server to have read it: a round trip 60 times a
-// second during a read (7% of the read on a busy 2-core machine). The window is small, so its
+// second during a read (bench/README.md measures what it costs). The window is small, so its
 // changed areas go through the X connection as data instead, which the server takes when it can
 // (QT_XCB_NO_MITSHM, unless the user set it). Called before the toolkit starts.
 void SendWindowImagesAsData();

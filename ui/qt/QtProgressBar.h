@@ -17,7 +17,6 @@ class QtProgressBar : public QProgressBar, public TProgressBar {
   int Max() const override { return maximum(); }
   void SetMax(int max) override;
   int Step() const override { return step_; }
-  void SetStep(int step) { step_ = step; }
   int Position() const override { return value(); }
   void StepIt() override;
 

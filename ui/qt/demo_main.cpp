@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "bus/Port95.h"
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
 #include "runtime/ProcessSafety.h"
 #include "ui/qt/ProgramEntry.h"
 

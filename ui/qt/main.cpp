@@ -1,6 +1,6 @@
 // lpt-tool: the window on the PC's first parallel port.
-#include "bus/FirstParallelPort.h"
 #include "bus/Port95.h"
+#include "port/FirstParallelPort.h"
 #include "runtime/ProcessSafety.h"
 #include "ui/qt/ProgramEntry.h"
 

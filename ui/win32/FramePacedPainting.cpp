@@ -18,7 +18,7 @@ std::vector<Waiting> waiting;
 Clock::time_point lastFrame;
 }  // namespace
 
-void UpdateByNextFrame(HWND control, std::function<void()> apply) {
+void HandOverByNextFrame(HWND control, std::function<void()> apply) {
   bool replaced = false;
   for (Waiting& entry : waiting) {
     if (entry.control == control) {
@@ -27,7 +27,15 @@ void UpdateByNextFrame(HWND control, std::function<void()> apply) {
     }
   }
   if (!replaced) waiting.push_back({control, std::move(apply)});
+}
+
+void PaintIfFrameDue() {
   if (Clock::now() - lastFrame >= FrameBudget) ShowPaintedNow();
+}
+
+void UpdateByNextFrame(HWND control, std::function<void()> apply) {
+  HandOverByNextFrame(control, std::move(apply));
+  PaintIfFrameDue();
 }
 
 void ShowPaintedNow() {

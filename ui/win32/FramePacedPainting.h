@@ -13,8 +13,14 @@
 // screen (a dialog, a message box) and before the window waits for input, so the screen is
 // never more than a frame behind and always shows the last state when the read ends.
 
-// `apply` hands the control its new state (replacing an earlier one that waits); it runs now
-// when a frame is due, else with the next frame.
+// `apply` hands the control its new state (replacing an earlier one that waits); it runs with
+// the next paint.
+void HandOverByNextFrame(HWND control, std::function<void()> apply);
+
+// Paints what waits when a frame is due; returns at once otherwise.
+void PaintIfFrameDue();
+
+// Both: the new state is handed over, and painted when a frame is due.
 void UpdateByNextFrame(HWND control, std::function<void()> apply);
 
 // Hands every control what waits for it and paints it now.

@@ -43,16 +43,12 @@ Win32StatusBar::Win32StatusBar(void* control) : control_(control) {
 
 void Win32StatusBar::SetPanelText(const std::string& text) {
   text_ = text;
-  HandOverText();
-}
-
-void Win32StatusBar::Refresh() { HandOverText(); }
-
-void Win32StatusBar::HandOverText() {
-  UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
+  HandOverByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
     SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   });
 }
+
+void Win32StatusBar::Refresh() { PaintIfFrameDue(); }
 
 unsigned long Win32SaveDialog::Flags() { return OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING; }
 

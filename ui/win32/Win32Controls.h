@@ -28,7 +28,8 @@ class Win32ProgressBar : public TProgressBar {
 };
 
 // msctls_statusbar32 with one part reaching the right edge. The panel's text is the one last set;
-// the control gets it and paints it at the display's pace, within a frame (FramePacedPainting.h).
+// the control gets it with the next frame, and Refresh paints it as soon as a frame is due
+// (FramePacedPainting.h): at the display's pace, not once per byte.
 class Win32StatusBar : public TStatusBar {
  public:
   explicit Win32StatusBar(void* control);
@@ -37,8 +38,6 @@ class Win32StatusBar : public TStatusBar {
   void Refresh() override;
 
  private:
-  void HandOverText();  // the control gets the text, and paints it, by the next frame
-
   void* control_;
   std::string text_;
 };

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "bus/Port95.h"
+#include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "emu/ImageFile.h"
 #include "runtime/WindowsText.h"
 #include "ui/win32/ProgramEntry.h"
 

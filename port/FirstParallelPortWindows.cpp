@@ -1,9 +1,9 @@
 // The parallel port on Windows: InpOut's driver at the first LPTn that the system lists; and
 // what to do when it does not open.
-#include "bus/FirstParallelPort.h"
-#include "bus/InpOutPort.h"
-#include "bus/PortError.h"
-#include "bus/SystemParallelPorts.h"
+#include "port/FirstParallelPort.h"
+#include "port/InpOutPort.h"
+#include "port/PortError.h"
+#include "port/SystemParallelPorts.h"
 
 namespace {
 constexpr const char* UsbPrinterCall = "USB printer port";

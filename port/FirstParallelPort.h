@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "bus/PortBackend.h"
-#include "bus/PortError.h"
+#include "port/PortBackend.h"
+#include "port/PortError.h"
 
 // The first parallel port, opened at its first access, trying each of the platform's ways in
-// turn (Linux: ppdev, then direct I/O; Windows: InpOut's driver). When neither opens, the access raises EPortError
-// listing each attempt with its OS error and the fixes; the next access tries again, so a user who loads the driver or
-// fixes permissions does not have to restart the program.
+// turn (DefaultParallelPortAttempts). When none opens, the access raises EPortError listing each
+// attempt with its OS error and the fixes; the next access tries again, so a user who loads the
+// driver or fixes permissions does not have to restart the program.
 class FirstParallelPort : public PortBackend {
  public:
   struct Attempt {
@@ -18,7 +18,7 @@ class FirstParallelPort : public PortBackend {
     std::function<std::unique_ptr<PortBackend>()> open;
   };
 
-  FirstParallelPort();  // ppdev on /dev/parport0, then direct I/O
+  FirstParallelPort();  // the platform's ways, DefaultParallelPortAttempts
   explicit FirstParallelPort(std::vector<Attempt> attempts);
 
   // Opens the port now, without any access, so a missing port is reported before the bus is used.

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "emu/ImageFile.h"
+#include "dump/ImageFile.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include <cerrno>
 
-#include "bus/DirectIoPort.h"
-#include "bus/FirstParallelPort.h"
-#include "bus/PortError.h"
-#include "bus/PpdevPort.h"
+#include "port/DirectIoPort.h"
+#include "port/FirstParallelPort.h"
+#include "port/PortError.h"
+#include "port/PpdevPort.h"
 
 std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts() {
   return {{"ppdev", [] { return std::make_unique<PpdevPort>(); }},

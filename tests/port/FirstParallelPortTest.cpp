@@ -5,9 +5,9 @@
 #include <cerrno>
 
 #include "bus/BusLines.h"
-#include "bus/DirectIoPort.h"
-#include "bus/FirstParallelPort.h"
-#include "bus/PortError.h"
+#include "port/DirectIoPort.h"
+#include "port/FirstParallelPort.h"
+#include "port/PortError.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {

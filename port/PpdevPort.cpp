@@ -1,11 +1,11 @@
-#include "bus/PpdevPort.h"
+#include "port/PpdevPort.h"
 
 #include <cerrno>
 #include <csignal>
 #include <ctime>
 
-#include "bus/BusLines.h"
-#include "bus/PortError.h"
+#include "port/PortError.h"
+#include "port/PortRegisters.h"
 
 #include <fcntl.h>
 #include <linux/ppdev.h>

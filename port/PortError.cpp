@@ -1,4 +1,4 @@
-#include "bus/PortError.h"
+#include "port/PortError.h"
 
 #include <cerrno>
 #include <cstring>

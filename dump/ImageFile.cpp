@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "emu/ImageFile.h"
+#include "dump/ImageFile.h"
 #include "runtime/QuotedName.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "bus/ListedPorts.h"
+#include "port/ListedPorts.h"
 
 #include <algorithm>
 #include <cctype>

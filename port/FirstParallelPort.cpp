@@ -1,6 +1,6 @@
-#include "bus/FirstParallelPort.h"
+#include "port/FirstParallelPort.h"
 
-#include "bus/PortError.h"
+#include "port/PortError.h"
 
 FirstParallelPort::FirstParallelPort() : FirstParallelPort(DefaultParallelPortAttempts()) {}
 

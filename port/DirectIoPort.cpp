@@ -1,9 +1,9 @@
-#include "bus/DirectIoPort.h"
+#include "port/DirectIoPort.h"
 
 #include <cerrno>
 
-#include "bus/BusLines.h"
-#include "bus/ListedPorts.h"
+#include "port/ListedPorts.h"
+#include "port/PortRegisters.h"
 #include "runtime/HexText.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "bus/PortBackend.h"
+#include "port/PortBackend.h"
 
 // The system calls the ppdev backend makes, replaceable so tests can refuse any of them.
 struct PpdevCalls {

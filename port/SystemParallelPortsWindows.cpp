@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "bus/SystemParallelPorts.h"
+#include "port/SystemParallelPorts.h"
 #include "runtime/WindowsText.h"
 
 namespace {

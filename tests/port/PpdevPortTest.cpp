@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bus/BusLines.h"
-#include "bus/PortError.h"
-#include "bus/PpdevPort.h"
+#include "port/PortError.h"
+#include "port/PpdevPort.h"
 
 namespace {
 // A stand-in for the kernel: records each call by name and fails the one it is told to.

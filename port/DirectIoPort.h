@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "bus/BusLines.h"
-#include "bus/PortBackend.h"
-#include "bus/PortError.h"
+#include "port/PortBackend.h"
+#include "port/PortError.h"
+#include "port/PortRegisters.h"
 
 // The processor I/O calls the direct backend makes, replaceable so tests can stand in for a
 // port that latches, a bus that floats, or a refused permission.

@@ -1,5 +1,5 @@
 // Which of the ports the system lists is the first, and which addresses a user may give.
-#include "bus/ListedPorts.h"
+#include "port/ListedPorts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "bus/BusLines.h"
-#include "bus/PortBackend.h"
+#include "port/PortBackend.h"
+#include "port/PortRegisters.h"
 
 // A parallel port on Windows, through the free InpOut driver. User programs on Windows cannot
 // execute in/out themselves; InpOut's DLL (inpoutx64.dll for a 64-bit program, inpout32.dll

@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-// One way of reaching the parallel port's registers: the kernel's ppdev interface, direct
-// processor I/O, or the emulated adapter. Each call reaches the register at once; a backend
-// never batches or reorders accesses, because the EEPROM sees every single line change.
+// One way of reaching the parallel port's registers: the kernel's ppdev interface or direct
+// processor I/O on Linux, InpOut's driver on Windows, or the emulated adapter. Each call reaches the register at once;
+// a backend never batches or reorders accesses, because the EEPROM sees every single line change.
 class PortBackend {
  public:
   virtual ~PortBackend() = default;

@@ -1,8 +1,8 @@
-#include "bus/InpOutPort.h"
+#include "port/InpOutPort.h"
 
 #include <windows.h>
 
-#include "bus/PortError.h"
+#include "port/PortError.h"
 #include "runtime/WindowsText.h"
 
 namespace {

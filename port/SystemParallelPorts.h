@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "bus/ListedPorts.h"
+#include "port/ListedPorts.h"
 
 // What Windows' device manager lists (the Ports class, devices named LPTn, each with the first
 // I/O range the system allocated to it). Empty on a system with no parallel port, and under Wine.

@@ -1,0 +1,7 @@
+#pragma once
+#include <cstdint>
+
+// The first parallel port's registers as the bus addresses them. Each backend maps these onto
+// the port it really reaches (a card's base, a ppdev call, the emulated adapter).
+inline constexpr std::uint16_t DataPort = 0x378;
+inline constexpr std::uint16_t StatusPort = 0x379;
