@@ -25,8 +25,8 @@ void SetIdleLineFlags();
 // The bus's start-up: the idle flags, written (0xF1), then one wait.
 void PutBusIdle();
 
-// The way out of a read that cannot go on: the clock taken low when it is high, then the chip
-// deselected with the idle flags. Writes at once, no wait.
+// The way out of a read that cannot go on: the clock taken low when the port last took it high
+// (whatever the flags say), then the chip deselected with the idle flags. Writes at once, no wait.
 void TakeLinesIdle();
 
 // Composes the line byte from the three flags and writes it to DataPort: one write per call.

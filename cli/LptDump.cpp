@@ -35,7 +35,8 @@ constexpr const char* ExitCodesHelp =
     "  2  bad command line\n"
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
     "  4  the file could not be written (with --compare: FILE could not be read)\n"
-    "  5  --verify: the two reads differ; nothing was saved. --compare: the chip and FILE differ\n";
+    "  5  --verify: the two reads differ; nothing was saved. --compare: the chip and FILE differ\n"
+    "     (with both, the message tells which: the reads differing, or the chip and FILE)\n";
 
 struct Options {
   std::string output;
@@ -92,8 +93,12 @@ int ReadChip(const Options& options) {
       Read(second);
       const std::string differences = DescribeDifferences(firstRead, DumpBuffer, "The two reads", "0x%02X then 0x%02X");
       if (!differences.empty()) {
+        const std::string notDone = options.compare.empty()
+                                        ? " Nothing was saved."
+                                        : " The chip does not read the same twice, so it was not compared with " +
+                                              QuotedName(options.compare) + ".";
         return Fail(VerifyMismatch,
-                    differences + " Nothing was saved. Check the wiring, the contacts and the supply, then try again.");
+                    differences + notDone + " Check the wiring, the contacts and the supply, then try again.");
       }
     }
   } catch (const std::exception& error) {
@@ -115,7 +120,8 @@ int Compare(const Options& options) {
   const std::string differences = DescribeDifferences(
       DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
   if (!differences.empty()) return Fail(VerifyMismatch, differences);
-  WriteText(stderr, "The chip and " + QuotedName(options.compare) + " are identical (2048 bytes).\n");
+  if (!options.quiet)
+    WriteText(stderr, "The chip and " + QuotedName(options.compare) + " are identical (2048 bytes).\n");
   return Saved;
 }
 
@@ -174,10 +180,12 @@ int ParseAndRun(int argc, char** argv) {
                      "default: the first parallel port")
       ->check(PortChoiceProblem, "PORT");
   app.add_flag("--verify", options.verify, "read twice and save only if both reads agree");
-  app.add_option("--compare", options.compare,
-                 "read the chip and compare it with this 2048-byte image instead of saving (exit 0: identical, 5: not)")
-      ->excludes(output)
-      ->type_name("FILE");
+  CLI::Option* compare =
+      app.add_option(
+             "--compare", options.compare,
+             "read the chip and compare it with this 2048-byte image instead of saving (exit 0: identical, 5: not)")
+          ->excludes(output)
+          ->type_name("FILE");
   app.add_flag("-q,--quiet", options.quiet, "no progress and no \"File Saved\" line; errors are still shown");
   app.add_option("--emulate-flips", options.flipShare,
                  "testing: the emulated chip flips one bit in this share (0..1) of the bytes it sends")
@@ -192,11 +200,17 @@ int ParseAndRun(int argc, char** argv) {
       ->group("Testing");
   app.add_option("--emulate-seed", options.flipSeed, "testing: seed of the flipped bits")->group("Testing");
   try {
-    // CLI11 takes the next argument as the value of an empty "--port=".
-    if (std::find(argv + 1, argv + argc, std::string_view("--port=")) != argv + argc) {
-      throw CLI::ValidationError("--port", PortChoiceProblem(""));
-    }
+    // CLI11 takes the next argument as the value of an empty "--port=" or "--compare=".
+    const auto given = [&](std::string_view argument) {
+      return std::find(argv + 1, argv + argc, argument) != argv + argc;
+    };
+    if (given("--port=")) throw CLI::ValidationError("--port", PortChoiceProblem(""));
+    constexpr const char* CompareNeedsAFile = "needs a 2048-byte image file (standard input is not taken)";
+    if (given("--compare=")) throw CLI::ValidationError("--compare", CompareNeedsAFile);
     app.parse(argc, argv);
+    if (compare->count() > 0 && (options.compare.empty() || options.compare == "-")) {
+      throw CLI::ValidationError("--compare", CompareNeedsAFile);
+    }
     if (output->count() == 0 && options.compare.empty()) throw CLI::RequiredError("OUTPUT");
     if (output->count() > 0 && options.output.empty()) {
       throw CLI::ValidationError("OUTPUT", "is empty: give a file name, or - for standard output");

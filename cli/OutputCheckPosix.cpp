@@ -1,6 +1,7 @@
 #include "cli/OutputCheck.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -70,7 +71,22 @@ std::string ProblemOf(const std::string& output, int linksFollowed) {
 }
 }  // namespace
 
+// A pipe whose reading end is closed reports an error to poll at once (Linux).
+bool ReaderHasGone(int descriptor) {
+  struct stat status {};
+  if (fstat(descriptor, &status) != 0 || !S_ISFIFO(status.st_mode)) return false;
+  pollfd pipe{descriptor, POLLOUT, 0};
+  return poll(&pipe, 1, 0) == 1 && (pipe.revents & POLLERR) != 0;
+}
+
 std::string OutputProblem(const std::string& output) {
-  if (output == "-") return IsParallelPortDescriptor(STDOUT_FILENO) ? std::string("Standard output") + PortOutput : "";
+  if (output == "-") {
+    if (IsParallelPortDescriptor(STDOUT_FILENO)) return std::string("Standard output") + PortOutput;
+    if (ReaderHasGone(STDOUT_FILENO)) {
+      return "Standard output is a pipe whose reader has already gone (the command after | ended), so the image would "
+             "reach nothing. Keep the reading program running, or give a file name.";
+    }
+    return "";
+  }
   return ProblemOf(output, 0);
 }

@@ -9,10 +9,12 @@ std::optional<std::uint8_t> UniformByte(const EepromImage& image) {
 }
 
 std::optional<std::size_t> RepeatPeriod(const EepromImage& image) {
-  if (UniformByte(image)) return std::nullopt;
-  // A period of 128 implies those of 256, 512 and 1024: the shortest names the smallest part.
-  for (std::size_t period = 128; period <= image.size() / 2; period *= 2) {
-    if (std::equal(image.begin() + static_cast<std::ptrdiff_t>(period), image.end(), image.begin())) return period;
+  // The shortest period of all: a pattern of 2 or 64 bytes also repeats every 128, yet no part
+  // in the socket explains it.
+  for (std::size_t period = 1; period <= image.size() / 2; ++period) {
+    if (!std::equal(image.begin() + static_cast<std::ptrdiff_t>(period), image.end(), image.begin())) continue;
+    if (period == 1024 || period == 512 || period == 256 || period == 128) return period;
+    return std::nullopt;
   }
   return std::nullopt;
 }

@@ -13,9 +13,9 @@
 std::optional<std::uint8_t> UniformByte(const EepromImage& image);
 
 // A smaller part of the 25xxx family answers the same READ and its address counter wraps, so
-// its content fills the image more than once. Returns the shortest period of 1024, 512, 256 or
-// 128 bytes with which the image repeats, or nothing. An image of one repeated byte has no
-// period here: UniformByte tells about that.
+// its content fills the image more than once. Returns the image's shortest period when it is
+// exactly 1024, 512, 256 or 128 bytes, or nothing: a shorter pattern (one repeated byte, 0x55
+// 0xAA, a 64-byte block) is no smaller part's content. UniformByte tells about one repeated byte.
 std::optional<std::size_t> RepeatPeriod(const EepromImage& image);
 
 // The 25xxx part whose size is that period ("25080" for 1024 bytes).

@@ -27,6 +27,7 @@ PortBackend& FirstParallelPort::Opened() {
       return *port_;
     } catch (const EPortError& error) {
       AddFailure(attempt.name, error);
+      if (attempt.foundNoPort != nullptr && !attempt.foundNoPort(error)) break;
     }
   }
   throw NotOpened();

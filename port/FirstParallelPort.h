@@ -16,6 +16,9 @@ class FirstParallelPort : public PortBackend {
   struct Attempt {
     std::string name;
     std::function<std::unique_ptr<PortBackend>()> open;
+    // Whether a failure of this way says there is no port here at all, so the next way may be
+    // tried; a port that is there but held or refused ends the search. None: always go on.
+    bool (*foundNoPort)(const EPortError&) = nullptr;
   };
 
   FirstParallelPort();  // the platform's ways, DefaultParallelPortAttempts

@@ -8,15 +8,27 @@
 #include "port/PortError.h"
 #include "port/PpdevPort.h"
 
+// Direct I/O only where there is no ppdev port at all: a port that the kernel has, but that
+// another program holds or this user may not open, is never driven behind the kernel's back.
 std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts() {
-  return {{"ppdev", [] { return std::make_unique<PpdevPort>(); }},
+  return {{"ppdev", [] { return std::make_unique<PpdevPort>(); }, PpdevFoundNoPort},
           {"direct I/O", [] { return std::make_unique<DirectIoPort>(); }}};
 }
 
 namespace {
-constexpr const char* HeldByAnotherDriver =
+constexpr const char* HeldByThePrinterDriver =
     "Another driver holds the port, usually the printer driver lp for a print service such as CUPS: "
-    "free it (sudo systemctl stop cups; sudo rmmod lp), then try again.";
+    "wait for the print job, or free the port (sudo systemctl stop cups; sudo rmmod lp), then try again.";
+
+std::string HeldAdvice(const std::string& holder) {
+  if (holder == "lp") return HeldByThePrinterDriver;
+  if (holder.empty() || holder.rfind("ppdev", 0) == 0) {
+    return "Another program has the port (another reader, a port tool): wait until it is done or close it, then try "
+           "again; sudo fuser -v /dev/parport* names it.";
+  }
+  return "The kernel driver " + holder + " holds the port: if it should not, unload it (sudo rmmod " + holder +
+         "), then try again.";
+}
 
 // A USB-to-parallel cable shows up as /dev/usb/lp0 and never as /dev/parport0.
 constexpr const char* UsbPrinterCable =
@@ -27,7 +39,7 @@ constexpr const char* UsbPrinterCable =
 
 std::string PortAdviceFor(const EPortError& error) {
   const bool root = geteuid() == 0;
-  const bool claiming = error.Call() == "ioctl PPCLAIM";
+  if (const auto* held = dynamic_cast<const EPortHeld*>(&error)) return HeldAdvice(held->Holder());
   switch (error.OsError()) {
     case EACCES:
     case EPERM:
@@ -45,9 +57,8 @@ std::string PortAdviceFor(const EPortError& error) {
              "has no parallel port: fit a PCI or PCIe parallel port card, or try the emulated chip "
              "(lpt-tool-demo, lpt-dump --port emulate).";
     case EBUSY:
-      return HeldByAnotherDriver;
+      return HeldAdvice("");
     case ENXIO:
-      if (claiming) return HeldByAnotherDriver;
       return "The device has no port behind it: load the drivers (sudo modprobe parport_pc ppdev) or check "
              "that the card is fitted.";
     case ENOTTY:

@@ -1,4 +1,5 @@
 #pragma once
+#include <cerrno>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,18 @@ class EPortError : public std::runtime_error {
 class ENoPortAnswers : public EPortError {
  public:
   using EPortError::EPortError;
+};
+
+// The port is there, but another program or driver holds it. `holder` is the name the kernel
+// gives it ("lp", "ppdev0", ...), or "" when it does not say.
+class EPortHeld : public EPortError {
+ public:
+  EPortHeld(const std::string& message, std::string holder, std::string call)
+      : EPortError(message, EBUSY, std::move(call)), holder_(std::move(holder)) {}
+  const std::string& Holder() const { return holder_; }
+
+ private:
+  std::string holder_;
 };
 
 // "ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy"

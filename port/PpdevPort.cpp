@@ -1,59 +1,58 @@
 #include "port/PpdevPort.h"
 
 #include <cerrno>
-#include <csignal>
-#include <ctime>
 
 #include "port/PortError.h"
 #include "port/PortRegisters.h"
+#include "runtime/CallDeadline.h"
 
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <fstream>
+
 namespace {
-// Interrupts a claim that waits too long: a real-time signal with a handler that does nothing,
-// installed without SA_RESTART, so the waiting ioctl returns EINTR.
-void OnClaimDeadline(int) {}
-
-class ClaimDeadline {
- public:
-  ClaimDeadline() {
-    static const bool handlerInstalled = [] {
-      struct sigaction action {};
-      action.sa_handler = OnClaimDeadline;
-      sigemptyset(&action.sa_mask);
-      return sigaction(SIGRTMIN, &action, nullptr) == 0;
-    }();
-    sigevent event{};
-    event.sigev_notify = SIGEV_SIGNAL;
-    event.sigev_signo = SIGRTMIN;
-    armed_ = handlerInstalled && timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
-    if (!armed_) return;
-    itimerspec oneSecond{};
-    oneSecond.it_value.tv_sec = 1;
-    timer_settime(timer_, 0, &oneSecond, nullptr);
-  }
-  ~ClaimDeadline() {
-    if (armed_) timer_delete(timer_);
-  }
-  ClaimDeadline(const ClaimDeadline&) = delete;
-  ClaimDeadline& operator=(const ClaimDeadline&) = delete;
-
- private:
-  timer_t timer_{};
-  bool armed_ = false;
-};
-
 int OpenDevice(const char* path, int flags) { return ::open(path, flags); }
 int ControlDevice(int fd, unsigned long request, void* argument) { return ::ioctl(fd, request, argument); }
 int CloseDevice(int fd) { return ::close(fd); }
+
+// ppdev's minor number is the number of the kernel's port behind it.
+std::optional<std::string> KernelPortHolder(const std::string& device) {
+  struct stat status {};
+  if (stat(device.c_str(), &status) != 0 || !S_ISCHR(status.st_mode)) return std::nullopt;
+  const std::string port = "/proc/sys/dev/parport/parport" + std::to_string(minor(status.st_rdev));
+  std::ifstream active(port + "/devices/active");
+  std::string holder;
+  if (!active) {
+    if (access(port.c_str(), F_OK) != 0) return std::nullopt;
+    return "";
+  }
+  std::getline(active, holder);
+  return holder == "none" ? "" : holder;
+}
+
+std::string HolderText(const std::string& holder) {
+  if (holder.empty()) return "another program";
+  if (holder == "lp") return "the printer driver lp (a print job, or a print service such as CUPS)";
+  if (holder.rfind("ppdev", 0) == 0)
+    return "another program that opened it through ppdev (the kernel names it " + holder + ")";
+  return "the kernel driver " + holder;
+}
 }  // namespace
 
 const PpdevCalls& RealPpdevCalls() {
-  static const PpdevCalls calls{OpenDevice, ControlDevice, CloseDevice};
+  static const PpdevCalls calls{OpenDevice, ControlDevice, CloseDevice, KernelPortHolder};
   return calls;
+}
+
+bool PpdevFoundNoPort(const EPortError& error) {
+  if (dynamic_cast<const EPortHeld*>(&error) != nullptr) return false;
+  const int osError = error.OsError();
+  return osError == ENOENT || osError == ENODEV || osError == ENXIO;
 }
 
 PpdevPort::PpdevPort(std::string device, const PpdevCalls& calls) : device_(std::move(device)), calls_(calls) {
@@ -75,18 +74,12 @@ PpdevPort::~PpdevPort() {
 void PpdevPort::Claim() {
   // The kernel refuses every other ioctl with EINVAL until the port is claimed, and a claim of a
   // port that another program holds waits until that program lets go: not longer than a second.
-  int result = 0;
+  int claimError = 0;
   {
-    const ClaimDeadline deadline;
-    result = calls_.ioctl(fd_, PPCLAIM, nullptr);
+    const CallDeadline deadline(1);
+    if (calls_.ioctl(fd_, PPCLAIM, nullptr) != 0) claimError = errno;
   }
-  if (result != 0 && errno == EINTR) {
-    throw EPortError("The parallel port " + device_ +
-                         " is in use by another program (a print job, another read). Wait until it is done, then "
-                         "try again.",
-                     EBUSY, "ioctl PPCLAIM");
-  }
-  if (result != 0) throw OsPortError("ioctl PPCLAIM", device_, errno);
+  if (claimError != 0) ThrowClaimFailure(claimError);
   claimed_ = true;
   int forward = 0;
   if (calls_.ioctl(fd_, PPDATADIR, &forward) != 0) {
@@ -94,6 +87,18 @@ void PpdevPort::Claim() {
     ReleaseClaim();
     throw OsPortError("ioctl PPDATADIR", device_, osError);
   }
+}
+
+// EINTR: the claim waited its second for another program to let go. ENXIO: the kernel has no
+// port behind the device, or another holds it exclusively, which the kernel's port list tells.
+void PpdevPort::ThrowClaimFailure(int osError) {
+  const std::optional<std::string> holder = calls_.holder(device_);
+  if (osError == EINTR || osError == EBUSY || (osError == ENXIO && holder && !holder->empty())) {
+    const std::string who = HolderText(holder.value_or(""));
+    throw EPortHeld("The parallel port " + device_ + " is in use by " + who + ".", holder.value_or(""),
+                    "ioctl PPCLAIM");
+  }
+  throw OsPortError("ioctl PPCLAIM", device_, osError);
 }
 
 void PpdevPort::Release() { ReleaseClaim(); }

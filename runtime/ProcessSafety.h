@@ -6,10 +6,13 @@
 //   port or the dump file never becomes standard output or error and receives text or an image
 //   meant for them;
 // - a file size limit makes a write come back short or fail instead of killing the process;
-// - SIGINT, SIGTERM, SIGHUP and SIGQUIT during a read put the bus idle before the process ends
-//   with the signal (SIGQUIT still dumps core); during a save they wait until the file is
-//   written and closed, so an existing file is never left emptied; at any other time they end
-//   the process at once.
+// - every signal whose default action ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+//   SIGUSR1, SIGALRM, SIGPIPE from outside, the real-time signals, ...) and that the caller did
+//   not ignore: during a read it puts the bus idle before the process ends with the signal
+//   (a core-dumping one still dumps core); during a save it waits until the file is written and
+//   closed, so an existing file is never left emptied; at any other time it ends the process at
+//   once. A SIGPIPE from the program's own write to a pipe whose reader went away only makes
+//   that write fail (EPIPE). A fault of the program's own (SIGSEGV, ...) keeps its default action.
 // On Windows: Ctrl+C, Ctrl+Break and closing the console do the same as those signals, standard
 // output is binary (no 0x0A becomes 0x0D 0x0A), and the console shows UTF-8.
 void PrepareProcess();

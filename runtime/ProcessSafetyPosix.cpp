@@ -1,35 +1,105 @@
-#include "runtime/ProcessSafety.h"
-
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
+
 #include <csignal>
+#include <ctime>
 #include <initializer_list>
 
+#include "runtime/CallDeadline.h"
 #include "runtime/ProcessEnd.h"
+#include "runtime/ProcessSafety.h"
 
 namespace {
-volatile std::sig_atomic_t pendingSignal = 0;
 bool standardOutputWasClosed = false;
 
-void OnTerminationSignal(int signalNumber) {
+// The signal numbers the watchdog thread is told of, one byte each.
+int watchdogPipe[2] = {-1, -1};
+
+// The signals whose default action ends the process (SIGKILL and SIGSTOP cannot be caught;
+// SIGXFSZ is ignored so that a file size limit shortens a write instead).
+constexpr int ClassicEndingSignals[] = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,    SIGTRAP, SIGABRT, SIGBUS,
+                                        SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM,
+                                        SIGXCPU, SIGVTALRM, SIGPROF, SIGSTKFLT, SIGIO,   SIGPWR,  SIGSYS};
+
+// Signals the processor raises for a fault of the program's own: returning from the handler
+// would fault again, so they keep their default action when the kernel sends them.
+bool IsFault(int signalNumber) {
+  return signalNumber == SIGILL || signalNumber == SIGTRAP || signalNumber == SIGBUS || signalNumber == SIGFPE ||
+         signalNumber == SIGSEGV || signalNumber == SIGSYS;
+}
+
+// Signals the caller chose to ignore (nohup, a background job) stay ignored. Only the deadline's
+// signal gets a handler all the same, which ignores it when it comes from outside.
+volatile std::sig_atomic_t ignoredByCaller[_NSIG] = {};
+
+void OnEndingSignal(int signalNumber, siginfo_t* info, void*) {
+  // The program's own deadline timer: the interrupted call returns EINTR, and that is all.
+  if (IsCallDeadlineTick(signalNumber, info) || ignoredByCaller[signalNumber] != 0) return;
+  // A write to a pipe whose reader has gone: the write fails with EPIPE and says so.
+  if (signalNumber == SIGPIPE && info->si_code == SI_USER && info->si_pid == getpid()) return;
+  if (IsFault(signalNumber) && info->si_code > 0) {
+    std::signal(signalNumber, SIG_DFL);
+    return;
+  }
   if (EndHeld()) {
     // The read ends the process at its next wait, the save once the file is written and closed.
     RequestProcessEnd(signalNumber, 128 + signalNumber);
-    // Should no read be running after all (a port that failed with the chip selected), the
-    // process ends a second later without it.
-    pendingSignal = signalNumber;
-    alarm(1);
+    // Should no read be running after all (a port that failed with the chip selected, a display
+    // that hangs), the watchdog ends the process a second later without it.
+    const unsigned char number = static_cast<unsigned char>(signalNumber);
+    (void)!write(watchdogPipe[1], &number, 1);
     return;
   }
   EndProcess(signalNumber, 128 + signalNumber);
 }
 
-void OnAlarm(int) {
-  if (EndHeldBy(EndHold::FileBeingWritten)) {
-    alarm(1);  // a slow disk: the save ends the process when it is done
-    return;
+void SleepOneSecond() {
+  timespec second{1, 0};
+  while (nanosleep(&second, &second) != 0) {
   }
-  EndProcess(pendingSignal, 128 + pendingSignal);
+}
+
+// Runs with every signal blocked, so signals reach the program's own threads; it never borrows
+// a signal for its timing.
+void* Watchdog(void*) {
+  unsigned char number = 0;
+  while (read(watchdogPipe[0], &number, 1) != 1) {
+  }
+  SleepOneSecond();
+  while (EndHeldBy(EndHold::FileBeingWritten)) SleepOneSecond();  // a slow disk: the save ends it
+  sigset_t signal;
+  sigemptyset(&signal);
+  sigaddset(&signal, number);
+  pthread_sigmask(SIG_UNBLOCK, &signal, nullptr);  // so the signal's own action ends the process
+  EndProcess(number, 128 + number);
+}
+
+void StartWatchdog() {
+  if (pipe2(watchdogPipe, O_CLOEXEC) != 0) return;
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  pthread_t thread;
+  if (pthread_create(&thread, nullptr, Watchdog, nullptr) == 0) pthread_detach(thread);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void CatchEndingSignal(int signalNumber) {
+  struct sigaction previous {};
+  sigaction(signalNumber, nullptr, &previous);
+  if (previous.sa_handler == SIG_IGN) {
+    ignoredByCaller[signalNumber] = 1;
+    if (signalNumber != CallDeadlineSignal()) return;
+  }
+  struct sigaction action {};
+  action.sa_sigaction = OnEndingSignal;
+  // No SA_RESTART: a deadline's tick must cut its call short. SA_NODEFER: ending the process
+  // raises the same signal again from the handler.
+  action.sa_flags = SA_SIGINFO | SA_NODEFER;
+  sigemptyset(&action.sa_mask);
+  sigaction(signalNumber, &action, nullptr);
 }
 }  // namespace
 
@@ -49,17 +119,10 @@ void EnsureStandardDescriptors() {
 void PrepareProcess() {
   EnsureStandardDescriptors();
   std::signal(SIGXFSZ, SIG_IGN);
-  std::signal(SIGALRM, OnAlarm);
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  action.sa_flags = SA_NODEFER;  // ending the process raises the same signal again from the handler
-  sigemptyset(&action.sa_mask);
-  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-    struct sigaction previous {};
-    sigaction(signalNumber, nullptr, &previous);
-    // A signal the caller chose to ignore (nohup, a background job) stays ignored.
-    if (previous.sa_handler != SIG_IGN) sigaction(signalNumber, &action, nullptr);
-  }
+  static const bool watchdogStarted = (StartWatchdog(), true);
+  (void)watchdogStarted;
+  for (const int signalNumber : ClassicEndingSignals) CatchEndingSignal(signalNumber);
+  for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber) CatchEndingSignal(signalNumber);
 }
 
 bool StandardOutputWasClosed() { return standardOutputWasClosed; }

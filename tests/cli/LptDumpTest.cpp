@@ -168,10 +168,28 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   EXPECT_NE(outcome.err.find("does not exist"), std::string::npos) << outcome.err;
 }
 
+// SIGALRM and SIGPIPE too: the program's own timing borrows no signal that others send.
 TEST_F(LptDumpTest, ASignalDuringTheReadEndsItWithTheSignalAndNoOutput) {
-  const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string(), "timeout -s INT --preserve-status 0.3");
-  EXPECT_EQ(outcome.exitCode, 128 + SIGINT) << outcome.err;
-  EXPECT_FALSE(fs::exists(folder / "dump.bin"));
+  for (const char* signalName : {"INT", "USR1", "ALRM", "PIPE"}) {
+    const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string(),
+                                std::string("timeout -s ") + signalName + " --preserve-status 0.3");
+    EXPECT_GT(outcome.exitCode, 128) << signalName << ": " << outcome.err;
+    EXPECT_EQ(outcome.err, "") << signalName;
+    EXPECT_FALSE(fs::exists(folder / "dump.bin")) << signalName;
+  }
+}
+
+// Standard output into a pipe whose reader is gone before the read (no read is wasted), or
+// goes during it: exit 4 and a message about the reader, never a silent SIGPIPE.
+TEST_F(LptDumpTest, APipeWhoseReaderHasGoneIsAFailedSaveNamedAsSuch) {
+  const std::string dump =
+      LPT_DUMP " " + chipPort + " - 2> " + (folder / "err").string() + "; echo $? > " + (folder / "code").string();
+  for (const std::string& pipeline : {"(sleep 0.3; " + dump + ") | true", "(" + dump + ") | sleep 0.3"}) {
+    ASSERT_EQ(std::system(("sh -c '" + pipeline + "'").c_str()), 0);
+    EXPECT_EQ(FileContents(folder / "code"), "4\n") << pipeline;
+    EXPECT_NE(FileContents(folder / "err").find("pipe"), std::string::npos) << FileContents(folder / "err");
+    EXPECT_EQ(FileContents(folder / "err").find("disk"), std::string::npos) << FileContents(folder / "err");
+  }
 }
 
 TEST_F(LptDumpTest, AnErasedOrSilentChipIsSavedWithAWarning) {
@@ -229,6 +247,17 @@ TEST_F(LptDumpTest, CompareReadsTheChipAgainstAFileAndSavesNothing) {
   EXPECT_EQ(outcome.exitCode, 4) << "refused before the port is opened: " << outcome.err;
   EXPECT_NE(outcome.err.find("exactly 2048 bytes"), std::string::npos) << outcome.err;
   EXPECT_EQ(Run("--compare " + (folder / "chip.bin").string() + " " + chipPort + " out.bin").exitCode, 2);
+  for (const char* noFile : {"--compare \"\"", "--compare -", "--compare="}) {
+    outcome = Run(std::string(noFile) + " " + chipPort);
+    EXPECT_EQ(outcome.exitCode, 2) << noFile;
+    EXPECT_NE(outcome.err.find("--compare: needs a 2048-byte image file"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(Run("-q --compare " + (folder / "chip.bin").string() + " " + chipPort).err, "") << "-q: the code answers";
+  outcome = Run("--verify --emulate-flips 0.01 --emulate-seed 3 --compare " + (folder / "chip.bin").string() + " " +
+                chipPort);
+  EXPECT_EQ(outcome.exitCode, 5);
+  EXPECT_NE(outcome.err.find("so it was not compared with"), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find("Nothing was saved"), std::string::npos) << outcome.err;
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 5) << "nothing saved";
 }
 }  // namespace

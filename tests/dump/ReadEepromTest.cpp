@@ -121,8 +121,8 @@ TEST_F(ReadEepromTest, ReadsCorrectlyThroughTheRealBusDelay) {
   EXPECT_EQ(DumpBuffer, image);
   EXPECT_EQ(port.Count(Kind::Delay), 32819u);
 }
-// A port that fails at one write and the `failures - 1` after it, in the middle of a data bit
-// with SCK high, then answers again.
+// A port that fails at one write and the `failures - 1` after it, then answers again. In the data
+// bits, an even write is the clock's rising edge and an odd one its falling edge.
 class PortFailingAtWrite : public EmulatedAdapter {
  public:
   PortFailingAtWrite(const EepromImage& image, int failingWrite, int failures = 1)
@@ -153,18 +153,28 @@ std::string PortErrorOfRead() {
   return "";
 }
 
+// The emulated chip refuses CS rising while SCK is high, so the way out must start from what
+// the port last took, also when the failed write was the clock going low.
 TEST_F(ReadEepromTest, APortErrorTakesTheClockLowThenDeselectsAndTheNextReadIsWhole) {
-  PortFailingAtWrite port(AddressPatternImage(), 1000);
-  RecordingPort recorder(&port);
-  const std::string message = PortErrorOfRead();
-  const auto writes = recorder.Writes();
-  EXPECT_EQ(std::vector<std::uint8_t>(writes.end() - 3, writes.end()), (std::vector<std::uint8_t>{0xF2, 0xF0, 0xF1}));
-  EXPECT_NE(message.find("Input/output error\nThe clock was taken low and the chip deselected."), std::string::npos)
-      << message;
-  EXPECT_NE(message.find("Check the cable"), std::string::npos) << message;
+  // The writes tried last: the failed one, then the way out.
+  const std::pair<int, std::vector<std::uint8_t>> cases[] = {
+      {1000, {0xF0, 0xF2, 0xF1}},        // the rise failed: SCK is low on the port, so deselect at once
+      {1001, {0xF2, 0xF0, 0xF0, 0xF1}},  // the fall failed: SCK is still high, so take it low first
+  };
+  for (const auto& [failingWrite, lastWrites] : cases) {
+    PortFailingAtWrite port(AddressPatternImage(), failingWrite);
+    RecordingPort recorder(&port);
+    const std::string message = PortErrorOfRead();
+    const auto writes = recorder.Writes();
+    EXPECT_EQ(std::vector<std::uint8_t>(writes.end() - static_cast<std::ptrdiff_t>(lastWrites.size()), writes.end()),
+              lastWrites);
+    EXPECT_NE(message.find("Input/output error\nThe clock was taken low and the chip deselected."), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("Check the cable"), std::string::npos) << message;
 
-  ReadEeprom(progress, status);  // the same port, answering again
-  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+    ReadEeprom(progress, status);  // the same port, answering again
+    EXPECT_EQ(DumpBuffer, AddressPatternImage());
+  }
 }
 
 TEST_F(ReadEepromTest, APortThatAlsoFailsTheWayOutIsNamedInTheMessageAndTheFlagsEndIdle) {

@@ -39,7 +39,7 @@ class SaveDumpPosixTest : public SaveDumpTest {
 };
 
 TEST_F(SaveDumpPosixTest, AFolderAsTheNameIsNamedAsSuch) {
-  EXPECT_NE(SaveAs(folder.string()).find("Is a directory"), std::string::npos);
+  EXPECT_NE(SaveAs(folder.string()).find("names a folder, not a file"), std::string::npos);
 }
 
 TEST_F(SaveDumpPosixTest, AFullDiskRaisesAndLeavesTheTextAlone) {

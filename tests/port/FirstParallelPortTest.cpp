@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "bus/BusLines.h"
 #include "port/DirectIoPort.h"
 #include "port/FirstParallelPort.h"
 #include "port/PortError.h"
+#include "port/PpdevPort.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {
@@ -35,7 +37,7 @@ TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
     EXPECT_NE(message.find("direct I/O: ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy"),
               std::string::npos);
     EXPECT_NE(message.find("modprobe parport_pc ppdev"), std::string::npos) << "the fix for a missing device";
-    EXPECT_NE(message.find("rmmod lp"), std::string::npos) << "the fix for a port held by the printer driver";
+    EXPECT_NE(message.find("fuser"), std::string::npos) << "the fix for a port held by another program";
     EXPECT_EQ(message.find("lp group"), std::string::npos) << "no fix for a cause that did not occur";
   }
 
@@ -46,6 +48,39 @@ TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(opened->Writes(), (std::vector<std::uint8_t>{0xF1, 0xF0}));
 }
+
+// Direct I/O would drive the lines behind the kernel's back: it is tried only where ppdev finds no
+// port at all, never for one that another program holds or this user may not open.
+TEST(FirstParallelPort, NeverGoesPastAPortThatIsThereButHeldOrRefused) {
+  for (const int ppdevError : {ENOENT, ENODEV, ENXIO, EACCES, EBUSY, EINTR}) {
+    bool directTried = false;
+    FirstParallelPort port({{"ppdev",
+                             [&]() -> std::unique_ptr<PortBackend> {
+                               if (ppdevError == EINTR) throw EPortHeld("in use", "lp", "ioctl PPCLAIM");
+                               throw OsPortError("open", "/dev/parport0", ppdevError);
+                             },
+                             PpdevFoundNoPort},
+                            {"direct I/O", [&]() -> std::unique_ptr<PortBackend> {
+                               directTried = true;
+                               return std::make_unique<RecordingPort>();
+                             }}});
+    const bool absent = ppdevError == ENOENT || ppdevError == ENODEV || ppdevError == ENXIO;
+    if (absent) {
+      port.WritePortByte(DataPort, 0xF1);
+    } else {
+      try {
+        port.WritePortByte(DataPort, 0xF1);
+        ADD_FAILURE() << "a held or refused port was driven another way";
+      } catch (const EPortError& error) {
+        EXPECT_EQ(std::string(error.what()).find("direct I/O"), std::string::npos) << error.what();
+      }
+    }
+    EXPECT_EQ(directTried, absent) << std::strerror(ppdevError);
+  }
+  EXPECT_NE(PortAdviceFor(EPortHeld("in use", "lp", "ioctl PPCLAIM")).find("rmmod lp"), std::string::npos);
+  EXPECT_EQ(PortAdviceFor(EPortHeld("in use", "ppdev0", "ioctl PPCLAIM")).find("lp"), std::string::npos)
+      << "no printer advice when another ppdev program holds the port";
+}
 }  // namespace
 
 TEST(PortAdvice, FitsTheCause) {
@@ -53,7 +88,7 @@ TEST(PortAdvice, FitsTheCause) {
     return PortAdviceFor(OsPortError(call, "/dev/parport0", osError));
   };
   EXPECT_NE(advice("open", ENOTTY).find("not a parallel port"), std::string::npos);
-  EXPECT_NE(advice("ioctl PPCLAIM", ENXIO).find("rmmod lp"), std::string::npos);
+  EXPECT_NE(advice("ioctl PPCLAIM", ENXIO).find("modprobe parport_pc"), std::string::npos);
   const std::string permission = advice("open", EACCES);
   if (geteuid() == 0) {
     EXPECT_EQ(permission.find("run as root"), std::string::npos) << "never tell root to run as root";

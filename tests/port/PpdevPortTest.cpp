@@ -2,8 +2,12 @@
 
 #include <fcntl.h>
 #include <linux/ppdev.h>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <cerrno>
+#include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,8 @@ struct FakeKernel {
   bool claimed = false;
   unsigned char status = 0x5A;
   std::vector<unsigned char> dataWritten;
+  std::optional<std::string> holder;  // what the kernel's port list says
+  bool claimBlocks = false;           // a claim waits (up to 5 s) for another program
 };
 FakeKernel* kernel = nullptr;
 
@@ -59,6 +65,12 @@ int FakeIoctl(int, unsigned long request, void* argument) {
     errno = EINVAL;
     return -1;
   }
+  if (name == "PPCLAIM" && kernel->claimBlocks) {
+    // Waits as the kernel does: only a signal cuts the wait short.
+    if (poll(nullptr, 0, 5000) != 0) return -1;
+    errno = ETIMEDOUT;
+    return -1;
+  }
   if (Fails(name)) return -1;
   if (name == "PPCLAIM") kernel->claimed = true;
   if (name == "PPRELEASE") kernel->claimed = false;
@@ -75,7 +87,9 @@ int FakeClose(int) {
   return 0;
 }
 
-const PpdevCalls fakeCalls{FakeOpen, FakeIoctl, FakeClose};
+std::optional<std::string> FakeHolder(const std::string&) { return kernel->holder; }
+
+const PpdevCalls fakeCalls{FakeOpen, FakeIoctl, FakeClose, FakeHolder};
 
 class PpdevPortTest : public ::testing::Test {
  protected:
@@ -110,8 +124,8 @@ TEST_F(PpdevPortTest, EveryOpeningFailureNamesDeviceCallAndErrorAndLeavesNothing
 
   state = FakeKernel{};
   state.failing = "PPCLAIM";
-  state.failingError = EBUSY;
-  EXPECT_EQ(OpenFailure(), "ioctl PPCLAIM on /dev/parport0 failed: Device or resource busy");
+  state.failingError = ENXIO;  // the kernel has no port behind the device
+  EXPECT_EQ(OpenFailure(), "ioctl PPCLAIM on /dev/parport0 failed: No such device or address");
   EXPECT_EQ(state.calls.back(), "close");
 
   state = FakeKernel{};
@@ -154,5 +168,48 @@ TEST_F(PpdevPortTest, TheIdlePortIsLeftToOtherProgramsAndTakenBackAtTheNextAcces
   } catch (const EPortError& error) {
     EXPECT_NE(std::string(error.what()).find("is in use by another program"), std::string::npos) << error.what();
   }
+}
+// The kernel names who holds a busy port; the message names it, and ppdev's failure never lets
+// another way drive a port that is there.
+TEST_F(PpdevPortTest, AHeldPortNamesItsHolderAndIsNoMissingPort) {
+  const auto failure = [&](int error, std::optional<std::string> holder) -> std::string {
+    state = FakeKernel{};
+    state.failing = "PPCLAIM";
+    state.failingError = error;
+    state.holder = std::move(holder);
+    try {
+      PpdevPort port("/dev/parport0", fakeCalls);
+    } catch (const EPortError& error) {
+      return std::string(PpdevFoundNoPort(error) ? "absent: " : "there: ") + error.what();
+    }
+    return "opened";
+  };
+  EXPECT_EQ(failure(EINTR, "lp"),
+            "there: The parallel port /dev/parport0 is in use by the printer driver lp (a print job, or a print "
+            "service such as CUPS).");
+  EXPECT_EQ(failure(EINTR, "ppdev0"),
+            "there: The parallel port /dev/parport0 is in use by another program that opened it through ppdev (the "
+            "kernel names it ppdev0).");
+  EXPECT_EQ(failure(EBUSY, ""), "there: The parallel port /dev/parport0 is in use by another program.");
+  EXPECT_EQ(failure(ENXIO, "plip"), "there: The parallel port /dev/parport0 is in use by the kernel driver plip.");
+  EXPECT_EQ(failure(ENXIO, std::nullopt), "absent: ioctl PPCLAIM on /dev/parport0 failed: No such device or address");
+  EXPECT_EQ(failure(EACCES, std::nullopt).rfind("there: ", 0), 0u) << "a refused port is there";
+}
+
+TEST_F(PpdevPortTest, TheClaimGivesUpAfterASecondEvenWithItsSignalBlockedOrIgnored) {
+  sigset_t blocked;
+  sigset_t previous;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGRTMIN);
+  pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction previousAction {};
+  sigaction(SIGRTMIN, &ignore, &previousAction);
+  state.claimBlocks = true;
+  state.holder = "ppdev1";
+  EXPECT_NE(OpenFailure().find("in use by another program"), std::string::npos) << "the wait was cut short";
+  sigaction(SIGRTMIN, &previousAction, nullptr);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "bus/BusLines.h"
 #include "dump/ImageFile.h"
@@ -83,6 +84,23 @@ TEST(ProcessSafetyDeathTest, ASignalDuringAReadTakesTheClockLowThenDeselectsBefo
   EXPECT_EXIT(ReadUntilSignalled(SIGTERM, 101), ::testing::KilledBySignal(SIGTERM), "F2 F0 F1 $");
   EXPECT_EXIT(ReadUntilSignalled(SIGHUP, 5000), ::testing::KilledBySignal(SIGHUP), "F0 F2 F0 F1 $|F2 F0 F1 $");
   EXPECT_EXIT(ReadUntilSignalled(SIGQUIT, 100), ::testing::KilledBySignal(SIGQUIT), "F2 F0 F1 $");
+  // Every other signal that ends a process, SIGALRM and the real-time ones too.
+  for (const int signalNumber : {SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGRTMIN, SIGRTMAX}) {
+    EXPECT_EXIT(ReadUntilSignalled(signalNumber, 100), ::testing::KilledBySignal(signalNumber), "F2 F0 F1 $")
+        << strsignal(signalNumber);
+  }
+}
+
+TEST(ProcessSafetyDeathTest, WithoutARunningReadTheProcessEndsASecondLaterWithTheSignal) {
+  EXPECT_EXIT(
+      {
+        PrepareProcess();
+        SetEndHeld(EndHold::ChipSelected, true);  // a port that failed with the chip selected
+        std::raise(SIGTERM);
+        sleep(10);
+        _exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
 }
 
 TEST(ProcessSafetyDeathTest, ASignalWhileTheBusIsIdleEndsTheProcessAtOnce) {
@@ -95,5 +113,12 @@ TEST(ProcessSafetyDeathTest, ASignalWhileTheBusIsIdleEndsTheProcessAtOnce) {
         _exit(port.events.empty() ? 0 : 1);
       },
       ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EXIT(
+      {
+        PrepareProcess();
+        std::raise(SIGALRM);  // the programs' own timing never takes it for its own
+        _exit(0);
+      },
+      ::testing::KilledBySignal(SIGALRM), "");
 }
 }  // namespace

@@ -136,9 +136,14 @@ TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {
   EXPECT_NE(errors[0].find("No space left on device"), std::string::npos);
   EXPECT_EQ(Status(), "Address : 2047, Content : 60");
 
+  dialogs.AnswerByTyping(folder.path(), "newdir/");  // a folder that does not exist, typed as one
+  Form1->Button1->click();
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_NE(errors[1].find("names a folder, not a file"), std::string::npos) << errors[1];
+
   dialogs.AnswerWith(SavedFile());
   Form1->Button1->click();
-  EXPECT_EQ(errors.size(), 1u) << errors.back();
+  EXPECT_EQ(errors.size(), 2u) << errors.back();
   EXPECT_EQ(Status(), "File Saved");
 }
 
