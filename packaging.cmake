@@ -40,7 +40,7 @@ set(CPACK_PACKAGE_VENDOR "LPT_Tool developers")
 set(CPACK_PACKAGE_CONTACT "${LPT_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "read a 25160 SPI EEPROM through the parallel port")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Reads all 2048 bytes of a 25160 serial EEPROM wired to the PC's first\n parallel port and saves them as a plain image file. A window (lpt-tool), a\n command-line tool (lpt-dump), and a demo on an emulated chip (lpt-tool-demo).")
+    "Reads all 2048 bytes of a 25160 serial EEPROM wired to the PC's first\nparallel port and saves them as a plain image file. A window (lpt-tool), a\ncommand-line tool (lpt-dump), and a demo on an emulated chip (lpt-tool-demo).")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)  # the programs ship without their debug information

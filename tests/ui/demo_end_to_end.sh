@@ -19,6 +19,12 @@ if [ "$image" = "--check" ]; then
   head -c 2048 /dev/urandom > "$image"
 fi
 rm -f "$output"
+# Qt warns on its first line when the session has no runtime folder (a machine without a
+# desktop session): give it a private one, as a login would.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$scratch/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
 
 fail() { echo "end-to-end: $*" >&2; exit 1; }
 wait_for_window() {  # NAME: the id of the demo's visible window of that title
