@@ -1,0 +1,6 @@
+#include <cerrno>
+
+#include "tests/support/OsErrors.h"
+
+void SetDiskFullError() { errno = ENOSPC; }
+void SetDeviceError() { errno = EIO; }
