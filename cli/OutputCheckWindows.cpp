@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "cli/OutputCheck.h"
+#include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
 #include "runtime/WindowsNames.h"
@@ -15,15 +16,26 @@ std::string FolderOf(const std::string& path) {
 }
 
 DWORD AttributesOf(const std::string& path) { return GetFileAttributesW(WideText(path).c_str()); }
+
+// Opened for writing as the save will open it, but without emptying it: a file that another
+// program holds, or that this user may not write, is found before the read.
+std::string ExistingFileProblem(const std::string& output) {
+  const HANDLE file = CreateFileW(WideText(output).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return "";
+  }
+  const DWORD error = GetLastError();
+  return "Cannot write " + QuotedName(output) + ": " + OsErrorReason("create", static_cast<int>(error)) + ". " +
+         OsErrorAdvice("create", static_cast<int>(error));
+}
 }  // namespace
 
 std::string OutputProblem(const std::string& output) {
   if (output == "-") return "";
-  if (IsParallelPortFile(output)) {
-    return QuotedName(output) + " is a parallel port; the image is never written to a port. Choose a file on a disk.";
-  }
-  if (const std::string device = WindowsDeviceName(output); !device.empty()) {
-    return QuotedName(output) + " is the Windows device " + device + ", not a file. Choose a file name.";
+  if (const std::string refusal = DeviceRefusal(output); !refusal.empty()) {
+    return "Cannot write " + QuotedName(output) + ": " + refusal + ". Choose a file on a disk.";
   }
   if (NamesAlternateStream(output)) {
     return QuotedName(output) +
@@ -35,7 +47,7 @@ std::string OutputProblem(const std::string& output) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
       return QuotedName(output) + " is a folder. Give a file name in it.";
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return "Cannot write " + QuotedName(output) + ": it is read-only.";
-    return "";
+    return ExistingFileProblem(output);
   }
   const DWORD error = GetLastError();
   if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {

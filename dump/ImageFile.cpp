@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "dump/ImageFile.h"
+#include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
 
 namespace {
@@ -28,7 +29,7 @@ EepromImage LoadEepromImage(const std::string& path) {
                              "; give a 2048-byte image file.");
   }
   std::ifstream file(Utf8Path(path), std::ios::binary);
-  if (!file) throw failure("open");
+  if (!file) throw std::runtime_error("Cannot open the image file " + QuotedName(path) + ": " + ReadOpenFailure());
   // One byte more than an image, to tell a longer file from an exact one.
   std::array<char, EepromSize + 1> bytes{};
   file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -8,8 +8,6 @@
 
 namespace {
 constexpr unsigned long RegisterCount = 3;  // data, status, control
-constexpr std::uint16_t ControlPort = DataPort + 2;
-constexpr std::uint8_t DataLinesAreInputs = 0x20;  // control bit 5: bidirectional port reading
 
 std::string NoPortAnswers(std::uint16_t base, std::uint8_t written, std::uint8_t readBack) {
   return "no parallel port answers at I/O " + IoAddressText(base) + " (" + HexText(written) + " was written, " +

@@ -43,6 +43,11 @@ std::string PortAdviceFor(const EPortError& error) {
       "one. Use a port on the board or a PCI or PCIe parallel port card. If this PC has a port that Windows does "
       "not list, give its address: lpt-dump --port 0x378.";
   if (error.Call() == UsbPrinterCall) return usbPrinter;
+  if (dynamic_cast<const ENoPortAnswers*>(&error) != nullptr) {
+    return "Check that an on-board port is enabled in the BIOS setup. A PCI or PCIe card's port sits at the address "
+           "Windows gave it: Device Manager, Ports (COM & LPT), the port's Properties, Resources, the first I/O "
+           "Range; read it there with lpt-dump --port 0xADDRESS (lpt-tool reads the first port Windows lists).";
+  }
   if (error.Call() == "LoadLibrary") return placeDll;
   if (error.Call() == "IsInpOutDriverOpen") return installDriver;
   return placeDll + " " + installDriver + " Without a parallel port, try the emulated chip: lpt-dump --port emulate.";

@@ -2,10 +2,17 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "port/ListedPorts.h"
 #include "port/PortError.h"
+#include "port/SystemParallelPorts.h"
+#include "runtime/HexText.h"
 #include "runtime/WindowsText.h"
 
 namespace {
+
 using IsDriverOpenFunction = BOOL(__stdcall*)();
 
 // The program's own folder, with a trailing backslash.
@@ -27,30 +34,76 @@ Function Export(HMODULE library, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
+std::wstring SystemFolder() {
+  wchar_t path[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? L"" : std::wstring(path, length) + L"\\";
+}
+
+// "C:\x" or "\\server\share": a folder that does not depend on the current one.
+bool IsAbsoluteFolder(const std::wstring& folder) {
+  return (folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
+         folder.rfind(L"\\\\", 0) == 0;
+}
+
+// Where InpOut's DLL is looked for, in order: the program's folder, the system folder, then the
+// absolute folders of PATH. Never the current folder: a planted DLL there (Downloads, a USB
+// stick) would run inside the program.
+std::vector<std::wstring> InpOutFolders() {
+  std::vector<std::wstring> folders{ProgramFolder()};
+  if (const std::wstring system = SystemFolder(); !system.empty()) folders.push_back(system);
+  const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  std::wstring path(size, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), size));
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = path.find(L';', start);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring folder = path.substr(start, end - start);
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+      folder = folder.substr(1, folder.size() - 2);
+    if (IsAbsoluteFolder(folder)) {
+      if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+      folders.push_back(folder);
+    }
+    start = end + 1;
+  }
+  return folders;
+}
+
 std::string BitnessText(bool sixtyFour) { return sixtyFour ? "64-bit" : "32-bit"; }
 }  // namespace
 
 InpOutPort::InpOutPort(std::uint16_t base) : base_(base) {
-  const std::wstring besideProgram = ProgramFolder() + WideText(InpOutLibrary);
-  HMODULE library = LoadLibraryExW(besideProgram.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  const DWORD besideError = library == nullptr ? GetLastError() : 0;
-  if (library == nullptr) library = LoadLibraryW(WideText(InpOutLibrary).c_str());
-  if (library == nullptr) {
-    const DWORD searchError = GetLastError();
+  LoadLibraryAndDriver();
+  // A bidirectional port left reading would show its lines, not the latch: drive them.
+  const auto control = static_cast<std::uint8_t>(inp32_(Register(ControlPort)) & 0xFF);
+  if ((control & DataLinesAreInputs) != 0)
+    out32_(Register(ControlPort), static_cast<short>(control & ~DataLinesAreInputs));
+}
+
+void InpOutPort::LoadLibraryAndDriver() {
+  HMODULE library = nullptr;
+  DWORD lastError = ERROR_MOD_NOT_FOUND;
+  for (const std::wstring& folder : InpOutFolders()) {
+    // A full path: the loader searches no folder, the current one least of all.
+    library = LoadLibraryExW((folder + WideText(InpOutLibrary)).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (library != nullptr) break;
+    lastError = GetLastError();
     // A DLL of the other bitness cannot be loaded into this program at all.
-    if (besideError == ERROR_BAD_EXE_FORMAT || searchError == ERROR_BAD_EXE_FORMAT) {
-      const std::string where = besideError == ERROR_BAD_EXE_FORMAT
-                                    ? "beside the program (" + Utf8Text(ProgramFolder()) + ")"
-                                    : "on the system's search path";
+    if (lastError == ERROR_BAD_EXE_FORMAT) {
+      const std::string where =
+          folder == ProgramFolder() ? "beside the program (" + Utf8Text(folder) + ")" : "in " + Utf8Text(folder);
       throw EPortError(std::string("the ") + InpOutLibrary + " found " + where + " is not a " +
                            BitnessText(SixtyFourBitProgram) + " DLL (it is the " + BitnessText(!SixtyFourBitProgram) +
                            " one, or not a DLL at all)",
                        ERROR_BAD_EXE_FORMAT, "LoadLibrary");
     }
+  }
+  if (library == nullptr) {
     throw EPortError(std::string(InpOutLibrary) + " (InpOut's DLL) was found neither beside the program (" +
                          Utf8Text(ProgramFolder()) +
-                         ") nor on the system's search path: " + WindowsErrorText(searchError),
-                     static_cast<int>(searchError), "LoadLibrary");
+                         ") nor in the system folder or a folder of PATH: " + WindowsErrorText(lastError),
+                     static_cast<int>(lastError), "LoadLibrary");
   }
   library_ = library;
   inp32_ = Export<Inp32Function>(library, "Inp32");
@@ -77,4 +130,13 @@ std::uint8_t InpOutPort::ReadPortByte(std::uint16_t port) {
 
 void InpOutPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
   out32_(Register(port), static_cast<short>(value));
+  if (dataChecked_ || port != DataPort) return;
+  dataChecked_ = true;
+  const auto readBack = static_cast<std::uint8_t>(inp32_(Register(DataPort)) & 0xFF);
+  if (readBack != value) {
+    throw ENoPortAnswers("no parallel port answers at I/O " + IoAddressText(base_) + " (" + HexText(value) +
+                             " was written, " + HexText(readBack) + " read back; Windows lists " +
+                             DescribeListedPorts(SystemParallelPorts()) + ")",
+                         0, "probe");
+  }
 }

@@ -10,6 +10,11 @@
 // from the program's own folder first, then from the system's search path; it is never shipped
 // with the program. The port's registers start at `base`: a write of DataPort is one
 // Out32(base, value), a read of StatusPort one Inp32(base + 1).
+//
+// InpOut reaches any address, whether a port sits there or not, so the first write of the data
+// register is read back once, as direct I/O does on Linux: a real port's data register holds
+// the byte (its data lines are driven on opening); an empty bus reads 0xFF or anything else.
+// A mismatch raises ENoPortAnswers, and nothing is read from a port that is not there.
 class InpOutPort : public PortBackend {
  public:
   // Raises EPortError when the DLL is missing or of the other bitness, or its driver is not open.
@@ -25,9 +30,11 @@ class InpOutPort : public PortBackend {
   using Inp32Function = short(__stdcall*)(short port);
   using Out32Function = void(__stdcall*)(short port, short value);
 
+  void LoadLibraryAndDriver();
   short Register(std::uint16_t port) const { return static_cast<short>(base_ + (port - DataPort)); }
 
   std::uint16_t base_;
+  bool dataChecked_ = false;
   void* library_ = nullptr;
   Inp32Function inp32_ = nullptr;
   Out32Function out32_ = nullptr;

@@ -19,5 +19,10 @@ void ReadyForWriting(int descriptor);
 // A flush that failed with this error had nothing to flush (a pipe, a terminal).
 bool NothingToFlush(int osError);
 
+inline constexpr const char* ParallelPortRefusal = "it is a parallel port, and the image is never written to a port";
+
 std::string OsErrorReason(const std::string& operation, int osError);
+// Why opening a file for reading just failed (errno, or Windows' own error where it tells more:
+// a file another program holds), ending with a full stop.
+std::string ReadOpenFailure();
 const char* OsErrorAdvice(const std::string& operation, int osError);

@@ -14,7 +14,8 @@
 //   once. A SIGPIPE from the program's own write to a pipe whose reader went away only makes
 //   that write fail (EPIPE). A fault of the program's own (SIGSEGV, ...) keeps its default action.
 // On Windows: Ctrl+C, Ctrl+Break and closing the console do the same as those signals, standard
-// output is binary (no 0x0A becomes 0x0D 0x0A), and the console shows UTF-8.
+// output is binary (no 0x0A becomes 0x0D 0x0A), the console shows UTF-8, and the current folder
+// is taken out of the DLL search path.
 void PrepareProcess();
 
 void EnsureStandardDescriptors();

@@ -29,6 +29,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 void EnsureStandardDescriptors() {}
 
 void PrepareProcess() {
+  SetDllDirectoryW(L"");  // no DLL that the program loads by name is taken from the current folder
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   _setmode(_fileno(stdout), _O_BINARY);
   SetConsoleOutputCP(CP_UTF8);

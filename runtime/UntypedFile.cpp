@@ -3,6 +3,8 @@
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
 
+#include <utility>
+
 namespace {
 const FileCalls* installedCalls = nullptr;
 
@@ -11,13 +13,12 @@ void Record(TFile& file, const char* operation, bool failed) {
   file.ioResult = failed ? LastOsError() : 0;
 }
 
-constexpr const char* PortRefusal = "it is a parallel port, and the image is never written to a port";
 constexpr int RefusedError = 1;  // EPERM; the refusal text says what happened
 
-void RefuseAsPort(TFile& file) {
+void Refuse(TFile& file, std::string refusal) {
   file.lastOperation = "create";
   file.ioResult = RefusedError;
-  file.refusal = PortRefusal;
+  file.refusal = std::move(refusal);
 }
 }  // namespace
 
@@ -38,8 +39,8 @@ void Rewrite(TFile& file, int recordSize) {
   file.recordSize = recordSize;
   if (file.name.empty()) {
     file.descriptor = OpenStandardOutput();
-  } else if (IsParallelPortFile(file.name)) {
-    return RefuseAsPort(file);
+  } else if (std::string refusal = DeviceRefusal(file.name); !refusal.empty()) {
+    return Refuse(file, std::move(refusal));
   } else {
     file.descriptor = CreateForWriting(file.name);
   }
@@ -48,7 +49,7 @@ void Rewrite(TFile& file, int recordSize) {
   if (IsParallelPortDescriptor(file.descriptor)) {
     InstalledFileCalls().close(file.descriptor);
     file.descriptor = -1;
-    return RefuseAsPort(file);
+    return Refuse(file, ParallelPortRefusal);
   }
   if (!file.name.empty()) ReadyForWriting(file.descriptor);
 }
@@ -77,9 +78,10 @@ void InOutCheck(TFile& file) {
   const int osError = file.ioResult;
   file.ioResult = 0;
   const std::string operation = file.lastOperation;
-  const std::string reason = file.refusal != nullptr ? file.refusal : OsErrorReason(operation, osError);
-  const char* advice = file.refusal != nullptr ? "Choose a file on a disk." : OsErrorAdvice(operation, osError);
-  file.refusal = nullptr;
+  const bool refused = !file.refusal.empty();
+  const std::string reason = refused ? file.refusal : OsErrorReason(operation, osError);
+  const char* advice = refused ? "Choose a file on a disk." : OsErrorAdvice(operation, osError);
+  file.refusal.clear();
   const std::string target = file.name.empty() ? "standard output" : "the file " + QuotedName(file.name);
   throw EInOutError("Could not " + operation + " " + target + ": " + reason + ". " + advice, osError);
 }

@@ -23,13 +23,13 @@ struct TFile {
   int recordSize = 1;
   int ioResult = 0;  // the OS error of the last routine, 0 when it succeeded
   const char* lastOperation = "";
-  const char* refusal = nullptr;  // why the routine refused the file, when it did
+  std::string refusal;  // why the routine refused the file, when it did
 };
 
 void AssignFile(TFile& file, const std::string& name);  // names the file ("" = standard output); no I/O
 // Creates the file, or empties an existing one. Standard output is written where it stands,
-// never reopened. A parallel-port device is refused: the image must never reach the port's
-// lines. A named pipe with no reader fails at once instead of waiting for one.
+// never reopened. A device is refused (DeviceRefusal): the image must never reach a port's
+// lines or vanish into a device. A named pipe with no reader fails at once instead of waiting for one.
 void Rewrite(TFile& file, int recordSize);
 int BlockWrite(TFile& file, const void* buffer, int records);  // one write request; records written
 void FlushFile(TFile& file);                                   // waits until the data is on the disk
@@ -41,6 +41,10 @@ void InOutCheck(TFile& file);
 // LPT1..LPT9, PRN): a file the image must never be written to, since its bytes would drive the
 // adapter's lines.
 bool IsParallelPortFile(const std::string& name);
+// Why the image must not be written under this name, "" for a file: a parallel port on both
+// platforms; on Windows also any other device the name reaches (NUL, CON, CONOUT$, COM1, a
+// device path, "nul.bin", "C:\\x\\com1 .txt"), as Windows itself resolves it.
+std::string DeviceRefusal(const std::string& name);
 bool IsParallelPortDescriptor(int descriptor);
 
 // Names on the disk, outside a save. Both are async-signal-safe on Linux (a signal's last words

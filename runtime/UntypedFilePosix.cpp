@@ -44,6 +44,8 @@ void ReadyForWriting(int descriptor) {
 // to the reader.
 bool NothingToFlush(int osError) { return osError == EINVAL; }
 
+std::string ReadOpenFailure() { return std::string(std::strerror(errno)) + "."; }
+
 std::string OsErrorReason(const std::string& operation, int osError) {
   if (operation == "create" && osError == ENXIO) return "nothing is reading from this named pipe";
   if (osError == EPIPE) return "the program reading from the pipe has gone (OS error " + std::to_string(osError) + ")";
@@ -66,6 +68,8 @@ bool IsParallelPortFile(const std::string& name) {
   struct stat status {};
   return stat(name.c_str(), &status) == 0 && IsParallelPort(status);
 }
+
+std::string DeviceRefusal(const std::string& name) { return IsParallelPortFile(name) ? ParallelPortRefusal : ""; }
 
 bool IsParallelPortDescriptor(int descriptor) {
   struct stat status {};

@@ -3,6 +3,9 @@
 // (HandleToLong): Windows keeps handle values within 32 bits for this very purpose.
 #include <windows.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "runtime/FileSystemCalls.h"
 #include "runtime/WindowsNames.h"
 #include "runtime/WindowsText.h"
@@ -71,7 +74,34 @@ std::string OsErrorReason(const std::string&, int osError) {
   return WindowsErrorText(static_cast<unsigned long>(osError)) + " (Windows error " + std::to_string(osError) + ")";
 }
 
+namespace {
+constexpr const char* HeldByAnotherProgram =
+    "Another program has the file open and shares it with no one (a hex editor, an antivirus scan): close it "
+    "there, then try again.";
+
+// The advice that fits a Windows error, whatever the operation.
+struct ErrorAdvice {
+  DWORD error;
+  const char* advice;
+};
+constexpr ErrorAdvice AdviceTable[] = {
+    {ERROR_SHARING_VIOLATION, HeldByAnotherProgram},
+    {ERROR_LOCK_VIOLATION, HeldByAnotherProgram},
+    {ERROR_INVALID_HANDLE, "The name reaches a device, not a file: choose a file name on a disk."},
+    {ERROR_BROKEN_PIPE, "The program reading from the pipe has gone: keep it running until the image is written."},
+    {ERROR_NO_DATA, "The program reading from the pipe has gone: keep it running until the image is written."},
+    {ERROR_PIPE_NOT_CONNECTED,
+     "The program reading from the pipe has gone: keep it running until the image is written."},
+    {ERROR_DISK_FULL, "The disk is full: free some space or choose another disk, then read and save again."},
+    {ERROR_HANDLE_DISK_FULL, "The disk is full: free some space or choose another disk, then read and save again."},
+    {ERROR_WRITE_PROTECT, "The disk is write-protected: choose another disk, or remove the protection."},
+};
+}  // namespace
+
 const char* OsErrorAdvice(const std::string& operation, int osError) {
+  for (const ErrorAdvice& entry : AdviceTable) {
+    if (static_cast<DWORD>(osError) == entry.error) return entry.advice;
+  }
   if (operation == "create" && osError == ERROR_ACCESS_DENIED) {
     return "Choose a name you may write to (not a folder, not a read-only file), then try again.";
   }
@@ -84,10 +114,24 @@ const char* OsErrorAdvice(const std::string& operation, int osError) {
   return "Check that the disk has room and is still attached, then read and save again.";
 }
 
+std::string ReadOpenFailure() {
+  const DWORD error = GetLastError();
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    return WindowsErrorText(error) + " (Windows error " + std::to_string(error) + "). " + HeldByAnotherProgram;
+  }
+  return std::string(std::strerror(errno)) + ".";
+}
+
 // LPT1 to LPT9 and PRN: Windows sends what is written there to the printer port.
 bool IsParallelPortFile(const std::string& name) {
   const std::string device = WindowsDeviceName(name);
   return device == "PRN" || device.rfind("LPT", 0) == 0;
+}
+
+std::string DeviceRefusal(const std::string& name) {
+  if (IsParallelPortFile(name)) return ParallelPortRefusal;
+  const std::string device = WindowsDeviceName(name);
+  return device.empty() ? "" : "it is the Windows device " + device + ", not a file";
 }
 
 bool IsParallelPortDescriptor(int) { return false; }

@@ -1,27 +1,48 @@
 #include "runtime/WindowsNames.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cctype>
+
+#include "runtime/WindowsText.h"
 
 namespace {
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
   return text;
 }
-}  // namespace
 
-// The device that a name reaches instead of a file: CON, PRN, AUX, NUL, COM1 to COM9 and LPT1
-// to LPT9, with any extension or folder ("C:\\x\\lpt1.bin" is the port too), and \\.\ device
-// paths. A \\?\ name is taken as it stands, devices and all: it is an ordinary file name.
-std::string WindowsDeviceName(const std::string& name) {
-  if (name.rfind("\\\\?\\", 0) == 0) return "";
+// The reserved names, in any folder, with any extension, trailing dots or spaces.
+std::string ReservedDeviceName(const std::string& name) {
   const auto lastSeparator = name.find_last_of("\\/:");
   std::string stem = Upper(name.substr(lastSeparator == std::string::npos ? 0 : lastSeparator + 1));
   stem = stem.substr(0, stem.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return stem;
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$") {
+    return stem;
+  }
   const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9';
   return numbered && (stem.rfind("LPT", 0) == 0 || stem.rfind("COM", 0) == 0) ? stem : "";
+}
+
+// What Windows makes of the name: a device resolves to \\.\NAME.
+std::string ResolvedDeviceName(const std::string& name) {
+  const std::wstring wide = WideText(name);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return "";
+  std::wstring full(length, L'\0');
+  full.resize(GetFullPathNameW(wide.c_str(), length, full.data(), nullptr));
+  return full.rfind(L"\\\\.\\", 0) == 0 ? Upper(Utf8Text(full.substr(4))) : "";
+}
+}  // namespace
+
+// A \\?\ name is taken as it stands, devices and all: it is an ordinary file name.
+std::string WindowsDeviceName(const std::string& name) {
+  if (name.rfind("\\\\?\\", 0) == 0) return "";
+  if (name.rfind("\\\\.\\", 0) == 0) return Upper(name.substr(4));
+  if (std::string device = ReservedDeviceName(name); !device.empty()) return device;
+  return ResolvedDeviceName(name);
 }
 
 bool NamesAlternateStream(const std::string& name) {

@@ -21,8 +21,29 @@ class InpOutPortTest : public ::testing::Test {
   void TearDown() override {
     _putenv("LPT_STANDIN_IMAGE=");
     _putenv("LPT_STANDIN_DRIVER=");
+    _putenv("LPT_STANDIN_BASE=");
   }
 };
+
+// The window's port when nothing answers where it looks: refused before any read, with where
+// it looked and how to find the card's address.
+TEST_F(InpOutPortTest, NoPortAtTheAddressIsReportedBeforeAnyRead) {
+  _putenv("LPT_STANDIN_BASE=0xD010");  // the adapter sits on a card's port; 0x378 is an empty bus
+  FirstParallelPort port;
+  InstallPortBackend(&port);
+  try {
+    PutBusIdle();
+    ADD_FAILURE() << "an empty bus was taken for a port";
+  } catch (const EPortError& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find("no parallel port answers at I/O 0x378 (0xF1 was written, 0xFF read back; Windows lists "
+                           "no parallel port)"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("Device Manager, Ports (COM & LPT)"), std::string::npos) << message;
+  }
+  InstallPortBackend(nullptr);
+}
 
 TEST_F(InpOutPortTest, AWholeReadThroughInp32AndOut32WithTheRealDelayGivesTheChipsImage) {
   EepromImage image{};

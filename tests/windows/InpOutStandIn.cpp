@@ -2,24 +2,23 @@
 // emulated adapter and a 25160 behind them instead of a kernel driver. LPT_STANDIN_IMAGE names a
 // 2048-byte image for the chip (default: each cell holds its address's low byte);
 // LPT_STANDIN_DRIVER=closed plays a driver that was never installed; LPT_STANDIN_BASE=0xD010
-// puts the adapter on a port at that base (a PCIe card's), where an access to any other
-// register is a failure; LPT_STANDIN_TRACE names a file that gets each data register write as
-// it happens, one byte each; LPT_STANDIN_TIMES names a file that gets each whole read's data
-// register writes, time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace).
+// puts the adapter on a port at that base (a PCIe card's), with an empty bus elsewhere (writes
+// go nowhere, reads give 0xFF); the port's data register reads back its latch and its control
+// register holds what was written, as a real port's do; LPT_STANDIN_TRACE names a file that gets each data register
+// write as it happens, one byte each; LPT_STANDIN_TIMES names a file that gets each whole read's data register writes,
+// time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "runtime/HexText.h"
 
 namespace {
 EmulatedAdapter& Adapter() {
@@ -37,19 +36,20 @@ EmulatedAdapter& Adapter() {
   std::_Exit(70);
 }
 
-// The register the adapter sees for an access at `port`: the port's base maps onto 0x378.
-std::uint16_t AdapterRegister(short port) {
+// The register of the port for an access at `port` (0x378 to 0x37A), or 0 where no port is.
+std::uint16_t PortRegister(short port) {
   static const unsigned long base = [] {
     const char* text = std::getenv("LPT_STANDIN_BASE");
     return text != nullptr ? std::strtoul(text, nullptr, 16) : 0x378UL;
   }();
   const auto offset = static_cast<long>(static_cast<std::uint16_t>(port)) - static_cast<long>(base);
-  if (offset < 0 || offset > 2) {
-    Fail(std::runtime_error("an access at " + HexText(static_cast<std::uint16_t>(port), 3) +
-                            ", but the port's registers start at " + HexText(static_cast<std::uint16_t>(base), 3)));
-  }
-  return static_cast<std::uint16_t>(0x378 + offset);
+  return offset < 0 || offset > 2 ? 0 : static_cast<std::uint16_t>(0x378 + offset);
 }
+
+// What the port itself holds: the data latch, and the control register (a bidirectional port,
+// left with its data lines as inputs by an earlier program).
+std::uint8_t dataLatch = 0;
+std::uint8_t control = 0x24;
 // Written through at once, so a test sees the trace grow while the read runs.
 void Trace(std::uint8_t value) {
   static const HANDLE file = [] {
@@ -93,18 +93,37 @@ __declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen() {
 }
 
 __declspec(dllexport) short __stdcall Inp32(short port) {
-  try {
-    return Adapter().ReadPortByte(AdapterRegister(port));
-  } catch (const std::exception& error) {
-    Fail(error);
+  switch (PortRegister(port)) {
+    case 0:
+      return 0xFF;  // nothing drives an empty bus
+    case 0x378:
+      return (control & 0x20) != 0 ? 0xFF : dataLatch;
+    case 0x37A:
+      return control;
+    default:
+      try {
+        return Adapter().ReadPortByte(0x379);
+      } catch (const std::exception& error) {
+        Fail(error);
+      }
   }
 }
 
 __declspec(dllexport) void __stdcall Out32(short port, short value) {
-  Trace(static_cast<std::uint8_t>(value));
-  if (AdapterRegister(port) == 0x378) TimeStamp(static_cast<std::uint8_t>(value));
-  try {
-    Adapter().WritePortByte(AdapterRegister(port), static_cast<std::uint8_t>(value));
+  const auto byte = static_cast<std::uint8_t>(value);
+  const std::uint16_t reg = PortRegister(port);
+  if (reg == 0) return;  // an empty bus
+  if (reg == 0x37A) {
+    control = byte;
+    return;
+  }
+  if (reg == 0x378) {
+    Trace(byte);
+    TimeStamp(byte);
+    dataLatch = byte;
+  }
+  try {  // the adapter refuses a write of the status register
+    Adapter().WritePortByte(reg, byte);
   } catch (const std::exception& error) {
     Fail(error);
   }

@@ -2,13 +2,14 @@
 # lpt-dump.exe under Wine, as a Windows user runs it: a read through InpOut (the stand-in DLL)
 # to a file and to standard output, on a card's port at another base, names beyond ASCII, and
 # the messages when InpOut's DLL is missing, of the other bitness, or its driver is not open.
-#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN OTHER-BITNESS.DLL CTRL-C-PROBE.EXE
+#   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN OTHER-BITNESS.DLL CTRL-C-PROBE.EXE HOLD-FILE-PROBE.EXE
 set -uo pipefail
 exe=$1
 standin=$2
 wine=$3
 other_bitness_dll=$4
 ctrl_c_probe=$5
+hold_file_probe=$6
 dll=$(basename "$standin")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -20,7 +21,7 @@ fail() { echo "lpt-dump.exe: $*" >&2; failures=$((failures + 1)); }
 mkdir "$scratch/with-inpout" "$scratch/without-inpout"
 head -c 2046 /dev/urandom > "$scratch/with-inpout/chip.bin"
 printf '\n\032' >> "$scratch/with-inpout/chip.bin"
-cp "$exe" "$standin" "$ctrl_c_probe" "$scratch/with-inpout/"
+cp "$exe" "$standin" "$ctrl_c_probe" "$hold_file_probe" "$scratch/with-inpout/"
 cp "$exe" "$scratch/without-inpout/"
 
 cd "$scratch/with-inpout"
@@ -54,7 +55,7 @@ grep -q "InpOut's driver is not open" err.txt || fail "driver not open: $(cat er
 
 # Windows devices and hidden streams are refused before the port is opened (no DLL is needed
 # to see it); a \\?\ name is an ordinary file; > NUL discards the image as /dev/null does.
-for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream'; do
+for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream' 'CONOUT$' 'conin$' 'nul.' 'NUL .bin' '\\.\COM1'; do
   LPT_STANDIN_DRIVER=closed "$wine" lpt-dump.exe "$name" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$name: exit $status, not 4 ($(cat err.txt))"
@@ -69,11 +70,31 @@ mkdir -p "$long"
 cmp -s chip.bin "${long}long.bin" || fail "the file with a name over 260 characters is missing or differs"
 "$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
 
+# A file that another program holds open (a hex editor, an antivirus scan): refused before the
+# read, as OUTPUT and as --compare's FILE, with the cause named; the file is left as it was.
+cp chip.bin held.bin
+for command in "lpt-dump.exe held.bin" "lpt-dump.exe --compare held.bin"; do
+  LPT_STANDIN_TRACE=held-trace.bin "$wine" "$(basename "$hold_file_probe")" held.bin "$command" 2> err.txt
+  status=$?
+  [ "$status" -eq 4 ] || fail "$command, held open: exit $status, not 4 ($(cat err.txt))"
+  grep -qi "another program has the file open" err.txt || fail "$command, held open: $(cat err.txt)"
+  [ -s held-trace.bin ] && fail "$command, held open: the chip was read first"
+  rm -f held-trace.bin
+done
+cmp -s chip.bin held.bin || fail "a file held open was changed"
+
 # A PCIe card's port at 0xD010: the stand-in answers there only. Wine lists no parallel port,
 # so a name is refused, as are addresses no parallel port can have, and direct I/O.
 LPT_STANDIN_BASE=0xD010 "$wine" lpt-dump.exe -q --port 0xD010 card.bin 2> err.txt ||
   fail "--port 0xD010: exit $? ($(cat err.txt))"
 cmp -s chip.bin card.bin || fail "the file read at 0xD010 differs from the chip"
+# Where nothing answers (the default 0x378 while the card sits at 0xD010), nothing is read or saved.
+LPT_STANDIN_BASE=0xD010 "$wine" lpt-dump.exe nothing.bin 2> err.txt
+status=$?
+[ "$status" -eq 3 ] || fail "no port at 0x378: exit $status, not 3 ($(cat err.txt))"
+grep -q "no parallel port answers at I/O 0x378" err.txt || fail "no port at 0x378: $(cat err.txt)"
+grep -q -- "--port 0xADDRESS" err.txt || fail "no port at 0x378: no advice: $(cat err.txt)"
+[ -e nothing.bin ] && fail "no port at 0x378: a file was saved"
 for port in LPT2 0xFF 0x10000 direct; do
   "$wine" lpt-dump.exe --port "$port" dump.bin 2> err.txt
   status=$?
@@ -90,6 +111,16 @@ status=$?
 grep -q "$dll (InpOut's DLL) was found neither beside the program" err.txt || fail "no DLL: $(cat err.txt)"
 grep -q "beside the program" err.txt || fail "no DLL: no advice"
 [ -e dump.bin ] && fail "a file was made although nothing was read"
+
+# A DLL planted in the current folder (Downloads, a USB stick) is never loaded.
+mkdir "$scratch/planted"
+cp "$standin" "$scratch/planted/"
+(cd "$scratch/planted" && "$wine" ../without-inpout/lpt-dump.exe planted.bin 2> err.txt)
+status=$?
+[ "$status" -eq 3 ] || fail "a DLL in the current folder: exit $status, not 3 ($(cat "$scratch/planted/err.txt"))"
+grep -q "was found neither beside the program" "$scratch/planted/err.txt" ||
+  fail "a DLL in the current folder: $(cat "$scratch/planted/err.txt")"
+[ -e "$scratch/planted/planted.bin" ] && fail "a DLL in the current folder was loaded and a file saved"
 
 # The DLL of the other bitness beside the program: named as such, with the folder to take.
 if [ -e "$other_bitness_dll" ]; then

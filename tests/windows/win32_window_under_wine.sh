@@ -44,17 +44,21 @@ for _ in $(seq 100); do [ -f dump.bin ] && [ "$(stat -c %s dump.bin)" -eq 2048 ]
 cmp -s chip.bin dump.bin || fail "the saved file is missing or differs from the chip"
 [ "$(status)" = "File Saved" ] || fail "the status bar says \"$(status)\", not File Saved"
 
-# LPT1 is the printer port: the save is refused with an error box; the window goes on.
-save_as lpt1.bin alt+s
-box=""
-for _ in $(seq 100); do
-  box=$(xdotool search --onlyvisible --name '^Korvane$' 2> /dev/null | grep -v "^$window$" | head -n 1)
-  [ -n "$box" ] && break
-  sleep 0.1
+# LPT1 is the printer port, NUL a device that swallows the image: each save is refused with an
+# error box, never "File Saved"; the window goes on.
+for device in lpt1.bin NUL; do
+  save_as "$device" alt+s
+  box=""
+  for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name '^Korvane$' 2> /dev/null | grep -v "^$window$" | head -n 1)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "no error box for a save into $device"
+  [ -n "$box" ] && { xdotool windowfocus --sync "$box" 2> /dev/null; xdotool key Return; }
+  sleep 1
+  [ "$(status)" = "File Saved" ] && fail "a save into $device said File Saved"
 done
-[ -n "$box" ] || fail "no error box for a save into LPT1"
-[ -n "$box" ] && { xdotool windowfocus --sync "$box" 2> /dev/null; xdotool key Return; }
-sleep 1
 
 last=$(od -An -tu1 -j 2047 -N 1 chip.bin | tr -d ' ')
 save_as "" Escape
@@ -89,5 +93,5 @@ xdotool key Escape
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Korvane$' > /dev/null || break; sleep 0.1; done
 xdotool search --onlyvisible --name '^Korvane$' > /dev/null && fail "Alt+F4 during the read was dropped"
 
-[ "$failures" -eq 0 ] && echo "lpt-tool.exe: read and saved the chip, refused LPT1 in an error box, kept the last byte on cancel, dropped keys typed during a read, closed after the dialog on Alt+F4"
+[ "$failures" -eq 0 ] && echo "lpt-tool.exe: read and saved the chip, refused LPT1 and NUL in error boxes, kept the last byte on cancel, dropped keys typed during a read, closed after the dialog on Alt+F4"
 exit "$failures"

@@ -50,6 +50,9 @@ bool IsCloseRequest(const MSG& message) {
 // no messages: it was typed at a window that did not answer, and must not start another read or
 // fill in the save dialog. Returns whether a close was asked for among it or beside it.
 bool DropInputOfTheRead() {
+  // Input the system has received but not yet queued (Wine takes X events in only while the
+  // thread waits for messages) is queued first, so none of it slips past to the dialog.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
   bool closeAsked = false;
   MSG message;
   const auto drop = [&](UINT first, UINT last) {
