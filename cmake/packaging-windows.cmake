@@ -1,8 +1,17 @@
 # The Windows zip: lpt-tool.exe, lpt-tool-demo.exe, lpt-dump.exe, the README (with its section
-# for Windows), the license and the wiring picture. InpOut's driver and DLL are not in it: the user installs
+# for Windows) and the license as text files with Windows line ends, and the pictures the README
+# shows, where its links point (docs/). InpOut's driver and DLL are not in it: the user installs
 # them (see the README).
 install(TARGETS lpt-tool lpt-tool-demo lpt-dump RUNTIME DESTINATION .)
-install(FILES README.md LICENSE docs/adapter.svg DESTINATION .)
+foreach(text README.md LICENSE)
+  get_filename_component(stem ${text} NAME_WE)
+  configure_file(${text} ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt COPYONLY)
+  file(READ ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt content)
+  string(REPLACE "\n" "\r\n" content "${content}")
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt "${content}")
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt DESTINATION .)
+endforeach()
+install(FILES docs/adapter.svg docs/lpt-tool-win32-wine.png DESTINATION docs)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_STRIP_FILES ON)  # the debug information stays in build-windows/
 set(CPACK_PACKAGE_NAME lpt-tool)

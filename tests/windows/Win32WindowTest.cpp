@@ -46,6 +46,8 @@ TEST_F(Win32WindowTest, LooksAsDescribedAndStartsTheBusIdle) {
   wchar_t caption[64] = L"";
   GetWindowTextW(window, caption, 64);
   EXPECT_STREQ(caption, L"Korvane");
+  EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0) << "no icon in the title bar";
+  EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0) << "no icon for the taskbar";
   const UINT dpi = DpiOfWindow(window);
   const auto scaled = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
   RECT client{};

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "dump/ReadEeprom.h"
@@ -68,6 +70,17 @@ bool DropInputOfTheRead() {
   return closeAsked;
 }
 
+// The program's icon in the title bar (small) and the taskbar and Alt+Tab (large), each drawn
+// at the size the system asks for, not scaled from another.
+void ShowProgramIcon(HWND window) {
+  for (const auto& [which, width, height] :
+       {std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}, std::tuple{ICON_BIG, SM_CXICON, SM_CYICON}}) {
+    const HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_LPT_TOOL), IMAGE_ICON,
+                                   GetSystemMetrics(width), GetSystemMetrics(height), LR_SHARED);
+    if (icon != nullptr) SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
 // One window procedure, dispatching to the named handlers and nothing more.
 INT_PTR CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -110,6 +123,7 @@ TForm1::TForm1() {
   StatusBar1 = std::make_unique<Win32StatusBar>(GetDlgItem(window, IDC_STATUSBAR1));
   ProgressBar1 = std::make_unique<Win32ProgressBar>(GetDlgItem(window, IDC_PROGRESSBAR1));
   SaveDialog1.SetOwner(window);
+  ShowProgramIcon(window);
   Layout(DpiOfWindow(window));
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The identifiers of the window's resources (LPT_Tool.rc).
+// The identifiers of the programs' resources (LPT_Tool.rc, lpt-dump.rc).
 #define IDD_FORM1 100
 #define IDC_BUTTON1 1001
 #define IDC_STATUSBAR1 1002
