@@ -1,0 +1,89 @@
+#!/bin/busybox sh
+# The guest's first process: the cases of lpt-dump on Debian's kernel and port drivers, one
+# after another, each reported on the console as "LPT-CASE NAME: PASS|FAIL ...".
+/bin/busybox --install -s /bin
+export PATH=/bin:/usr/bin
+mount -t proc proc /proc
+mount -t sysfs sys /sys
+mount -t devtmpfs dev /dev
+mount -t tmpfs tmp /tmp
+chmod 1777 /tmp
+modules=/lib/modules
+started=$(date +%s)
+
+report() {  # NAME VERDICT DETAIL
+  echo "LPT-CASE $1: $2 ($(($(date +%s) - case_start)) s) $3"
+}
+begin() {
+  case_start=$(date +%s)
+  rm -f /tmp/err
+}
+reads_the_chip() {  # NAME STATUS FILE: the exit code 0 and the file equal to the chip
+  if [ "$2" -eq 0 ] && cmp -s /chip.bin "$3"; then
+    report "$1" PASS "read the chip"
+  else
+    report "$1" FAIL "exit $2: $(head -c 400 /tmp/err | tr '\n' ' ')"
+  fi
+}
+refused() {  # NAME STATUS FILE TEXT: exit 3, TEXT in the message, no file, no direct I/O tried
+  if [ "$2" -eq 3 ] && grep -q "$4" /tmp/err && [ ! -e "$3" ] && ! grep -q "direct I/O:" /tmp/err; then
+    report "$1" PASS "exit 3: $(head -n 1 /tmp/err)"
+  else
+    report "$1" FAIL "exit $2: $(head -c 400 /tmp/err | tr '\n' ' ')"
+  fi
+}
+as_reader() { su -s /bin/sh reader -c "$*"; }
+
+begin
+lpt-dump -q -p direct /tmp/direct.bin 2> /tmp/err
+reads_the_chip "direct I/O, parport_pc not loaded" $? /tmp/direct.bin
+
+insmod $modules/parport.ko
+insmod $modules/parport_pc.ko
+insmod $modules/ppdev.ko
+for _ in 1 2 3 4 5 6 7 8 9 10; do [ -e /dev/parport0 ] && break; sleep 0.2; done
+chgrp lp /dev/parport0  # as Debian's udev rule leaves it
+chmod 660 /dev/parport0
+
+begin
+lpt-dump -q -p /dev/parport0 /tmp/ppdev.bin 2> /tmp/err
+reads_the_chip "ppdev" $? /tmp/ppdev.bin
+
+begin
+lpt-dump -q -p direct /tmp/direct-pc.bin 2> /tmp/err
+reads_the_chip "direct I/O, parport_pc loaded" $? /tmp/direct-pc.bin
+
+hold_parport /dev/parport0 > /tmp/hold.out 2>&1 &
+holder=$!
+for _ in 1 2 3 4 5 6 7 8 9 10; do grep -q claimed /tmp/hold.out && break; sleep 0.2; done
+begin
+lpt-dump -q -p /dev/parport0 /tmp/busy.bin 2> /tmp/err
+refused "held by another program, -p /dev/parport0" $? /tmp/busy.bin "in use by another program"
+begin
+lpt-dump -q /tmp/busy-default.bin 2> /tmp/err
+refused "held by another program, the default port as root" $? /tmp/busy-default.bin "in use by another program"
+kill $holder
+wait $holder 2> /dev/null
+
+begin
+as_reader "lpt-dump -q -p /dev/parport0 /tmp/reader.bin 2> /tmp/err"
+refused "a user outside the lp group" $? /tmp/reader.bin "lp group"
+
+insmod $modules/lp.ko
+sed -i 's/^lp:x:7:$/lp:x:7:reader/' /etc/group
+begin
+as_reader "lpt-dump -q -p /dev/parport0 /tmp/reader.bin 2> /tmp/err"
+reads_the_chip "a user in the lp group, lp loaded" $? /tmp/reader.bin
+
+# In the foreground, so SIGINT keeps its default action (a background job's is ignored).
+begin
+timeout -s INT 4 lpt-dump -q -p /dev/parport0 /tmp/interrupted.bin 2> /tmp/err
+status=$?
+if [ "$status" -eq 130 ] && [ ! -e /tmp/interrupted.bin ]; then
+  report "SIGINT during a read" PASS "exit 130, no file"
+else
+  report "SIGINT during a read" FAIL "exit $status$([ -e /tmp/interrupted.bin ] && echo ', a file was left')"
+fi
+
+echo "LPT-DONE after $(($(date +%s) - started)) s"
+poweroff -f
