@@ -14,11 +14,14 @@
 #include "cli/LptDump.h"
 #include "cli/OutputCheck.h"
 #include "cli/PortChoice.h"
+#include "cli/ReadsReport.h"
 #include "cli/RealPort.h"
 #include "cli/TerminalProgress.h"
 #include "dump/DumpBuffer.h"
+#include "dump/ImageChecksums.h"
 #include "dump/ImageFile.h"
 #include "dump/ReadEeprom.h"
+#include "dump/ReadsAgreement.h"
 #include "dump/SaveDump.h"
 #include "runtime/ProcessEnd.h"
 #include "runtime/ProcessSafety.h"
@@ -35,17 +38,18 @@ constexpr const char* ExitCodesHelp =
     "  2  bad command line\n"
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
     "  4  the file could not be written (with --compare: FILE could not be read)\n"
-    "  5  --verify: the two reads differ; nothing was saved. --compare: the chip and FILE differ\n"
-    "     (with both, the message tells which: the reads differing, or the chip and FILE)\n";
+    "  5  --reads, --verify, --until-agree: the reads do not agree (a report says how); nothing was saved.\n"
+    "     --compare: the chip and FILE differ (with both, the message tells which)\n";
 
 struct Options {
   std::string output;
   std::string port;
   std::string compare;
-  bool verify = false;
+  int reads = 1;       // --reads N, --verify (2): all N must agree
+  int untilAgree = 0;  // --until-agree MAX: until two reads in a row agree
   bool quiet = false;
-  double flipShare = 0;
-  unsigned flipSeed = 1;
+  std::string flips;  // --emulate-flips
+  BitFlips emulatedFlips;
 };
 
 int Fail(int code, const std::string& message) {
@@ -71,38 +75,63 @@ std::string SavedSize(const std::string& fileName) {
   return size < 0 ? "fewer than 2048" : "only " + std::to_string(size) + " of the 2048";
 }
 
-// Reads the chip into DumpBuffer (twice with --verify, the reads compared): 0, or the exit code
-// of what failed, its message shown.
+std::string Ordinal(std::size_t read) { return std::to_string(read + 1); }
+
+// --until-agree: which reads agreed, and how many it took.
+std::string AgreementNote(const std::vector<EepromImage>& reads) {
+  const std::size_t last = reads.size() - 1;
+  std::string note = "Reads " + Ordinal(last - 1) + " and " + Ordinal(last) + " agreed; it took " +
+                     std::to_string(reads.size()) + " reads";
+  std::string differing;
+  for (std::size_t read = 0; read + 1 < last; ++read) {
+    if (reads[read] != reads[last]) differing += (differing.empty() ? "" : ", ") + Ordinal(read);
+  }
+  return note +
+         (differing.empty() ? ""
+                            : " (read" + std::string(differing.find(',') == std::string::npos ? " " : "s ") +
+                                  differing + " differed)") +
+         ".";
+}
+
+// Reads the chip into DumpBuffer: once, N times that must all agree (--reads, --verify), or
+// until two reads in a row agree (--until-agree). 0, or the exit code of what failed, its
+// message shown.
 int ReadChip(const Options& options) {
   std::unique_ptr<PortBackend> port;
   try {
-    port = OpenChosenPort(options.port, options.flipShare, options.flipSeed);
+    port = OpenChosenPort(options.port, options.emulatedFlips);
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
   }
   InstallPortBackend(port.get());
 
   const bool showProgress = !options.quiet && IsTerminal(stderr);
+  const int planned = options.untilAgree > 0 ? options.untilAgree : options.reads;
+  std::vector<EepromImage> reads;
+  reads.reserve(static_cast<std::size_t>(planned));
+  bool agreed = false;
   try {
     PutBusIdle();  // as the window does at start-up
-    TerminalProgress first(stderr, showProgress, options.verify ? "read 1/2" : "read");
-    Read(first);
-    if (options.verify) {
-      const EepromImage firstRead = DumpBuffer;
-      TerminalProgress second(stderr, showProgress, "read 2/2");
-      Read(second);
-      const std::string differences = DescribeDifferences(firstRead, DumpBuffer, "The two reads", "0x%02X then 0x%02X");
-      if (!differences.empty()) {
-        const std::string notDone = options.compare.empty()
-                                        ? " Nothing was saved."
-                                        : " The chip does not read the same twice, so it was not compared with " +
-                                              QuotedName(options.compare) + ".";
-        return Fail(VerifyMismatch,
-                    differences + notDone + " Check the wiring, the contacts and the supply, then try again.");
-      }
+    for (int read = 1; read <= planned && !agreed; ++read) {
+      TerminalProgress progress(stderr, showProgress,
+                                planned == 1 ? "read" : "read " + std::to_string(read) + "/" + std::to_string(planned));
+      Read(progress);
+      reads.push_back(DumpBuffer);
+      agreed = options.untilAgree > 0 && read >= 2 && reads[reads.size() - 2] == DumpBuffer;
     }
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
+  }
+  if (agreed && !options.quiet) WriteText(stderr, AgreementNote(reads) + "\n");
+  if (!agreed) {
+    if (const auto disagreement = CompareReads(reads)) {
+      const std::string notDone = options.compare.empty() ? "Nothing was saved."
+                                                          : "The chip does not read the same each time, so it was "
+                                                            "not compared with " +
+                                                                QuotedName(options.compare) + ".";
+      const std::string why = options.untilAgree > 0 ? "No two reads in a row agreed. " : "";
+      return Fail(VerifyMismatch, why + DescribeDisagreement(*disagreement) + "\n" + notDone);
+    }
   }
   WarnAboutImage(DumpBuffer);
   return Saved;
@@ -119,9 +148,18 @@ int Compare(const Options& options) {
   if (const int code = ReadChip(options); code != Saved) return code;
   const std::string differences = DescribeDifferences(
       DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
-  if (!differences.empty()) return Fail(VerifyMismatch, differences);
-  if (!options.quiet)
-    WriteText(stderr, "The chip and " + QuotedName(options.compare) + " are identical (2048 bytes).\n");
+  if (!differences.empty()) {
+    if (!options.quiet) {
+      WriteText(stderr, "lpt-dump: " + differences + "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
+                            QuotedName(options.compare) + ": " + ImageChecksums(reference) + "\n");
+      return VerifyMismatch;
+    }
+    return Fail(VerifyMismatch, differences);
+  }
+  if (!options.quiet) {
+    WriteText(stderr, "The chip and " + QuotedName(options.compare) +
+                          " are identical (2048 bytes); both: " + ImageChecksums(DumpBuffer) + "\n");
+  }
   return Saved;
 }
 
@@ -163,7 +201,7 @@ int Run(const Options& options) {
                           " bytes (a full disk or a file size limit); it keeps what was written.\n");
     return ShortWrite;
   }
-  if (!options.quiet) WriteText(stderr, status.PanelText() + "\n");
+  if (!options.quiet) WriteText(stderr, status.PanelText() + "\n" + ImageChecksums(DumpBuffer) + "\n");
   return Saved;
 }
 
@@ -179,7 +217,20 @@ int ParseAndRun(int argc, char** argv) {
                      "emulate[:IMAGE] (the emulated chip holding the built-in image or a 2048-byte IMAGE file); "
                      "default: the first parallel port")
       ->check(PortChoiceProblem, "PORT");
-  app.add_flag("--verify", options.verify, "read twice and save only if both reads agree");
+  CLI::Option* verify = app.add_flag_callback(
+      "--verify", [&] { options.reads = 2; }, "read twice and save only if both reads agree (--reads 2)");
+  CLI::Option* reads =
+      app.add_option("--reads", options.reads,
+                     "read N times (2 to 100) and save only if all N reads agree; else report how they differ")
+          ->check(CLI::Range(2, 100))
+          ->type_name("N")
+          ->excludes(verify);
+  app.add_option("--until-agree", options.untilAgree,
+                 "read until two reads in a row agree, at most MAX times (2 to 100), and save that image")
+      ->check(CLI::Range(2, 100))
+      ->type_name("MAX")
+      ->excludes(verify)
+      ->excludes(reads);
   CLI::Option* compare =
       app.add_option(
              "--compare", options.compare,
@@ -187,18 +238,19 @@ int ParseAndRun(int argc, char** argv) {
           ->excludes(output)
           ->type_name("FILE");
   app.add_flag("-q,--quiet", options.quiet, "no progress and no \"File Saved\" line; errors are still shown");
-  app.add_option("--emulate-flips", options.flipShare,
-                 "testing: the emulated chip flips one bit in this share (0..1) of the bytes it sends")
+  app.add_option("--emulate-flips", options.flips,
+                 "testing: the emulated chip flips one bit in this share (0..1) of the bytes it sends; narrowed by "
+                 ",bit=B (repeatable), ,0to1 or ,1to0, ,reads=FIRST-[LAST], ,addresses=FIRST-LAST")
       ->check(
-          [](const std::string& share) {
-            double value = 0;
-            return CLI::detail::lexical_cast(share, value) && std::isfinite(value) && value >= 0 && value <= 1
-                       ? std::string()
-                       : "takes a share from 0 to 1";
+          [](const std::string& text) {
+            return ParseBitFlips(text) ? std::string()
+                                       : "takes SHARE (0 to 1)[,bit=B][,0to1|,1to0][,reads=FIRST-[LAST]]"
+                                         "[,addresses=FIRST-LAST]";
           },
-          "SHARE")
+          "SHARE[,...]")
       ->group("Testing");
-  app.add_option("--emulate-seed", options.flipSeed, "testing: seed of the flipped bits")->group("Testing");
+  unsigned flipSeed = 1;
+  app.add_option("--emulate-seed", flipSeed, "testing: seed of the flipped bits")->group("Testing");
   try {
     // CLI11 takes the next argument as the value of an empty "--port=" or "--compare=".
     const auto given = [&](std::string_view argument) {
@@ -215,7 +267,11 @@ int ParseAndRun(int argc, char** argv) {
     if (output->count() > 0 && options.output.empty()) {
       throw CLI::ValidationError("OUTPUT", "is empty: give a file name, or - for standard output");
     }
-    if (options.flipShare > 0 && !IsEmulatedPortChoice(options.port)) {
+    if (!options.flips.empty()) {
+      options.emulatedFlips = *ParseBitFlips(options.flips);
+      options.emulatedFlips.seed = flipSeed;
+    }
+    if (options.emulatedFlips.share > 0 && !IsEmulatedPortChoice(options.port)) {
       throw CLI::ValidationError("--emulate-flips works only with --port emulate");
     }
   } catch (const CLI::ParseError& error) {

@@ -10,10 +10,10 @@
 namespace {
 constexpr std::string_view EmulatePrefix = "emulate";
 
-std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, double flipShare, unsigned seed) {
+std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, const BitFlips& flips) {
   const std::string imagePath = choice.size() > EmulatePrefix.size() ? choice.substr(EmulatePrefix.size() + 1) : "";
   auto adapter = std::make_unique<EmulatedAdapter>(imagePath.empty() ? DemoEepromImage() : LoadEepromImage(imagePath));
-  if (flipShare > 0) adapter->Chip().InjectBitFlips(flipShare, seed);
+  if (flips.share > 0) adapter->Chip().InjectBitFlips(flips);
   return adapter;
 }
 }  // namespace
@@ -33,9 +33,9 @@ std::string PortChoiceProblem(const std::string& choice) {
   return RealPortProblem(choice).value_or("unknown port " + QuotedName(choice) + ": use " + forms);
 }
 
-std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, double flipShare, unsigned seed) {
-  if (IsEmulatedPortChoice(choice)) return OpenEmulated(choice, flipShare, seed);
-  if (flipShare > 0) throw std::runtime_error("--emulate-flips works only with --port emulate");
+std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, const BitFlips& flips) {
+  if (IsEmulatedPortChoice(choice)) return OpenEmulated(choice, flips);
+  if (flips.share > 0) throw std::runtime_error("--emulate-flips works only with --port emulate");
   try {
     if (choice.empty()) {
       auto port = std::make_unique<FirstParallelPort>();

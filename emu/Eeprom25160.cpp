@@ -11,9 +11,23 @@ constexpr std::uint16_t AddressMask = EepromSize - 1;  // A10..A0
 
 Eeprom25160::Eeprom25160(const EepromImage& image) : image_(image) {}
 
-void Eeprom25160::InjectBitFlips(double probability, std::uint32_t seed) {
-  flipProbability_ = probability;
-  flipRandom_.seed(seed);
+void Eeprom25160::InjectBitFlips(const BitFlips& flips) {
+  flips_ = flips;
+  flipRandom_.seed(flips.seed);
+}
+
+void Eeprom25160::FlipBitOfByteOut() {
+  const std::uint16_t address = static_cast<std::uint16_t>((address_ - 1) & AddressMask);
+  if (flips_.share <= 0 || !flips_.AppliesTo(reads_, address)) return;
+  if (std::uniform_real_distribution<double>(0, 1)(flipRandom_) >= flips_.share) return;
+  // The bits that may flip, and can flip the given way in this byte.
+  std::uint8_t candidates = flips_.bits;
+  if (flips_.direction == BitFlips::Direction::OneToZero) candidates &= byteOut_;
+  if (flips_.direction == BitFlips::Direction::ZeroToOne) candidates &= static_cast<std::uint8_t>(~byteOut_);
+  if (candidates == 0) return;
+  int bit = std::uniform_int_distribution<int>(0, 7)(flipRandom_);
+  while ((candidates & (1u << bit)) == 0) bit = (bit + 1) % 8;
+  byteOut_ ^= static_cast<std::uint8_t>(1u << bit);
 }
 
 std::optional<bool> Eeprom25160::So() const { return so_; }
@@ -61,6 +75,7 @@ void Eeprom25160::OnRisingClock() {
   } else if (phase_ == Phase::Address && bitsIn_ == 16) {
     address_ = static_cast<std::uint16_t>(shiftIn_ & AddressMask);
     phase_ = Phase::Data;
+    ++reads_;
   }
 }
 
@@ -70,9 +85,7 @@ void Eeprom25160::OnFallingClock() {
     byteOut_ = image_[address_];
     address_ = (address_ + 1) & AddressMask;
     bitsOutLeft_ = 8;
-    if (flipProbability_ > 0 && std::uniform_real_distribution<double>(0, 1)(flipRandom_) < flipProbability_) {
-      byteOut_ ^= static_cast<std::uint8_t>(1u << std::uniform_int_distribution<int>(0, 7)(flipRandom_));
-    }
+    FlipBitOfByteOut();
   }
   --bitsOutLeft_;
   so_ = ((byteOut_ >> bitsOutLeft_) & 1) != 0;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "dump/EepromImage.h"
+#include "emu/BitFlips.h"
 
 // A broken bus protocol seen by the emulated hardware: which access broke which rule.
 class EBusViolation : public std::runtime_error {
@@ -26,9 +27,9 @@ class Eeprom25160 {
   // The level the chip drives on SO, or nothing while SO floats.
   std::optional<bool> So() const;
 
-  // From now on, each byte shifted out has one random bit flipped with the given probability:
-  // a flaky contact for testing repeated reads.
-  void InjectBitFlips(double probability, std::uint32_t seed);
+  // From now on, bytes shifted out have bits flipped as `flips` says: a flaky contact for
+  // testing repeated reads.
+  void InjectBitFlips(const BitFlips& flips);
 
  private:
   enum class Phase { Deselected, Instruction, Address, Data };
@@ -47,6 +48,9 @@ class Eeprom25160 {
   std::uint8_t byteOut_ = 0;
   int bitsOutLeft_ = 0;
   std::optional<bool> so_;
-  double flipProbability_ = 0.0;
+  void FlipBitOfByteOut();
+
+  BitFlips flips_;
   std::mt19937 flipRandom_;
+  int reads_ = 0;  // READ transactions so far
 };

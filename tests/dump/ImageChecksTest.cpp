@@ -3,6 +3,7 @@
 #include <random>
 
 #include "dump/ImageChecks.h"
+#include "dump/ImageChecksums.h"
 
 namespace {
 // An image made of one block of `period` random bytes, repeated.
@@ -29,5 +30,14 @@ TEST(RepeatPeriod, NamesEverySmallerPartAndNothingElse) {
   for (std::size_t address = 0; address < alternating.size(); ++address)
     alternating[address] = address % 2 ? 0xAA : 0x55;
   EXPECT_EQ(RepeatPeriod(alternating), std::nullopt);
+}
+// The figures crc32 and sha256sum print, for their standard check inputs and an empty one.
+TEST(ImageChecksums, MatchTheStandardTools) {
+  const auto bytes = [](const char* text) { return reinterpret_cast<const std::uint8_t*>(text); };
+  EXPECT_EQ(Crc32(bytes("123456789"), 9), 0xCBF43926u);
+  EXPECT_EQ(Sha256Hex(bytes("abc"), 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex(bytes(""), 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  const char* twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";  // 56 bytes: padding spills
+  EXPECT_EQ(Sha256Hex(bytes(twoBlocks), 56), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
 }
 }  // namespace

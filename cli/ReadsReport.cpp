@@ -1,0 +1,141 @@
+#include "cli/ReadsReport.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "runtime/HexText.h"
+
+namespace {
+constexpr std::size_t AddressesShown = 8;
+
+constexpr const char* InCircuitAdvice =
+    "In circuit: tie HOLD (pin 7) and WP (pin 3) high, leave the board unpowered (the adapter supplies the chip), "
+    "hold the other chips on the bus deselected, and keep the wires under 10 cm.";
+
+std::string ReadList(const std::vector<std::size_t>& reads) {
+  std::string text;
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == reads.size() ? " and " : ", ") + std::to_string(reads[i] + 1);
+  }
+  return text;
+}
+
+std::string Bytes(std::size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
+std::string AddressesLine(const ReadsDisagreement& found) {
+  std::string shown;
+  for (std::size_t i = 0; i < found.addresses.size() && i < AddressesShown; ++i) {
+    shown += (i == 0 ? "" : ", ") + std::to_string(found.addresses[i]);
+  }
+  return "They differ in " + Bytes(found.addresses.size()) + "; first at address " + shown +
+         (found.addresses.size() > AddressesShown ? " and more" : "") + ".";
+}
+
+std::string BitsLines(const ReadsDisagreement& found) {
+  std::string lines = "Bits that differed (a 1 read as 0 / a 0 read as 1):";
+  for (int bit = 7; bit >= 0; --bit) {
+    const std::size_t total = found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit];
+    if (total == 0) continue;
+    lines += "\n  bit " + std::to_string(bit) + ": " + Bytes(total) + " (" + std::to_string(found.oneReadAsZero[bit]) +
+             " / " + std::to_string(found.zeroReadAsOne[bit]) +
+             (found.evenlySplit[bit] > 0 ? ", " + std::to_string(found.evenlySplit[bit]) + " split evenly" : "") + ")";
+  }
+  return lines;
+}
+
+enum class When { Throughout, FirstReads, LaterReads };
+
+// Which reads stray from the majority: only the first ones, only the later ones, or any.
+When WhenTheyDiffer(const ReadsDisagreement& found, std::vector<std::size_t>& straying) {
+  for (std::size_t read = 0; read < found.bytesOffPerRead.size(); ++read) {
+    if (found.bytesOffPerRead[read] > 0) straying.push_back(read);
+  }
+  if (found.reads < 3 || straying.empty()) return When::Throughout;
+  const bool contiguous = straying.back() - straying.front() + 1 == straying.size();
+  if (!contiguous || straying.size() == found.reads) return When::Throughout;
+  return straying.front() == 0                ? When::FirstReads
+         : straying.back() + 1 == found.reads ? When::LaterReads
+                                              : When::Throughout;
+}
+
+std::string LikelyCause(const ReadsDisagreement& found, When when, bool oneRange) {
+  const auto sum = [](const std::array<std::size_t, 8>& counts) {
+    return std::accumulate(counts.begin(), counts.end(), std::size_t{0});
+  };
+  int bitPositions = 0;
+  int onlyBit = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    if (found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit] > 0) {
+      ++bitPositions;
+      onlyBit = bit;
+    }
+  }
+  std::string cause;
+  if (when == When::LaterReads) {
+    cause +=
+        "Only the later reads differ: the clip slipping, or the adapter's supply sagging as the reads go on; "
+        "check the clip's seat and the supply. ";
+  } else if (when == When::FirstReads) {
+    cause += "Only the first reads differ: the chip or its supply settling; the later reads agree. ";
+  }
+  if (bitPositions == 1) {
+    cause += "Only bit " + std::to_string(onlyBit) +
+             " differs: SO is sampled at a marginal moment for that clock of each byte (a slow SO edge on a long or "
+             "loaded cable, a weak inverter on the adapter); shorten the wires and check the SO line. ";
+  }
+  const std::size_t down = sum(found.oneReadAsZero);
+  const std::size_t up = sum(found.zeroReadAsOne);
+  if (up > 0 && down == 0) {
+    cause +=
+        "Only 0s read as 1s: SO is not always driven: a floating SO pin, or another device on the bus; check "
+        "SO's contact and hold the other chips deselected. ";
+  } else if (down > 0 && up == 0) {
+    cause +=
+        "Only 1s read as 0s: something pulls SO low at times: another device on the bus, or the chip's supply "
+        "dipping. ";
+  } else if (down > 0 && up > 0 && bitPositions > 1) {
+    cause +=
+        "Bits flip both ways: a poor contact or a noisy cable; reseat the clip, clean the pins, shorten the "
+        "cable. ";
+  } else if (down == 0 && up == 0) {
+    cause +=
+        "Each differing bit split the reads evenly, so the way it flips cannot be told: read more times "
+        "(--reads 5). ";
+  }
+  if (oneRange) {
+    cause +=
+        "The differences sit in one part of the chip: its cells there may be weak; the majority image is the "
+        "best guess, and another read of a known-good chip tells the wiring from the chip. ";
+  }
+  if (!cause.empty()) cause.pop_back();
+  return cause;
+}
+}  // namespace
+
+std::string DescribeDisagreement(const ReadsDisagreement& found) {
+  std::string report = "The " + std::to_string(found.reads) + " reads do not agree: they gave " +
+                       std::to_string(found.distinctImages) + " different images; the most common came from " +
+                       std::to_string(found.mostCommonCount) + (found.mostCommonCount == 1 ? " read" : " reads") +
+                       ".\n";
+  report += AddressesLine(found) + "\n" + BitsLines(found) + "\n";
+  const std::size_t first = found.addresses.front();
+  const std::size_t last = found.addresses.back();
+  const bool oneRange = found.addresses.size() > 1 && last - first < EepromSize / 4;
+  report += "Where: " + std::string(oneRange ? "all within " : "from ") + HexText(static_cast<unsigned>(first), 4) +
+            (oneRange ? "-" : " to ") + HexText(static_cast<unsigned>(last), 4) + ".\n";
+  std::vector<std::size_t> straying;
+  const When when = WhenTheyDiffer(found, straying);
+  if (found.reads >= 3 && straying.size() == found.reads) {
+    report += "When: every read strays from the majority somewhere.\n";
+  } else if (found.reads >= 3) {
+    report += "When: read" + std::string(straying.size() == 1 ? " " : "s ") + ReadList(straying) +
+              " stray from the others" +
+              (when == When::FirstReads   ? " (the first reads)"
+               : when == When::LaterReads ? " (the later reads)"
+                                          : "") +
+              ".\n";
+  }
+  report += "Likely cause: " + LikelyCause(found, when, oneRange) + "\n";
+  report += InCircuitAdvice;
+  return report;
+}

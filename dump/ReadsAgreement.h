@@ -1,0 +1,27 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "dump/EepromImage.h"
+
+// What several reads of one chip say when they do not all agree: how they differ, where and
+// when, for a report that points at the cause (a loose clip, a floating pin, one marginal bit).
+struct ReadsDisagreement {
+  std::size_t reads = 0;
+  std::size_t distinctImages = 0;
+  std::size_t mostCommonCount = 0;  // how many reads gave the most common image
+  // Byte by byte, bit by bit, the level most reads gave: the best guess at the chip's content.
+  EepromImage majority{};
+  std::vector<std::size_t> addresses;  // where not all reads agree, ascending
+  // For each bit position 0..7: in how many bytes that bit differed, and which way against the
+  // majority (a 1 read as 0, a 0 read as 1), or split evenly, so that no way can be told.
+  std::array<std::size_t, 8> oneReadAsZero{};
+  std::array<std::size_t, 8> zeroReadAsOne{};
+  std::array<std::size_t, 8> evenlySplit{};
+  std::vector<std::size_t> bytesOffPerRead;  // for each read, the bytes that differ from the majority
+};
+
+// Compares the reads; nothing when all of them agree (or there is only one).
+std::optional<ReadsDisagreement> CompareReads(const std::vector<EepromImage>& reads);
