@@ -78,13 +78,13 @@ std::string SavedSize(const std::string& fileName) {
 std::string Ordinal(std::size_t read) { return std::to_string(read + 1); }
 
 // --until-agree: which reads agreed, and how many it took.
-std::string AgreementNote(const std::vector<EepromImage>& reads) {
-  const std::size_t last = reads.size() - 1;
+std::string AgreementNote(const RepeatedReads& reads) {
+  const std::size_t last = reads.Count() - 1;
   std::string note = "Reads " + Ordinal(last - 1) + " and " + Ordinal(last) + " agreed; it took " +
-                     std::to_string(reads.size()) + " reads";
+                     std::to_string(reads.Count()) + " reads";
   std::string differing;
   for (std::size_t read = 0; read + 1 < last; ++read) {
-    if (reads[read] != reads[last]) differing += (differing.empty() ? "" : ", ") + Ordinal(read);
+    if (!reads.Same(read, last)) differing += (differing.empty() ? "" : ", ") + Ordinal(read);
   }
   return note +
          (differing.empty() ? ""
@@ -107,8 +107,7 @@ int ReadChip(const Options& options) {
 
   const bool showProgress = !options.quiet && IsTerminal(stderr);
   const int planned = options.untilAgree > 0 ? options.untilAgree : options.reads;
-  std::vector<EepromImage> reads;
-  reads.reserve(static_cast<std::size_t>(planned));
+  RepeatedReads reads;
   bool agreed = false;
   try {
     PutBusIdle();  // as the window does at start-up
@@ -116,8 +115,8 @@ int ReadChip(const Options& options) {
       TerminalProgress progress(stderr, showProgress,
                                 planned == 1 ? "read" : "read " + std::to_string(read) + "/" + std::to_string(planned));
       Read(progress);
-      reads.push_back(DumpBuffer);
-      agreed = options.untilAgree > 0 && read >= 2 && reads[reads.size() - 2] == DumpBuffer;
+      reads.Add(DumpBuffer);
+      agreed = options.untilAgree > 0 && read >= 2 && reads.Same(reads.Count() - 2, reads.Count() - 1);
     }
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());

@@ -1,51 +1,91 @@
 #include "dump/ReadsAgreement.h"
 
 #include <algorithm>
-#include <optional>
 
-std::optional<ReadsDisagreement> CompareReads(const std::vector<EepromImage>& reads) {
-  if (reads.size() < 2 ||
-      std::all_of(reads.begin(), reads.end(), [&](const EepromImage& read) { return read == reads.front(); })) {
-    return std::nullopt;
-  }
-  ReadsDisagreement result;
-  result.reads = reads.size();
-  std::vector<const EepromImage*> distinct;
-  for (const EepromImage& read : reads) {
-    const auto count = static_cast<std::size_t>(std::count(reads.begin(), reads.end(), read));
-    result.mostCommonCount = std::max(result.mostCommonCount, count);
-    if (std::none_of(distinct.begin(), distinct.end(), [&](const EepromImage* seen) { return *seen == read; })) {
-      distinct.push_back(&read);
-    }
-  }
-  result.distinctImages = distinct.size();
+namespace {
+constexpr std::size_t MostChangesKeptApart = EepromSize / 3;  // beyond, three bytes each cost more than the image
+}
 
-  result.bytesOffPerRead.assign(reads.size(), 0);
+void RepeatedReads::Add(const EepromImage& read) {
+  if (kept_.empty()) first_ = read;
+  std::vector<std::uint8_t> kept;
   for (std::size_t address = 0; address < EepromSize; ++address) {
-    std::array<std::size_t, 8> ones{};
-    for (const EepromImage& read : reads) {
-      for (int bit = 0; bit < 8; ++bit) ones[bit] += (read[address] >> bit) & 1u;
+    if (read[address] == first_[address]) continue;
+    kept.insert(kept.end(),
+                {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF), read[address]});
+  }
+  if (kept.size() / 3 > MostChangesKeptApart) kept.assign(read.begin(), read.end());
+  kept.shrink_to_fit();
+  kept_.push_back(std::move(kept));
+}
+
+EepromImage RepeatedReads::Read(std::size_t index) const {
+  const std::vector<std::uint8_t>& kept = kept_[index];
+  if (kept.size() == EepromSize) {
+    EepromImage whole{};
+    std::copy(kept.begin(), kept.end(), whole.begin());
+    return whole;
+  }
+  EepromImage read = first_;
+  for (std::size_t i = 0; i < kept.size(); i += 3) read[std::size_t{kept[i]} << 8 | kept[i + 1]] = kept[i + 2];
+  return read;
+}
+
+std::size_t RepeatedReads::BytesKept() const {
+  std::size_t bytes = sizeof first_;
+  for (const auto& kept : kept_) bytes += kept.capacity();
+  return bytes;
+}
+
+std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads) {
+  const std::size_t count = reads.Count();
+  bool allSame = true;
+  for (std::size_t read = 1; read < count; ++read) allSame = allSame && reads.Same(0, read);
+  if (count < 2 || allSame) return std::nullopt;
+
+  ReadsDisagreement result;
+  result.reads = count;
+  for (std::size_t read = 0; read < count; ++read) {
+    std::size_t same = 0;
+    bool seenBefore = false;
+    for (std::size_t other = 0; other < count; ++other) {
+      if (!reads.Same(read, other)) continue;
+      ++same;
+      seenBefore = seenBefore || other < read;
     }
-    std::uint8_t majority = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-      if (2 * ones[bit] > reads.size()) majority = static_cast<std::uint8_t>(majority | (1u << bit));
+    result.mostCommonCount = std::max(result.mostCommonCount, same);
+    if (!seenBefore) ++result.distinctImages;
+  }
+
+  // The level of each bit that most reads gave.
+  std::vector<std::array<std::uint8_t, 8>> ones(EepromSize);
+  for (std::size_t read = 0; read < count; ++read) {
+    const EepromImage image = reads.Read(read);
+    for (std::size_t address = 0; address < EepromSize; ++address) {
+      for (int bit = 0; bit < 8; ++bit) ones[address][bit] += (image[address] >> bit) & 1u;
     }
-    result.majority[address] = majority;
+  }
+  for (std::size_t address = 0; address < EepromSize; ++address) {
     bool differs = false;
     for (int bit = 0; bit < 8; ++bit) {
-      if (ones[bit] == 0 || ones[bit] == reads.size()) continue;
+      const std::size_t high = ones[address][bit];
+      if (2 * high > count)
+        result.majority[address] = static_cast<std::uint8_t>(result.majority[address] | (1u << bit));
+      if (high == 0 || high == count) continue;
       differs = true;
-      if (2 * ones[bit] == reads.size()) {
+      if (2 * high == count) {
         result.evenlySplit[bit] += 1;
       } else {
-        const bool high = ((majority >> bit) & 1u) != 0;
-        (high ? result.oneReadAsZero : result.zeroReadAsOne)[bit] += 1;
+        (2 * high > count ? result.oneReadAsZero : result.zeroReadAsOne)[bit] += 1;
       }
     }
-    if (!differs) continue;
-    result.addresses.push_back(address);
-    for (std::size_t read = 0; read < reads.size(); ++read) {
-      if (reads[read][address] != majority) ++result.bytesOffPerRead[read];
+    if (differs) result.addresses.push_back(address);
+  }
+  result.bytesOffPerRead.assign(count, 0);
+  for (std::size_t read = 0; read < count; ++read) {
+    const EepromImage image = reads.Read(read);
+    for (const std::size_t address : result.addresses) {
+      if (image[address] != result.majority[address]) ++result.bytesOffPerRead[read];
     }
   }
   return result;

@@ -6,6 +6,24 @@
 
 #include "dump/EepromImage.h"
 
+// Up to a hundred reads of one chip, kept small: each read after the first as the bytes where
+// it differs from the first (address and value), or whole where most bytes differ. A good
+// chip's reads cost nothing beyond the first; a flaky clip's a few bytes each.
+class RepeatedReads {
+ public:
+  void Add(const EepromImage& read);
+  std::size_t Count() const { return kept_.size(); }
+  EepromImage Read(std::size_t index) const;
+  bool Same(std::size_t first, std::size_t second) const { return kept_[first] == kept_[second]; }
+  std::size_t BytesKept() const;
+
+ private:
+  EepromImage first_{};
+  // Per read: empty (as the first), triples of address high, address low and value, or all
+  // 2048 bytes. One way for each image, so equal reads are kept equal.
+  std::vector<std::vector<std::uint8_t>> kept_;
+};
+
 // What several reads of one chip say when they do not all agree: how they differ, where and
 // when, for a report that points at the cause (a loose clip, a floating pin, one marginal bit).
 struct ReadsDisagreement {
@@ -24,4 +42,4 @@ struct ReadsDisagreement {
 };
 
 // Compares the reads; nothing when all of them agree (or there is only one).
-std::optional<ReadsDisagreement> CompareReads(const std::vector<EepromImage>& reads);
+std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads);
