@@ -9,8 +9,10 @@
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
+#include "dump/DumpBuffer.h"
 #include "dump/ImageFile.h"
 #include "dump/ReadEeprom.h"
+#include "dump/ReadsAgreement.h"
 #include "emu/EmulatedAdapter.h"
 #include "runtime/IntToStr.h"
 #include "ui/qt/QtProgressBar.h"
@@ -70,6 +72,39 @@ void BM_ReadWithoutDisplays(benchmark::State& state) {
   MeasureRead(state, progress, status);
 }
 BENCHMARK(BM_ReadWithoutDisplays)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// lpt-dump --reads 5: five reads, each kept, then compared, against five times one read timed
+// right before. `ratio_to_five_reads` is the cost of keeping and comparing the reads.
+void BM_FiveReadsKeptAndCompared(benchmark::State& state) {
+  EmulatedAdapter adapter(AddressPatternImage());
+  PortBackend* previous = InstallPortBackend(&adapter);
+  SetIdleLineFlags();
+  NoProgressBar progress;
+  NoStatusBar status;
+  const auto seconds = [](auto work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  double oneRead = 0;
+  double fiveReads = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    oneRead += seconds([&] { ReadEeprom(progress, status); });
+    state.ResumeTiming();
+    fiveReads += seconds([&] {
+      RepeatedReads reads;
+      for (int read = 0; read < 5; ++read) {
+        ReadEeprom(progress, status);
+        reads.Add(DumpBuffer);
+      }
+      benchmark::DoNotOptimize(CompareReads(reads));
+    });
+  }
+  state.counters["ratio_to_five_reads"] = fiveReads / (5 * oneRead);
+  InstallPortBackend(previous);
+}
+BENCHMARK(BM_FiveReadsKeptAndCompared)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // Repaints reach the screen only once the platform has exposed the window.
 void ShowExposed(QWidget& window) {

@@ -27,7 +27,8 @@ std::string AddressesLine(const ReadsDisagreement& found) {
   for (std::size_t i = 0; i < found.addresses.size() && i < AddressesShown; ++i) {
     shown += (i == 0 ? "" : ", ") + std::to_string(found.addresses[i]);
   }
-  return "They differ in " + Bytes(found.addresses.size()) + "; first at address " + shown +
+  return "They differ in " + Bytes(found.addresses.size()) +
+         (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + shown +
          (found.addresses.size() > AddressesShown ? " and more" : "") + ".";
 }
 

@@ -64,6 +64,7 @@ void DialogDriver::Answer(const std::optional<Typing>& typing) {
     return;
   }
   ++answered;
+  if (whenShown) whenShown();
   const auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit");
   offeredName = nameField != nullptr ? nameField->text() : QString();
   auto finished = std::make_shared<bool>(false);

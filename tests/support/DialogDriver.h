@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Answers the next modal save dialog as a user would: accepts it with the given file name, or
@@ -13,6 +14,7 @@ class DialogDriver {
   void AnswerByTyping(const QString& folder, const QString& typed);
   int answered = 0;
   QString offeredName;  // the name the dialog offered when it opened
+  std::function<void()> whenShown;  // runs while each dialog is open, before it is answered
 
  private:
   QObject timers_;  // ends the answers still waiting for a dialog when the driver goes

@@ -223,11 +223,7 @@ TEST_F(MainWindowTest, ACloseAskedForDuringTheReadClosesTheWindowAfterTheDialog)
   dialogs.AnswerWith(std::nullopt);
   QCoreApplication::postEvent(Form1, new QCloseEvent);  // waits in the queue while the read runs
   bool visibleWithTheDialog = false;
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, [&] {
-    if (QApplication::activeModalWidget() != nullptr) visibleWithTheDialog = Form1->isVisible();
-  });
-  watch.start(1);
+  dialogs.whenShown = [&] { visibleWithTheDialog = Form1->isVisible(); };
   Form1->Button1->click();
   EXPECT_EQ(dialogs.answered, 1) << "the dialog still opens";
   EXPECT_TRUE(visibleWithTheDialog) << "the window closed before the dialog";
