@@ -55,7 +55,8 @@ std::vector<std::uint8_t> WholeRead() {
 
 class EmulatedPort {
  public:
-  EmulatedPort() : image_(LoadEepromImage(std::getenv("LPT_EMU_IMAGE"))), log_(std::fopen(std::getenv("LPT_EMU_LOG"), "a")) {}
+  EmulatedPort()
+      : image_(LoadEepromImage(std::getenv("LPT_EMU_IMAGE"))), log_(std::fopen(std::getenv("LPT_EMU_LOG"), "a")) {}
   ~EmulatedPort() {
     FlushNoise();
     Log(latch_ == Idle ? "end: idle (0xF1)" : "end: left at " + HexText(latch_));
@@ -119,7 +120,8 @@ class EmulatedPort {
       const std::uint8_t last = got[same - 1];
       const bool clockWasLow = (last & Wiring::SckBit) == 0;
       if ((clockWasLow && rest == std::vector<std::uint8_t>{Idle}) ||
-          (!clockWasLow && rest == std::vector<std::uint8_t>{static_cast<std::uint8_t>(last & ~Wiring::SckBit), Idle})) {
+          (!clockWasLow &&
+           rest == std::vector<std::uint8_t>{static_cast<std::uint8_t>(last & ~Wiring::SckBit), Idle})) {
         Log("READ: interrupted after " + std::to_string(same) + " writes, clock low, then deselected");
       } else {
         Log("not the READ: write " + std::to_string(same + 1) + " is " + HexText(got[same]) + ", " +

@@ -13,7 +13,7 @@ class DialogDriver {
   // the dialog shows `folder`.
   void AnswerByTyping(const QString& folder, const QString& typed);
   int answered = 0;
-  QString offeredName;  // the name the dialog offered when it opened
+  QString offeredName;              // the name the dialog offered when it opened
   std::function<void()> whenShown;  // runs while each dialog is open, before it is answered
 
  private:
