@@ -75,16 +75,17 @@ std::string SavedSize(const std::string& fileName) {
   return size < 0 ? "fewer than 2048" : "only " + std::to_string(size) + " of the 2048";
 }
 
-std::string Ordinal(std::size_t read) { return std::to_string(read + 1); }
+// Reads are counted from 1 for the user.
+std::string ReadNumber(std::size_t read) { return std::to_string(read + 1); }
 
 // --until-agree: which reads agreed, and how many it took.
 std::string AgreementNote(const RepeatedReads& reads) {
   const std::size_t last = reads.Count() - 1;
-  std::string note = "Reads " + Ordinal(last - 1) + " and " + Ordinal(last) + " agreed; it took " +
+  std::string note = "Reads " + ReadNumber(last - 1) + " and " + ReadNumber(last) + " agreed; it took " +
                      std::to_string(reads.Count()) + " reads";
   std::string differing;
   for (std::size_t read = 0; read + 1 < last; ++read) {
-    if (!reads.Same(read, last)) differing += (differing.empty() ? "" : ", ") + Ordinal(read);
+    if (!reads.Same(read, last)) differing += (differing.empty() ? "" : ", ") + ReadNumber(read);
   }
   return note +
          (differing.empty() ? ""
