@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "port/PortError.h"  // what the routines raise
+
 class PortBackend;
 
 // The two port byte routines. Both forward to the one installed backend; with none installed

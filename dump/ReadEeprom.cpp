@@ -7,7 +7,6 @@
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "dump/DumpBuffer.h"
-#include "port/PortError.h"
 #include "runtime/IntToStr.h"
 #include "ui/toolkit/TProgressBar.h"
 #include "ui/toolkit/TStatusBar.h"
