@@ -2,6 +2,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <ctime>
 #include <initializer_list>
@@ -64,8 +65,10 @@ void SleepOneSecond() {
 // a signal for its timing.
 void* Watchdog(void*) {
   unsigned char number = 0;
-  while (read(watchdogPipe[0], &number, 1) != 1) {
+  ssize_t got = 0;
+  while ((got = read(watchdogPipe[0], &number, 1)) < 0 && errno == EINTR) {
   }
+  if (got != 1) return nullptr;  // the pipe is gone: nothing will ask any more
   SleepOneSecond();
   while (EndHeldBy(EndHold::FileBeingWritten)) SleepOneSecond();  // a slow disk: the save ends it
   sigset_t signal;
