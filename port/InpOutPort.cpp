@@ -8,7 +8,6 @@
 #include "port/ListedPorts.h"
 #include "port/PortError.h"
 #include "port/SystemParallelPorts.h"
-#include "runtime/HexText.h"
 #include "runtime/WindowsText.h"
 
 namespace {
@@ -73,12 +72,9 @@ std::vector<std::wstring> InpOutFolders() {
 std::string BitnessText(bool sixtyFour) { return sixtyFour ? "64-bit" : "32-bit"; }
 }  // namespace
 
-InpOutPort::InpOutPort(std::uint16_t base) : base_(base) {
+InpOutPort::InpOutPort(std::uint16_t base) : RegisterPort(base) {
   LoadLibraryAndDriver();
-  // A bidirectional port left reading would show its lines, not the latch: drive them.
-  const auto control = static_cast<std::uint8_t>(inp32_(Register(ControlPort)) & 0xFF);
-  if ((control & DataLinesAreInputs) != 0)
-    out32_(Register(ControlPort), static_cast<short>(control & ~DataLinesAreInputs));
+  DriveDataLines();
 }
 
 void InpOutPort::LoadLibraryAndDriver() {
@@ -124,19 +120,8 @@ void InpOutPort::LoadLibraryAndDriver() {
 
 InpOutPort::~InpOutPort() { FreeLibrary(static_cast<HMODULE>(library_)); }
 
-std::uint8_t InpOutPort::ReadPortByte(std::uint16_t port) {
-  return static_cast<std::uint8_t>(inp32_(Register(port)) & 0xFF);
-}
-
-void InpOutPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
-  out32_(Register(port), static_cast<short>(value));
-  if (dataChecked_ || port != DataPort) return;
-  dataChecked_ = true;
-  const auto readBack = static_cast<std::uint8_t>(inp32_(Register(DataPort)) & 0xFF);
-  if (readBack != value) {
-    throw ENoPortAnswers("no parallel port answers at I/O " + IoAddressText(base_) + " (" + HexText(value) +
-                             " was written, " + HexText(readBack) + " read back; Windows lists " +
-                             DescribeListedPorts(SystemParallelPorts()) + ")",
-                         0, "probe");
-  }
+ENoPortAnswers InpOutPort::NoPortAnswers(std::uint8_t written, std::uint8_t readBack) const {
+  return ENoPortAnswers(NoPortAnswersAt(Base(), written, readBack) + "; Windows lists " +
+                            DescribeListedPorts(SystemParallelPorts()) + ")",
+                        0, "probe");
 }

@@ -1,8 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "port/PortBackend.h"
-#include "port/PortRegisters.h"
+#include "port/RegisterPort.h"
 
 // A parallel port on Windows, through the free InpOut driver. User programs on Windows cannot
 // execute in/out themselves; InpOut's DLL (inpoutx64.dll for a 64-bit program, inpout32.dll
@@ -10,12 +9,9 @@
 // from the program's own folder first, then from the system's search path; it is never shipped
 // with the program. The port's registers start at `base`: a write of DataPort is one
 // Out32(base, value), a read of StatusPort one Inp32(base + 1).
-//
-// InpOut reaches any address, whether a port sits there or not, so the first write of the data
-// register is read back once, as direct I/O does on Linux: a real port's data register holds
-// the byte (its data lines are driven on opening); an empty bus reads 0xFF or anything else.
-// A mismatch raises ENoPortAnswers, and nothing is read from a port that is not there.
-class InpOutPort : public PortBackend {
+// InpOut reaches any address, whether a port sits there or not: RegisterPort checks that one
+// answers, as direct I/O does on Linux.
+class InpOutPort : public RegisterPort {
  public:
   // Raises EPortError when the DLL is missing or of the other bitness, or its driver is not open.
   explicit InpOutPort(std::uint16_t base = DataPort);
@@ -23,18 +19,19 @@ class InpOutPort : public PortBackend {
   InpOutPort(const InpOutPort&) = delete;
   InpOutPort& operator=(const InpOutPort&) = delete;
 
-  std::uint8_t ReadPortByte(std::uint16_t port) override;
-  void WritePortByte(std::uint16_t port, std::uint8_t value) override;
-
  private:
   using Inp32Function = short(__stdcall*)(short port);
   using Out32Function = void(__stdcall*)(short port, short value);
 
   void LoadLibraryAndDriver();
-  short Register(std::uint16_t port) const { return static_cast<short>(base_ + (port - DataPort)); }
+  std::uint8_t In(std::uint16_t address) override {
+    return static_cast<std::uint8_t>(inp32_(static_cast<short>(address)) & 0xFF);
+  }
+  void Out(std::uint16_t address, std::uint8_t value) override {
+    out32_(static_cast<short>(address), static_cast<short>(value));
+  }
+  ENoPortAnswers NoPortAnswers(std::uint8_t written, std::uint8_t readBack) const override;
 
-  std::uint16_t base_;
-  bool dataChecked_ = false;
   void* library_ = nullptr;
   Inp32Function inp32_ = nullptr;
   Out32Function out32_ = nullptr;
