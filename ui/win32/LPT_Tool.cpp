@@ -52,9 +52,12 @@ bool IsCloseRequest(const MSG& message) {
 // no messages: it was typed at a window that did not answer, and must not start another read or
 // fill in the save dialog. Returns whether a close was asked for among it or beside it.
 bool DropInputOfTheRead() {
-  // Input the system has received but not yet queued (Wine takes X events in only while the
-  // thread waits for messages) is queued first, so none of it slips past to the dialog.
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  // Input the system has received but not yet queued is queued first, so none of it slips past
+  // to the dialog: Wine takes X events in only while the thread waits for messages, and at most
+  // once a millisecond tick, so the wait spans a few ticks.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  MSG pending;
+  PeekMessageW(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
   bool closeAsked = false;
   MSG message;
   const auto drop = [&](UINT first, UINT last) {
