@@ -9,7 +9,6 @@
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "cli/Console.h"
-#include "cli/FixedNameDialog.h"
 #include "cli/ImageReport.h"
 #include "cli/LptDump.h"
 #include "cli/OutputCheck.h"
@@ -34,7 +33,7 @@ enum ExitCode { Saved = 0, ShortWrite = 1, Usage = 2, PortFailed = 3, IoFailed =
 constexpr const char* ExitCodesHelp =
     "Exit codes:\n"
     "  0  the image was saved (\"File Saved\")\n"
-    "  1  the disk took fewer than 2048 bytes (\"ERROR\"); the file holds what was written\n"
+    "  1  the disk took fewer than 2048 bytes (\"ERROR\"); an existing file is unchanged\n"
     "  2  bad command line\n"
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
     "  4  the file could not be written (with --compare: FILE could not be read)\n"
@@ -57,22 +56,13 @@ int Fail(int code, const std::string& message) {
   return code;
 }
 
-// A file being written when a signal ends the process is removed: no partial image stays.
-const char* volatile outputBeingWritten = nullptr;
-
 void LastWords() {
   if (TerminalProgress::LineOpen()) EndLineOnStandardError();
-  if (const char* output = outputBeingWritten) RemoveFile(output);
 }
 
 void Read(TerminalProgress& display) {
   ReadEeprom(display, display);
   display.Finish();
-}
-
-std::string SavedSize(const std::string& fileName) {
-  const long long size = fileName.empty() ? -1 : FileSizeOf(fileName);
-  return size < 0 ? "fewer than 2048" : "only " + std::to_string(size) + " of the 2048";
 }
 
 // Reads are counted from 1 for the user.
@@ -179,26 +169,40 @@ int Run(const Options& options) {
   if (const std::string problem = OutputProblem(options.output); !problem.empty()) {
     return Fail(IoFailed, problem + " Nothing was read or written.");
   }
-  const std::string fileName = toStdout ? "" : options.output;  // "" is standard output, where it stands
+  // The file is opened (a temporary one beside OUTPUT) before the read, so an output that cannot
+  // be written costs no read; until the save it holds nothing, and any way out removes it.
+  TFile dumpFile;
+  AssignFile(dumpFile, toStdout ? "" : options.output);  // "" is standard output, where it stands
+  try {
+    Rewrite(dumpFile, 1);
+    InOutCheck(dumpFile);
+  } catch (const EInOutError& error) {
+    return Fail(IoFailed, std::string(error.what()) + " Nothing was read.");
+  }
+  struct DiscardOnReturn {
+    TFile& file;
+    ~DiscardOnReturn() { DiscardFile(file); }
+  } discard{dumpFile};
 
   if (const int code = ReadChip(options); code != Saved) return code;
 
   TerminalProgress status(stderr, false, "");
-  FixedNameDialog dialog(fileName);
   SaveOutcome outcome{};
   try {
-    // Only a file this save creates is removed: an existing one is never deleted by a signal.
-    if (!toStdout && FileSizeOf(fileName) < 0) outputBeingWritten = fileName.c_str();
-    outcome = SaveDump(dialog, status);
-    outputBeingWritten = nullptr;
+    outcome = SaveDumpInto(dumpFile, status);
   } catch (const EInOutError& error) {
-    outputBeingWritten = nullptr;
     return Fail(IoFailed, error.what());
   }
   if (outcome == SaveOutcome::ShortWrite) {
-    const std::string target = toStdout ? "standard output" : QuotedName(fileName);
-    WriteText(stderr, status.PanelText() + ": " + target + " took " + SavedSize(fileName) +
-                          " bytes (a full disk or a file size limit); it keeps what was written.\n");
+    const std::string took = " took only " + std::to_string(dumpFile.recordsWritten) + " of the 2048 bytes";
+    if (toStdout) {
+      WriteText(stderr, status.PanelText() + ": standard output" + took + "; it keeps what went through.\n");
+    } else {
+      WriteText(stderr, status.PanelText() + ": the disk" + took + " (a full disk or a file size limit); " +
+                            (dumpFile.replacing ? "the existing " + QuotedName(options.output) + " is unchanged"
+                                                : "no file was made") +
+                            ".\n");
+    }
     return ShortWrite;
   }
   if (!options.quiet) WriteText(stderr, status.PanelText() + "\n" + ImageChecksums(DumpBuffer) + "\n");

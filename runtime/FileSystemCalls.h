@@ -12,10 +12,15 @@ int LastOsError();                      // errno, or GetLastError on Windows
 // A descriptor of its own for standard output, sharing its position: closing it leaves
 // standard output open.
 int OpenStandardOutput();
-// Creates the file or empties it, for writing, through the installed calls.
-int CreateForWriting(const std::string& name);
-// After a successful creation: the descriptor as a plain blocking writer.
+// Opens where the file's image goes, through the installed calls: a new temporary file beside
+// the target (file.target, file.temporary, file.replacing filled in), or a named pipe itself.
+// -1 on failure, with the OS error, or with file.refusal saying why the name is no file to save in.
+int OpenForSaving(TFile& file);
+// After a successful opening: the descriptor as a plain blocking writer.
 void ReadyForWriting(int descriptor);
+// After the temporary file was renamed to the target: the rename itself on the disk (Linux: the
+// folder flushed). Best effort: the image is in place already.
+void MakeRenameLasting(const std::string& target);
 // A flush that failed with this error had nothing to flush (a pipe, a terminal).
 bool NothingToFlush(int osError);
 

@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "runtime/UntypedFile.h"
+
 namespace {
 volatile std::sig_atomic_t holds[2] = {0, 0};
 volatile std::sig_atomic_t endRequested = 0;
@@ -36,6 +38,7 @@ void EndRequestedProcess() { EndProcess(endSignal, endExitCode); }
 
 void EndProcess(int signalNumber, int exitCode) {
   if (void (*hook)() = lastWordsHook) hook();
+  RemoveUnfinishedFile();  // a save cut short leaves what the name held, and nothing beside it
   if (signalNumber != 0) {
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);

@@ -32,8 +32,8 @@ bool ProcessEndRequested();
 // Ends the process as it was asked to.
 [[noreturn]] void EndRequestedProcess();
 
-// Ends the process now: the last words first, then the signal's own default action, or _exit
-// with the code.
+// Ends the process now: the last words first (and a save's unfinished temporary file removed), then the signal's own
+// default action, or _exit with the code.
 [[noreturn]] void EndProcess(int signalNumber, int exitCode);
 
 // What the program says or tidies up before it ends this way (end a progress line, remove a

@@ -1,12 +1,15 @@
 #include "runtime/UntypedFile.h"
 
 #include "runtime/FileSystemCalls.h"
+#include "runtime/ProcessEnd.h"
 #include "runtime/QuotedName.h"
 
 #include <utility>
 
 namespace {
 const FileCalls* installedCalls = nullptr;
+// The temporary file of the save under way, for a signal's last words.
+const char* volatile unfinishedFile = nullptr;
 
 void Record(TFile& file, const char* operation, bool failed) {
   file.lastOperation = operation;
@@ -37,20 +40,18 @@ void AssignFile(TFile& file, const std::string& name) {
 
 void Rewrite(TFile& file, int recordSize) {
   file.recordSize = recordSize;
-  if (file.name.empty()) {
-    file.descriptor = OpenStandardOutput();
-  } else if (std::string refusal = DeviceRefusal(file.name); !refusal.empty()) {
-    return Refuse(file, std::move(refusal));
-  } else {
-    file.descriptor = CreateForWriting(file.name);
-  }
+  // A signal waits until the temporary file, once made, is known to the last words that remove it.
+  const HeldProcessEnd holdEnd(EndHold::FileBeingWritten);
+  file.descriptor = file.name.empty() ? OpenStandardOutput() : OpenForSaving(file);
+  if (file.descriptor < 0 && !file.refusal.empty()) return Refuse(file, file.refusal);
   Record(file, "create", file.descriptor < 0);
   if (file.descriptor < 0) return;
   if (IsParallelPortDescriptor(file.descriptor)) {
-    InstalledFileCalls().close(file.descriptor);
-    file.descriptor = -1;
+    DiscardFile(file);
     return Refuse(file, ParallelPortRefusal);
   }
+  if (!file.temporary.empty()) unfinishedFile = file.temporary.c_str();
+  // Standard output stays as the caller set it up.
   if (!file.name.empty()) ReadyForWriting(file.descriptor);
 }
 
@@ -58,7 +59,8 @@ int BlockWrite(TFile& file, const void* buffer, int records) {
   const ssize_t written =
       InstalledFileCalls().write(file.descriptor, buffer, static_cast<size_t>(records) * file.recordSize);
   Record(file, "write", written < 0);
-  return written < 0 ? 0 : static_cast<int>(written / file.recordSize);
+  file.recordsWritten = written < 0 ? 0 : static_cast<int>(written / file.recordSize);
+  return file.recordsWritten;
 }
 
 void FlushFile(TFile& file) {
@@ -73,6 +75,31 @@ void CloseFile(TFile& file) {
   Record(file, "close", failed);
 }
 
+void CommitFile(TFile& file) {
+  if (file.temporary.empty()) return;
+  const bool failed = InstalledFileCalls().rename(file.temporary.c_str(), file.target.c_str()) != 0;
+  Record(file, "replace", failed);
+  if (failed) return;
+  unfinishedFile = nullptr;
+  file.temporary.clear();
+  MakeRenameLasting(file.target);
+}
+
+void DiscardFile(TFile& file) {
+  if (file.descriptor >= 0) {
+    InstalledFileCalls().close(file.descriptor);
+    file.descriptor = -1;
+  }
+  if (file.temporary.empty()) return;
+  unfinishedFile = nullptr;
+  RemoveFile(file.temporary.c_str());
+  file.temporary.clear();
+}
+
+void RemoveUnfinishedFile() {
+  if (const char* name = unfinishedFile) RemoveFile(name);
+}
+
 void InOutCheck(TFile& file) {
   if (file.ioResult == 0) return;
   const int osError = file.ioResult;
@@ -83,5 +110,12 @@ void InOutCheck(TFile& file) {
   const char* advice = refused ? "Choose a file on a disk." : OsErrorAdvice(operation, osError);
   file.refusal.clear();
   const std::string target = file.name.empty() ? "standard output" : "the file " + QuotedName(file.name);
-  throw EInOutError("Could not " + operation + " " + target + ": " + reason + ". " + advice, osError);
+  // The save goes nowhere but a temporary file until it succeeds: say what that leaves.
+  std::string outcome;
+  if (file.replacing) {
+    outcome = " The existing " + QuotedName(file.name) + " is unchanged.";
+  } else if (!file.temporary.empty()) {
+    outcome = " No file was made.";
+  }
+  throw EInOutError("Could not " + operation + " " + target + ": " + reason + ". " + advice + outcome, osError);
 }

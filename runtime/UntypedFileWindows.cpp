@@ -3,7 +3,9 @@
 // (HandleToLong): Windows keeps handle values within 32 bits for this very purpose.
 #include <windows.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "runtime/FileSystemCalls.h"
@@ -20,15 +22,23 @@ bool LongerThanWindowsAllows(const std::wstring& name) {
   return length == 0 || length > MAX_PATH;
 }
 
-int CreateNamedFile(const char* path, int, mode_t) {
+// Only ever a new file: the temporary file of a save, which must not meet one of its own name.
+int CreateNewFile(const char* path, int, mode_t) {
   const std::wstring name = WideText(path);
   const HANDLE file =
-      CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   // Windows says "path not found" for a name beyond its length limit: say what is wrong.
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && LongerThanWindowsAllows(name)) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
   }
   return HandleToLong(file);
+}
+
+// Replaces the target in one step, not returning before the change is on the disk.
+int ReplaceFile(const char* from, const char* to) {
+  return MoveFileExW(WideText(from).c_str(), WideText(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? 0
+             : -1;
 }
 
 ssize_t WriteToFile(int descriptor, const void* buffer, size_t count) {
@@ -48,7 +58,7 @@ int CloseFileHandle(int descriptor) { return CloseHandle(AsHandle(descriptor)) ?
 }  // namespace
 
 const FileCalls& RealFileCalls() {
-  static const FileCalls calls{CreateNamedFile, WriteToFile, FlushToDisk, CloseFileHandle};
+  static const FileCalls calls{CreateNewFile, WriteToFile, FlushToDisk, CloseFileHandle, ReplaceFile};
   return calls;
 }
 
@@ -64,9 +74,111 @@ int OpenStandardOutput() {
   return HandleToLong(duplicate);
 }
 
-int CreateForWriting(const std::string& name) { return InstalledFileCalls().open(name.c_str(), 0, 0); }
+namespace {
+std::string FolderOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/");
+  if (separator == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : "";
+  return path.substr(0, separator + 1);
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return Utf8Text(path.substr(0, path.find_last_of(L"\\/") + 1));
+}
+
+std::string FullPath(const std::string& name) {
+  const std::wstring wide = WideText(name);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return name;
+  std::wstring full(length, L'\0');
+  full.resize(GetFullPathNameW(wide.c_str(), length, full.data(), nullptr));
+  return Utf8Text(full);
+}
+
+// InpOut's DLL, wherever it lies, and the program's own files: replaced by an image, the next run
+// could not reach the port or would not start.
+std::string ProgramFileRefusal(const std::string& name) {
+  const std::string full = Lower(FullPath(name));
+  const std::string base = full.substr(full.find_last_of("\\/") + 1);
+  if (base == "inpout32.dll" || base == "inpoutx64.dll") {
+    return "it is InpOut's DLL, which the program loads to reach the port; an image in its place would leave the port "
+           "unreachable";
+  }
+  const bool programFile =
+      base.size() > 4 && (base.substr(base.size() - 4) == ".exe" || base.substr(base.size() - 4) == ".dll");
+  if (programFile && FolderOf(full) == Lower(ProgramFolder())) {
+    return "it is one of the program's own files; an image in its place would break the program";
+  }
+  return "";
+}
+
+// "dump.bin.lpt-tool-unfinished-4f1c2a": beside the target, named for what it is should a crash
+// leave it behind.
+std::string TemporaryNameFor(const std::string& target, unsigned number) {
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
+  return target + suffix;
+}
+}  // namespace
+
+int OpenForSaving(TFile& file) {
+  file.target = file.name;
+  if (file.refusal = DeviceRefusal(file.name); !file.refusal.empty()) return -1;
+  if (NamesAlternateStream(file.name)) {
+    file.refusal = "it has a colon after the drive, so the image would go into a hidden stream of another file";
+    return -1;
+  }
+  if (file.refusal = ProgramFileRefusal(file.name); !file.refusal.empty()) return -1;
+  const std::wstring wide = WideText(file.name);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return -1;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      file.refusal = "it is read-only";
+      return -1;
+    }
+    // The replacement must be allowed to take the file's place: another program that holds it
+    // open without sharing it (an editor, a scan) is found now, not after the read.
+    const HANDLE existing =
+        CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) return -1;
+    CloseHandle(existing);
+  }
+  const unsigned start = static_cast<unsigned>(GetTickCount()) ^ (static_cast<unsigned>(GetCurrentProcessId()) << 8);
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryNameFor(file.target, start + attempt * 7919u);
+    const int descriptor = InstalledFileCalls().open(name.c_str(), 0, 0);
+    if (descriptor != HandleToLong(INVALID_HANDLE_VALUE)) {
+      file.temporary = name;
+      file.replacing = exists;
+      return descriptor;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) return -1;
+  }
+  return -1;
+}
 
 void ReadyForWriting(int) {}
+
+void MakeRenameLasting(const std::string&) {}  // MOVEFILE_WRITE_THROUGH did
 
 bool NothingToFlush(int) { return false; }
 
@@ -135,11 +247,5 @@ std::string DeviceRefusal(const std::string& name) {
 }
 
 bool IsParallelPortDescriptor(int) { return false; }
-
-long long FileSizeOf(const std::string& name) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(WideText(name).c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 void RemoveFile(const char* name) { DeleteFileW(WideText(name).c_str()); }

@@ -1,13 +1,16 @@
-// The save's failures after the file was created, made through the file-call seam so that both
-// platforms' suites run them: a short write, a full disk, a failing flush or close.
+// The save's failures once its temporary file exists, made through the file-call seam so that
+// both platforms' suites run them: a short write, a full disk, a failing flush, close or rename.
+// Whatever fails, the name keeps what it held and nothing is left beside it.
 #include "tests/dump/SaveDumpFixture.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/OsErrors.h"
 
+#include <fstream>
+
 namespace fs = std::filesystem;
 
 namespace {
-enum class Failing { ShortWrite, FullDisk, Flush, Close };
+enum class Failing { ShortWrite, FullDisk, Flush, Close, Rename, ShortWriteThenClose };
 Failing failing = Failing::ShortWrite;
 constexpr size_t ShortBy = 48;
 
@@ -16,7 +19,7 @@ ssize_t FailingWrite(int descriptor, const void* buffer, size_t count) {
     SetDiskFullError();
     return -1;
   }
-  if (failing == Failing::ShortWrite) count -= ShortBy;
+  if (failing == Failing::ShortWrite || failing == Failing::ShortWriteThenClose) count -= ShortBy;
   return RealFileCalls().write(descriptor, buffer, count);
 }
 int FailingFlush(int descriptor) {
@@ -26,11 +29,16 @@ int FailingFlush(int descriptor) {
 }
 int FailingClose(int descriptor) {
   const int result = RealFileCalls().close(descriptor);
-  if (failing != Failing::Close) return result;
+  if (failing != Failing::Close && failing != Failing::ShortWriteThenClose) return result;
   SetDeviceError();
   return -1;
 }
-const FileCalls failingCalls{RealFileCalls().open, FailingWrite, FailingFlush, FailingClose};
+int FailingRename(const char* from, const char* to) {
+  if (failing != Failing::Rename) return RealFileCalls().rename(from, to);
+  SetDeviceError();
+  return -1;
+}
+const FileCalls failingCalls{RealFileCalls().open, FailingWrite, FailingFlush, FailingClose, FailingRename};
 
 class SaveDumpFailuresTest : public SaveDumpTest {
  protected:
@@ -42,33 +50,51 @@ class SaveDumpFailuresTest : public SaveDumpTest {
     InstallFileCalls(previous);
     SaveDumpTest::TearDown();
   }
+  // The names in the scratch folder: nothing beside what the test made.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    return names;
+  }
   const FileCalls* previous = nullptr;
 };
 
-TEST_F(SaveDumpFailuresTest, AShortWriteShowsErrorAndKeepsWhatTheDiskTook) {
+TEST_F(SaveDumpFailuresTest, AShortWriteShowsErrorAndLeavesTheNameAsItWas) {
   failing = Failing::ShortWrite;
-  FakeSaveDialog dialog((folder / "short.bin").string());
-  EXPECT_EQ(SaveDump(dialog, status), SaveOutcome::ShortWrite);
+  const fs::path existing = folder / "earlier.bin";
+  std::ofstream(existing) << std::string(1000, 'x');
+  FakeSaveDialog onExisting(existing.string());
+  EXPECT_EQ(SaveDump(onExisting, status), SaveOutcome::ShortWrite);
   EXPECT_EQ(status.PanelText(), "ERROR");
-  EXPECT_EQ(FileContents(folder / "short.bin"), BufferAsString().substr(0, DumpBuffer.size() - ShortBy));
+  EXPECT_EQ(FileContents(existing), std::string(1000, 'x'));
+
+  FakeSaveDialog onNew((folder / "new.bin").string());
+  EXPECT_EQ(SaveDump(onNew, status), SaveOutcome::ShortWrite);
+  EXPECT_EQ(Names(), std::vector<std::string>{"earlier.bin"}) << "neither the part nor a temporary file stays";
 }
 
-// Never "File Saved" for an image that may not be on the disk; a file this save created and
-// could not write is not left behind empty.
-TEST_F(SaveDumpFailuresTest, AFullDiskOrAFailedFlushOrCloseIsAnErrorNeverFileSaved) {
-  const std::pair<Failing, const char*> cases[] = {
-      {Failing::FullDisk, "Could not write"}, {Failing::Flush, "Could not flush"}, {Failing::Close, "Could not close"}};
+// Never "File Saved" for an image that may not be on the disk, and never a lost earlier dump.
+TEST_F(SaveDumpFailuresTest, EveryFailureIsAnErrorThatLeavesTheEarlierFileAndNothingElse) {
+  const std::pair<Failing, const char*> cases[] = {{Failing::FullDisk, "Could not write"},
+                                                   {Failing::Flush, "Could not flush"},
+                                                   {Failing::Close, "Could not close"},
+                                                   {Failing::Rename, "Could not replace"},
+                                                   {Failing::ShortWriteThenClose, "Could not close"}};
+  const fs::path existing = folder / "earlier.bin";
+  std::ofstream(existing) << std::string(1000, 'x');
   for (const auto& [failure, words] : cases) {
     failing = failure;
-    const fs::path target = folder / "flaky.bin";
-    const std::string message = SaveAs(target.string());
+    std::string message = SaveAs(existing.string());
     EXPECT_NE(message.find(words), std::string::npos) << message;
-    EXPECT_EQ(status.PanelText(), "Address : 2047, Content : 1");
-    if (failure == Failing::FullDisk) {
-      EXPECT_FALSE(fs::exists(target)) << "the empty file stayed";
-      EXPECT_NE(message.find("The empty file that this save created was removed."), std::string::npos) << message;
-    }
-    fs::remove(target);
+    EXPECT_NE(message.find("The existing \"" + existing.string() + "\" is unchanged."), std::string::npos) << message;
+    EXPECT_EQ(FileContents(existing), std::string(1000, 'x')) << words;
+
+    message = SaveAs((folder / "new.bin").string());
+    EXPECT_NE(message.find(words), std::string::npos) << message;
+    EXPECT_NE(message.find("No file was made."), std::string::npos) << message;
+    EXPECT_EQ(Names(), std::vector<std::string>{"earlier.bin"}) << words;
   }
+  // The read's text, then "ERROR" from the two short writes whose close failed: never "File Saved".
+  EXPECT_EQ(status.texts, (std::vector<std::string>{"Address : 2047, Content : 1", "ERROR", "ERROR"}));
 }
 }  // namespace
