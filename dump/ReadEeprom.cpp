@@ -57,9 +57,20 @@ std::string LinesIdleAfterPortError() {
   return outcome + "\nCheck the cable, the adapter's supply and the parallel port (or its card), then read again.";
 }
 
-struct IdleFlagsOnError {
-  ~IdleFlagsOnError() {
-    if (std::uncaught_exceptions() > 0) SetIdleLineFlags();
+// Whatever ends a read early (a port error, a display that fails, memory running out), the clock
+// is taken low, then the chip deselected: a chip left selected would go on from where it stopped
+// at the next read, which would then save a shifted image. The flags end idle in any case.
+struct LinesIdleOnAnyWayOut {
+  ~LinesIdleOnAnyWayOut() {
+    if (std::uncaught_exceptions() == 0) return;
+    if (ChipSelectedOnBus()) {
+      try {
+        TakeLinesIdle();
+      } catch (...) {
+        // The port failed again; the error on its way out says so when it was the port's.
+      }
+    }
+    SetIdleLineFlags();
   }
 };
 
@@ -98,10 +109,16 @@ void ReadAllBytes(TProgressBar& progressBar, TStatusBar& statusBar) {
 }  // namespace
 
 void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
-  const IdleFlagsOnError restoreOnError;
+  // A read starts on a deselected chip, so that its select is a falling edge the chip sees.
+  if (ChipSelectedOnBus()) {
+    TakeLinesIdle();
+    BusDelay();
+  }
+  const LinesIdleOnAnyWayOut idleOnAnyWayOut;
   try {
     ReadAllBytes(progressBar, statusBar);
   } catch (const EPortError& error) {
+    // Said in the message: what the way out met.
     const std::string afterwards = LinesIdleAfterPortError();
     if (afterwards.empty()) throw;
     throw EPortError(error.what() + afterwards, error.OsError(), error.Call());

@@ -190,4 +190,51 @@ TEST_F(ReadEepromTest, APortThatAlsoFailsTheWayOutIsNamedInTheMessageAndTheFlags
   RecordingPort working;
   OutputLines();  // the chip is deselected on the bus again for the tests that follow
 }
+// A status bar that fails at one address, as a lost display or an allocation failure would.
+class StatusBarFailingAt : public FakeStatusBar {
+ public:
+  explicit StatusBarFailingAt(std::size_t failing) : failing_(failing) {}
+  void SetPanelText(const std::string& text) override {
+    if (texts.size() == failing_) throw std::runtime_error("the display has gone");
+    FakeStatusBar::SetPanelText(text);
+  }
+
+ private:
+  std::size_t failing_;
+};
+
+// Any error, not only the port's, takes the clock low and then deselects the chip; the next read
+// then starts with a select the chip sees and copies it exactly, not shifted.
+TEST_F(ReadEepromTest, AnyErrorMidReadLeavesTheBusIdleAndTheNextReadIsExact) {
+  EmulatedAdapter adapter(AddressPatternImage());
+  RecordingPort recorder(&adapter);
+  StatusBarFailingAt failingStatus(13);
+  EXPECT_THROW(ReadEeprom(progress, failingStatus), std::runtime_error);
+  const auto writes = recorder.Writes();
+  EXPECT_EQ(std::vector<std::uint8_t>(writes.end() - 2, writes.end()), (std::vector<std::uint8_t>{0xF0, 0xF1}));
+  EXPECT_EQ(CsLine, 1);
+  ReadEeprom(progress, status);
+  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+}
+
+// Lines left selected by whatever came before (a read cut short): the read deselects first.
+TEST_F(ReadEepromTest, AReadFindingTheChipSelectedDeselectsItFirst) {
+  EmulatedAdapter adapter(AddressPatternImage());
+  RecordingPort recorder(&adapter);
+  CsLine = 0;
+  OutputLines();
+  for (int pulse = 0; pulse < 5; ++pulse) {  // part of an instruction, clocked in
+    SckLine = 1;
+    OutputLines();
+    SckLine = 0;
+    OutputLines();
+  }
+  recorder.events.clear();
+  ReadEeprom(progress, status);
+  ASSERT_GE(recorder.events.size(), 3u);
+  EXPECT_EQ(recorder.events[0], (BusEvent{Kind::Write, 0x378, 0xF1}));
+  EXPECT_EQ(recorder.events[1], (BusEvent{Kind::Delay}));
+  EXPECT_EQ(recorder.events[2], (BusEvent{Kind::Write, 0x378, 0xF0}));
+  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+}
 }  // namespace
