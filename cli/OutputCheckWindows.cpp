@@ -4,7 +4,6 @@
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
-#include "runtime/WindowsNames.h"
 #include "runtime/WindowsText.h"
 
 namespace {
@@ -34,13 +33,8 @@ std::string ExistingFileProblem(const std::string& output) {
 
 std::string OutputProblem(const std::string& output) {
   if (output == "-") return "";
-  if (const std::string refusal = DeviceRefusal(output); !refusal.empty()) {
+  if (const std::string refusal = SaveRefusal(output); !refusal.empty()) {
     return "Cannot write " + QuotedName(output) + ": " + refusal + ". Choose a file on a disk.";
-  }
-  if (NamesAlternateStream(output)) {
-    return QuotedName(output) +
-           " has a colon after the drive: the image would go into a hidden stream of another file. Choose a name "
-           "without one.";
   }
   const DWORD attributes = AttributesOf(output);
   if (attributes != INVALID_FILE_ATTRIBUTES) {

@@ -7,6 +7,7 @@
 #include "dump/ImageFile.h"
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
+#include "runtime/UntypedFile.h"
 
 namespace {
 // The name as the user gave it, in UTF-8, on every platform.
@@ -21,6 +22,10 @@ EepromImage LoadEepromImage(const std::string& path) {
                               ".");
   };
   // A named pipe or a device would be waited on, or read without end: only a file will do.
+  if (const std::string device = DeviceRefusal(path); !device.empty()) {
+    throw std::runtime_error("The image " + QuotedName(path) + " is no file: " + device +
+                             ". Give a 2048-byte image file.");
+  }
   std::error_code error;
   const auto type = std::filesystem::status(Utf8Path(path), error).type();
   if (!error && type != std::filesystem::file_type::regular) {

@@ -23,10 +23,11 @@ bool LongerThanWindowsAllows(const std::wstring& name) {
 }
 
 // Only ever a new file: the temporary file of a save, which must not meet one of its own name.
+// Shared for deletion, so that a Ctrl+C's last words can remove it while it is still open.
 int CreateNewFile(const char* path, int, mode_t) {
   const std::wstring name = WideText(path);
-  const HANDLE file =
-      CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   // Windows says "path not found" for a name beyond its length limit: say what is wrong.
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && LongerThanWindowsAllows(name)) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -134,14 +135,17 @@ std::string TemporaryNameFor(const std::string& target, unsigned number) {
 }
 }  // namespace
 
+std::string SaveRefusal(const std::string& name) {
+  if (std::string device = DeviceRefusal(name); !device.empty()) return device;
+  if (NamesAlternateStream(name)) {
+    return "it has a colon after the drive, so the image would go into a hidden stream of another file";
+  }
+  return ProgramFileRefusal(name);
+}
+
 int OpenForSaving(TFile& file) {
   file.target = file.name;
-  if (file.refusal = DeviceRefusal(file.name); !file.refusal.empty()) return -1;
-  if (NamesAlternateStream(file.name)) {
-    file.refusal = "it has a colon after the drive, so the image would go into a hidden stream of another file";
-    return -1;
-  }
-  if (file.refusal = ProgramFileRefusal(file.name); !file.refusal.empty()) return -1;
+  if (file.refusal = SaveRefusal(file.name); !file.refusal.empty()) return -1;
   const std::wstring wide = WideText(file.name);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;

@@ -22,7 +22,11 @@ std::string ReservedDeviceName(const std::string& name) {
   if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$") {
     return stem;
   }
-  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9';
+  // COM1-COM9 and LPT1-LPT9, and with the superscript digits ¹ ² ³ (UTF-8 C2 B9, C2 B2, C2 B3),
+  // which Windows reserves too.
+  const std::string digit = stem.size() > 3 ? stem.substr(3) : "";
+  const bool numbered = (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+                        digit == "\xC2\xB2" || digit == "\xC2\xB3";
   return numbered && (stem.rfind("LPT", 0) == 0 || stem.rfind("COM", 0) == 0) ? stem : "";
 }
 

@@ -55,11 +55,11 @@ grep -q "InpOut's driver is not open" err.txt || fail "driver not open: $(cat er
 
 # Windows devices and hidden streams are refused before the port is opened (no DLL is needed
 # to see it); a \\?\ name is an ordinary file; > NUL discards the image as /dev/null does.
-for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream' 'CONOUT$' 'conin$' 'nul.' 'NUL .bin' '\\.\COM1'; do
+for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream' 'CONOUT$' 'conin$' 'nul.' 'NUL .bin' '\\.\COM1' 'COM¹' 'lpt³.txt'; do
   LPT_STANDIN_DRIVER=closed "$wine" lpt-dump.exe "$name" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$name: exit $status, not 4 ($(cat err.txt))"
-  grep -q -E "is the Windows device|hidden stream" err.txt || fail "$name: $(cat err.txt)"
+  grep -q -E "is the Windows device|is a parallel port|hidden stream" err.txt || fail "$name: $(cat err.txt)"
 done
 [ -e dump.bin:stream ] && fail "a file was made for a stream name"
 "$wine" lpt-dump.exe -q '\\?\Z:'"$(pwd | tr / '\\')"'\lpt1.bin' 2> err.txt || fail "\\?\ name: exit $? ($(cat err.txt))"
@@ -69,6 +69,31 @@ mkdir -p "$long"
 "$wine" lpt-dump.exe -q "${long}long.bin" 2> err.txt || fail "a name over 260 characters: exit $? ($(cat err.txt))"
 cmp -s chip.bin "${long}long.bin" || fail "the file with a name over 260 characters is missing or differs"
 "$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
+
+# An existing dump is replaced whole, through a temporary file that never stays behind.
+head -c 5000 /dev/urandom > earlier.bin
+"$wine" lpt-dump.exe -q earlier.bin 2> err.txt || fail "replacing a file: exit $? ($(cat err.txt))"
+cmp -s chip.bin earlier.bin || fail "the replaced file is not the image"
+
+# InpOut's DLL and the program itself are no place for an image: refused before the read.
+cp "$dll" dll-before.bin
+for name in "$dll" lpt-dump.exe; do
+  LPT_STANDIN_TRACE=own-trace.bin "$wine" lpt-dump.exe "$name" 2> err.txt
+  status=$?
+  [ "$status" -eq 4 ] || fail "$name as OUTPUT: exit $status, not 4 ($(cat err.txt))"
+  grep -q -E "InpOut's DLL|the program's own files" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
+  [ -s own-trace.bin ] && fail "$name as OUTPUT: the chip was read first"
+  rm -f own-trace.bin
+done
+cmp -s "$dll" dll-before.bin || fail "InpOut's DLL was changed"
+
+# Devices as input images are refused at once, never waited on.
+for arguments in "--compare CON" "--compare \\\\.\\COM1" "-p emulate:CON x.bin" "-p emulate:\\\\.\\COM1 x.bin"; do
+  timeout 20 "$wine" lpt-dump.exe $arguments < /dev/null 2> err.txt
+  status=$?
+  [ "$status" -eq 3 ] || [ "$status" -eq 4 ] || fail "$arguments: exit $status, not 3 or 4 ($(cat err.txt))"
+  grep -q "is no file" err.txt || fail "$arguments: $(cat err.txt)"
+done
 
 # A file that another program holds open (a hex editor, an antivirus scan): refused before the
 # read, as OUTPUT and as --compare's FILE, with the cause named; the file is left as it was.
@@ -134,6 +159,9 @@ if [ -e "$other_bitness_dll" ]; then
 else
   echo "skipped: the DLL of the other bitness (its MinGW-w64 compiler is not installed)"
 fi
+
+leftovers=$(find "$scratch" -name '*.lpt-tool-unfinished-*')
+[ -z "$leftovers" ] || fail "temporary files were left: $leftovers"
 
 [ "$failures" -eq 0 ] && echo "lpt-dump.exe: read through InpOut at 0x378 and 0xD010, binary standard output, names beyond ASCII, missing DLL, other bitness and driver: all as expected"
 exit "$failures"
