@@ -1,3 +1,4 @@
+#include <cctype>
 #include <stdexcept>
 
 #include "cli/RealPort.h"
@@ -7,10 +8,9 @@
 #include "runtime/QuotedName.h"
 
 namespace {
-// "0xD010" or "D010", as Device Manager's Resources tab shows the start of an I/O range.
+// "0xD010" as Device Manager's Resources tab shows the start of an I/O range, or a decimal number.
 bool LooksLikeAddress(const std::string& choice) {
-  const std::size_t digits = choice.rfind("0x", 0) == 0 || choice.rfind("0X", 0) == 0 ? 2 : 0;
-  return choice.size() > digits && choice.find_first_not_of("0123456789abcdefABCDEF", digits) == std::string::npos;
+  return !choice.empty() && std::isdigit(static_cast<unsigned char>(choice[0])) != 0;
 }
 
 std::uint16_t BaseOf(const std::string& choice) {
@@ -20,7 +20,9 @@ std::uint16_t BaseOf(const std::string& choice) {
 }
 }  // namespace
 
-const char* RealPortForms() { return "LPTn (a port the system lists), an I/O address such as 0xD010, or "; }
+const char* RealPortForms() {
+  return "LPTn (a port the system lists), an I/O address such as 0xD010 (0x for hex, else decimal), or ";
+}
 
 std::optional<std::string> RealPortProblem(const std::string& choice) {
   if (LooksLikeAddress(choice)) {

@@ -14,7 +14,6 @@ std::string RegistersText(std::uint16_t base) {
 
 DirectIoPort::DirectIoPort(const DirectIoCalls& calls, std::uint16_t base) : RegisterPort(base), calls_(calls) {
   if (calls_.ioperm(Base(), RegisterCount, 1) != 0) throw OsPortError("ioperm", RegistersText(Base()), errno);
-  DriveDataLines();
 }
 
 DirectIoPort::~DirectIoPort() { calls_.ioperm(Base(), RegisterCount, 0); }

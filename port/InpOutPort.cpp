@@ -72,10 +72,7 @@ std::vector<std::wstring> InpOutFolders() {
 std::string BitnessText(bool sixtyFour) { return sixtyFour ? "64-bit" : "32-bit"; }
 }  // namespace
 
-InpOutPort::InpOutPort(std::uint16_t base) : RegisterPort(base) {
-  LoadLibraryAndDriver();
-  DriveDataLines();
-}
+InpOutPort::InpOutPort(std::uint16_t base) : RegisterPort(base) { LoadLibraryAndDriver(); }
 
 void InpOutPort::LoadLibraryAndDriver() {
   HMODULE library = nullptr;

@@ -47,11 +47,15 @@ std::string DescribeListedPorts(const std::vector<ListedPort>& ports) {
 
 std::optional<std::uint16_t> ParseIoBase(const std::string& text) {
   std::string_view digits = text;
-  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.remove_prefix(2);
+  int base = 10;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    digits.remove_prefix(2);
+    base = 16;
+  }
   unsigned long value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
   if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
-  if (value < 0x100 || value > 0xFFFF) return std::nullopt;
+  if (value < LowestIoBase || value > HighestIoBase) return std::nullopt;
   return static_cast<std::uint16_t>(value);
 }
 

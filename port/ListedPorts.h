@@ -21,10 +21,14 @@ std::optional<ListedPort> ListedPortNamed(const std::vector<ListedPort>& ports, 
 // "LPT1 at 0x378, LPT3 at 0xD010", or "no parallel port".
 std::string DescribeListedPorts(const std::vector<ListedPort>& ports);
 
-// An I/O address as Device Manager shows it, "0xD010" (hex, 0x optional), within 0x100-0xFFFF:
-// below 0x100 sit the PC's own timers and controllers, never a parallel port.
+// A port's base address, taken as C takes a number: hex after 0x ("0xD010", as Device Manager and
+// /proc/ioports show it), decimal otherwise ("888" is 0x378). Below 0x100 sit the PC's own timers
+// and controllers, never a parallel port; the three registers from the base must lie within
+// the I/O space, so 0xFFFD is the highest.
 std::optional<std::uint16_t> ParseIoBase(const std::string& text);
-inline constexpr const char* IoBaseRange = "0x100-0xFFFF";
+inline constexpr unsigned long LowestIoBase = 0x100;
+inline constexpr unsigned long HighestIoBase = 0xFFFD;
+inline constexpr const char* IoBaseRange = "0x100-0xFFFD; hex after 0x, else decimal: 888 is 0x378";
 
 // "0xD010"
 std::string IoAddressText(std::uint16_t address);

@@ -3,18 +3,35 @@
 #include "port/ListedPorts.h"
 #include "runtime/HexText.h"
 
-void RegisterPort::DriveDataLines() {
-  const std::uint8_t control = In(Address(ControlPort));
-  if ((control & DataLinesAreInputs) != 0) {
-    Out(Address(ControlPort), static_cast<std::uint8_t>(control & ~DataLinesAreInputs));
-  }
+void RegisterPort::Lock() {
+  if (lock_.TryLock()) return;
+  throw EPortHeld("I/O " + IoAddressText(base_) +
+                      " is in use by another copy of this program (a window or lpt-dump reading a chip there): "
+                      "wait until that read is done, then try again",
+                  "", "lock");
+}
+
+std::uint8_t RegisterPort::ReadPortByte(std::uint16_t port) {
+  Lock();
+  return In(Address(port));
 }
 
 void RegisterPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
+  Lock();
   Out(Address(port), value);
   if (dataChecked_ || port != DataPort) return;
   dataChecked_ = true;
-  const std::uint8_t readBack = In(Address(DataPort));
+  std::uint8_t readBack = In(Address(DataPort));
+  // Only a port that answers has its control register written: its data register read back, or
+  // its control register reading other than an empty bus's 0xFF. A bidirectional port left
+  // reading shows its lines, not the latch, until its direction bit is cleared.
+  const std::uint8_t control = In(Address(ControlPort));
+  const bool controlAnswers = control != 0xFF;
+  if (controlAnswers && (control & DataLinesAreInputs) != 0) {
+    Out(Address(ControlPort), static_cast<std::uint8_t>(control & ~DataLinesAreInputs));
+    Out(Address(DataPort), value);
+    readBack = In(Address(DataPort));
+  }
   if (readBack != value) throw NoPortAnswers(value, readBack);
 }
 

@@ -4,6 +4,7 @@
 
 #include "port/PortBackend.h"
 #include "port/PortError.h"
+#include "port/PortLock.h"
 #include "port/PortRegisters.h"
 
 // A parallel port reached register by register from its I/O base, whatever carries each access
@@ -11,21 +12,23 @@
 // base, base + 1 and base + 2. The two ways differ only in In and Out.
 //
 // Such access reaches any address, whether a port sits there or not, so the first write of the
-// data register is read back once: a real port's data register holds the byte (its data lines
-// are driven, see DriveDataLines); an empty bus reads 0xFF, 0x00 or anything else. A mismatch
-// raises ENoPortAnswers, and nothing is read from a port that is not there.
+// data register is read back before anything else: a real port's data register holds the byte;
+// an empty bus reads 0xFF, 0x00 or anything else. A bidirectional port left reading (control bit
+// 5) gets its data lines driven, and only such a port has its control register written. A
+// mismatch raises ENoPortAnswers, and nothing is read from a port that is not there.
+//
+// Nothing here keeps a second copy of the program off the port (as the kernel's claim does for
+// ppdev), so every access first takes the port's PortLock; Release lets it go. A port that
+// another copy is reading raises EPortHeld before anything reaches it.
 class RegisterPort : public PortBackend {
  public:
-  std::uint8_t ReadPortByte(std::uint16_t port) final { return In(Address(port)); }
+  std::uint8_t ReadPortByte(std::uint16_t port) final;
   void WritePortByte(std::uint16_t port, std::uint8_t value) final;
+  void Release() final { lock_.Unlock(); }
 
  protected:
-  explicit RegisterPort(std::uint16_t base) : base_(base) {}
+  explicit RegisterPort(std::uint16_t base) : base_(base), lock_(base) {}
   std::uint16_t Base() const { return base_; }
-
-  // A bidirectional port left reading shows its lines, not the latch: the derived constructor
-  // calls this once In and Out work.
-  void DriveDataLines();
 
   virtual std::uint8_t In(std::uint16_t address) = 0;
   virtual void Out(std::uint16_t address, std::uint8_t value) = 0;
@@ -34,8 +37,10 @@ class RegisterPort : public PortBackend {
 
  private:
   std::uint16_t Address(std::uint16_t port) const { return static_cast<std::uint16_t>(base_ + (port - DataPort)); }
+  void Lock();
 
   std::uint16_t base_;
+  PortLock lock_;
   bool dataChecked_ = false;
 };
 

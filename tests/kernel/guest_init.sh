@@ -38,6 +38,22 @@ begin
 lpt-dump -q -p direct /tmp/direct.bin 2> /tmp/err
 reads_the_chip "direct I/O, parport_pc not loaded" $? /tmp/direct.bin
 
+# Two copies on one port through direct I/O, which no kernel claim guards: the second stops
+# before it touches the port, and the first reads the chip undisturbed.
+begin
+lpt-dump -q -p direct /tmp/first.bin 2> /tmp/first.err &
+first=$!
+sleep 1
+lpt-dump -q -p direct /tmp/second.bin 2> /tmp/err
+second=$?
+wait $first
+first_status=$?
+if [ "$first_status" -ne 0 ] || ! cmp -s /chip.bin /tmp/first.bin; then
+  report "two copies on one port" FAIL "the first: exit $first_status: $(head -c 300 /tmp/first.err | tr '\n' ' ')"
+else
+  refused "two copies on one port" $second /tmp/second.bin "in use by another copy of this program"
+fi
+
 insmod $modules/parport.ko
 insmod $modules/parport_pc.ko
 insmod $modules/ppdev.ko

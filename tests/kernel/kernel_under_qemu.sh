@@ -71,16 +71,16 @@ if ! grep -q '^LPT-DONE' "$scratch/console.log"; then
   tr -d '\r' < "$scratch/console.log" >&2
   exit 1
 fi
-[ "$(grep -c '^LPT-CASE .*: PASS' "$scratch/console.log")" -eq 8 ] || failures=$((failures + 1))
+[ "$(grep -c '^LPT-CASE .*: PASS' "$scratch/console.log")" -eq 9 ] || failures=$((failures + 1))
 # What reached the chip, the kernel's own probe of the port (noise) left aside.
 expected=$(printf '%s\n' "READ: exact, idle at the end" "READ: exact, idle at the end" "READ: exact, idle at the end" \
-  "READ: exact, idle at the end")
+  "READ: exact, idle at the end" "READ: exact, idle at the end")
 got=$(grep -v '^noise:' "$scratch/port.log")
 echo "kernel test: the chip saw:"
 sed 's/^/  /' <<< "$got"
-if [ "$(head -n 4 <<< "$got")" != "$expected" ] || ! grep -q '^READ: interrupted after [0-9]* writes, clock low, then deselected$' <<< "$(sed -n 5p <<< "$got")" ||
-  [ "$(sed -n '6,$p' <<< "$got")" != "end: idle (0xF1)" ]; then
-  echo "kernel test: the chip saw other traffic than four whole READs, one interrupted cleanly, and an idle bus" >&2
+if [ "$(head -n 5 <<< "$got")" != "$expected" ] || ! grep -q '^READ: interrupted after [0-9]* writes, clock low, then deselected$' <<< "$(sed -n 6p <<< "$got")" ||
+  [ "$(sed -n '7,$p' <<< "$got")" != "end: idle (0xF1)" ]; then
+  echo "kernel test: the chip saw other traffic than five whole READs, one interrupted cleanly, and an idle bus" >&2
   failures=$((failures + 1))
 fi
 exit "$failures"

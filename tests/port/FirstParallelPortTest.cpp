@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -111,7 +112,9 @@ FakeIoBus* bus = nullptr;
 const DirectIoCalls fakeIo{[](unsigned long, unsigned long, int) { return 0; },
                            [](std::uint16_t port) -> std::uint8_t {
                              if (port == bus->base + 2) return bus->control;
-                             if (port == bus->base) return bus->latches ? bus->data : bus->floating;
+                             // Left reading (control bit 5), a port's data register shows its lines.
+                             const bool reading = (bus->control & DataLinesAreInputs) != 0;
+                             if (port == bus->base) return bus->latches && !reading ? bus->data : bus->floating;
                              return port == bus->base + 1 ? 0x7F : 0x00;
                            },
                            [](std::uint8_t value, std::uint16_t port) {
@@ -121,26 +124,37 @@ const DirectIoCalls fakeIo{[](unsigned long, unsigned long, int) { return 0; },
                            }};
 
 TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead) {
+  using Writes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
   FakeIoBus realPort;
   bus = &realPort;
   {
     DirectIoPort port(fakeIo);
-    EXPECT_EQ(realPort.control, 0x04) << "the data lines are driven";
-    realPort.writes.clear();
+    EXPECT_TRUE(realPort.writes.empty()) << "nothing is written before the first access";
     port.WritePortByte(DataPort, 0xF1);
     port.WritePortByte(DataPort, 0xF0);
     EXPECT_EQ(port.ReadPortByte(StatusPort), 0x7F);
-    EXPECT_EQ(realPort.writes,
-              (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{DataPort, 0xF1}, {DataPort, 0xF0}}));
+    EXPECT_EQ(realPort.control, 0x04) << "the data lines are driven";
+    EXPECT_EQ(realPort.writes, (Writes{{DataPort, 0xF1}, {ControlPort, 0x04}, {DataPort, 0xF1}, {DataPort, 0xF0}}));
   }
   {
-    FakeIoBus card;  // a PCIe card's port
+    FakeIoBus card;  // a PCIe card's port, its data lines driven already
     card.base = 0xD010;
+    card.control = 0x04;
     bus = &card;
     DirectIoPort port(fakeIo, 0xD010);
     port.WritePortByte(DataPort, 0xF1);
     EXPECT_EQ(port.ReadPortByte(StatusPort), 0x7F);
-    EXPECT_EQ(card.writes, (std::vector<std::pair<std::uint16_t, std::uint8_t>>{{0xD012, 0x04}, {0xD010, 0xF1}}));
+    EXPECT_EQ(card.writes, (Writes{{0xD010, 0xF1}})) << "its control register is left alone";
+  }
+  {
+    FakeIoBus nothing;  // --port 0x888: no port there, every register reads 0xFF
+    nothing.base = 0x888;
+    nothing.latches = false;
+    nothing.control = 0xFF;
+    bus = &nothing;
+    DirectIoPort port(fakeIo, 0x888);
+    EXPECT_THROW(port.WritePortByte(DataPort, 0xF1), ENoPortAnswers);
+    EXPECT_EQ(nothing.writes, (Writes{{0x888, 0xF1}})) << "the control register of no port is written";
   }
   for (const std::uint8_t floating : {0xFF, 0x00}) {
     FakeIoBus empty;
@@ -160,5 +174,59 @@ TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead)
     }
     EXPECT_THROW(first.WritePortByte(DataPort, 0xF0), EPortError) << "the next access tries again, and fails again";
   }
+  bus = nullptr;
+}
+
+// Two copies of the program on one port: the second, another process, stops before it touches
+// the port, and takes it once the first lets go.
+TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) {
+  int toChild[2];
+  int toParent[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(toParent), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  char signal = 0;
+  if (child == 0) {  // the first copy: reads, then lets go when told
+    try {
+      FakeIoBus first;
+      first.base = 0x2E8;
+      bus = &first;
+      DirectIoPort port(fakeIo, 0x2E8);
+      port.WritePortByte(DataPort, 0xF1);
+      (void)!write(toParent[1], "r", 1);
+      (void)!read(toChild[0], &signal, 1);
+      port.Release();
+      (void)!write(toParent[1], "f", 1);
+      (void)!read(toChild[0], &signal, 1);
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
+  }
+  close(toParent[1]);  // a child that dies ends the parent's reads
+  ASSERT_EQ(read(toParent[0], &signal, 1), 1);
+  FakeIoBus second;
+  second.base = 0x2E8;
+  bus = &second;
+  {
+    DirectIoPort port(fakeIo, 0x2E8);
+    try {
+      port.WritePortByte(DataPort, 0xF1);
+      ADD_FAILURE() << "two copies drove one port";
+    } catch (const EPortHeld& error) {
+      EXPECT_NE(std::string(error.what()).find("I/O 0x2E8 is in use by another copy of this program"),
+                std::string::npos)
+          << error.what();
+    }
+    EXPECT_TRUE(second.writes.empty()) << "the second copy touched the port";
+    ASSERT_EQ(write(toChild[1], "g", 1), 1);
+    ASSERT_EQ(read(toParent[0], &signal, 1), 1);
+    port.WritePortByte(DataPort, 0xF1);  // the first let go
+    EXPECT_FALSE(second.writes.empty());
+  }
+  ASSERT_EQ(write(toChild[1], "e", 1), 1);
+  int status = 0;
+  waitpid(child, &status, 0);
   bus = nullptr;
 }

@@ -22,11 +22,15 @@ TEST(ListedPorts, TheFirstPortIsTheLowestLptWhereverTheSystemPutIt) {
   EXPECT_EQ(DescribeListedPorts({onBoard, pcieCard}), "LPT1 at 0x378, LPT3 at 0xD010");
 }
 
-TEST(ListedPorts, AnAddressIsHexAsDeviceManagerShowsItAndAboveThePcsOwnDevices) {
+// As C takes a number: hex after 0x, decimal otherwise; all three registers inside I/O space.
+TEST(ListedPorts, AnAddressIsTakenAsCTakesANumberAndKeepsItsRegistersInIoSpace) {
   EXPECT_EQ(ParseIoBase("0xD010"), 0xD010);
-  EXPECT_EQ(ParseIoBase("d010"), 0xD010);
   EXPECT_EQ(ParseIoBase("0X100"), 0x100);
-  for (const char* bad : {"0xFF", "0x10000", "0x", "", "LPT1", "0xD010 ", "-0x378"}) {
+  EXPECT_EQ(ParseIoBase("888"), 0x378);
+  EXPECT_EQ(ParseIoBase("256"), 0x100);
+  EXPECT_EQ(ParseIoBase("0xFFFD"), 0xFFFD);
+  for (const char* bad :
+       {"0xFF", "255", "0xFFFE", "0xFFFF", "65534", "0x10000", "d010", "0x", "", "LPT1", "0xD010 ", "-0x378"}) {
     EXPECT_FALSE(ParseIoBase(bad)) << bad;
   }
 }

@@ -75,6 +75,20 @@ head -c 5000 /dev/urandom > earlier.bin
 "$wine" lpt-dump.exe -q earlier.bin 2> err.txt || fail "replacing a file: exit $? ($(cat err.txt))"
 cmp -s chip.bin earlier.bin || fail "the replaced file is not the image"
 
+# Two copies on one port: the second stops before it touches the port (its own trace stays
+# empty) and says why; the first reads the chip undisturbed.
+LPT_STANDIN_TRACE=first-trace.bin "$wine" lpt-dump.exe -q first.bin 2> first-err.txt &
+first=$!
+for _ in $(seq 1 100); do [ "$(stat -c %s first-trace.bin 2> /dev/null || echo 0)" -gt 1000 ] && break; sleep 0.1; done
+LPT_STANDIN_TRACE=second-trace.bin "$wine" lpt-dump.exe -q second.bin 2> err.txt
+status=$?
+wait "$first" || fail "two copies: the first failed: $(cat first-err.txt)"
+cmp -s chip.bin first.bin || fail "two copies: the first copy's image differs from the chip"
+[ "$status" -eq 3 ] || fail "two copies: the second exited $status, not 3 ($(cat err.txt))"
+grep -q "in use by another copy of this program" err.txt || fail "two copies: $(cat err.txt)"
+[ -s second-trace.bin ] && fail "two copies: the second copy touched the port"
+[ -e second.bin ] && fail "two copies: the second copy saved a file"
+
 # InpOut's DLL and the program itself are no place for an image: refused before the read.
 cp "$dll" dll-before.bin
 for name in "$dll" lpt-dump.exe; do
@@ -120,7 +134,10 @@ status=$?
 grep -q "no parallel port answers at I/O 0x378" err.txt || fail "no port at 0x378: $(cat err.txt)"
 grep -q -- "--port 0xADDRESS" err.txt || fail "no port at 0x378: no advice: $(cat err.txt)"
 [ -e nothing.bin ] && fail "no port at 0x378: a file was saved"
-for port in LPT2 0xFF 0x10000 direct; do
+# A number is taken as C takes it: 888 is 0x378, where the stand-in answers by default.
+"$wine" lpt-dump.exe -q --port 888 decimal.bin 2> err.txt || fail "--port 888: exit $? ($(cat err.txt))"
+cmp -s chip.bin decimal.bin || fail "the file read at 888 (0x378) differs from the chip"
+for port in LPT2 0xFF 0x10000 0xFFFE D010 direct; do
   "$wine" lpt-dump.exe --port "$port" dump.bin 2> err.txt
   status=$?
   [ "$status" -eq 2 ] || fail "--port $port: exit $status, not 2 ($(cat err.txt))"

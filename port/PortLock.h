@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// What every copy's lock on the port at this address is called, after "lpt-tool-port-".
+std::string PortLockKey(std::uint16_t base);
+
+// One reader per port: a lock on one I/O address that every copy of the program on this PC
+// takes before it touches the port's registers, so two copies never drive the same lines at once
+// (each would save a garbled image). Linux: flock on a file under /run/lock (or /tmp); Windows:
+// a named mutex in the global namespace. The system drops it when the process ends, however it ends.
+class PortLock {
+ public:
+  explicit PortLock(std::uint16_t base) : base_(base) {}
+  ~PortLock() { Unlock(); }
+  PortLock(const PortLock&) = delete;
+  PortLock& operator=(const PortLock&) = delete;
+
+  // Takes the lock unless this object holds it already. False when another copy holds it; an
+  // error the system gives raises EPortError.
+  bool TryLock();
+  void Unlock();
+  bool Held() const { return handle_ != NoHandle; }
+
+  // The name every copy locks for this address. A test suite keeps its locks apart from a real
+  // reader's, and from another run's, by a tag in LPT_TOOL_LOCK_TAG.
+  std::string Name() const;
+
+ private:
+  static constexpr long NoHandle = -1;
+  std::uint16_t base_;
+  long handle_ = NoHandle;  // a descriptor, or a mutex handle as a number
+};
