@@ -1,86 +1,156 @@
 #!/usr/bin/env bash
-# lpt-dump on Debian's own kernel: boots the kernel of Debian's linux-image-amd64 package in
-# QEMU with a small initramfs (busybox, the port modules, lpt-dump and the libraries it links),
-# its parallel port at 0x378 passed through to the emulated adapter and 25160, and runs the
-# cases of guest_init.sh. The kernel package is fetched once with apt-get download into a cache
-# folder and unpacked there with dpkg-deb -x; it is never installed as this machine's kernel.
-#   kernel_under_qemu.sh LPT-DUMP HOLD-PARPORT PPDEV-EMULATOR.SO QEMU BUSYBOX
+# lpt-dump on Debian's own kernels: for Debian 12 (bookworm, kernel 6.1) and Debian 13 (trixie,
+# kernel 6.12), whatever release this machine runs, boots the kernel of that release's
+# linux-image-amd64 package in QEMU with a small initramfs (busybox, the port modules, lpt-dump
+# and the libraries it links), its parallel port at 0x378 passed through to the emulated adapter
+# and 25160, and runs the cases of guest_init.sh. Each release's package is fetched once with
+# apt-get download, through a private apt configuration of that release (its own sources list,
+# lists and cache under the test's cache, the archive keyring of this machine), and unpacked
+# there with dpkg-deb -x; it is never installed as this machine's kernel.
+#   kernel_under_qemu.sh LPT-DUMP HOLD-PARPORT PPDEV-EMULATOR.SO QEMU BUSYBOX [RELEASE...]
 set -uo pipefail
 lpt_dump=$1
 holder=$2
 emulator=$3
 qemu=$4
 busybox=$5
+shift 5
+releases=("$@")
+[ ${#releases[@]} -gt 0 ] || releases=(bookworm trixie)
 here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-fail() { echo "kernel test: $*" >&2; exit 1; }
-
-# Debian's current kernel package, as the linux-image-amd64 package names it.
 cache=${LPT_KERNEL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lpt-tool/kernel}
 mkdir -p "$cache"
-package=$(apt-cache depends linux-image-amd64 2> /dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
-[ -n "$package" ] || fail "apt-cache does not know linux-image-amd64: run apt-get update"
-unpacked=$cache/$package
-(
-  flock 9  # another run of the suite may be fetching the same package
-  if [ ! -e "$unpacked/unpacked" ]; then
-    rm -rf "$unpacked" "$cache"/*.deb
-    (cd "$cache" && apt-get download -q "$package" > "$scratch/download.log" 2>&1) ||
-      { cat "$scratch/download.log" >&2; exit 1; }
-    dpkg-deb -x "$cache/${package}"_*.deb "$unpacked" && rm -f "$cache"/*.deb && touch "$unpacked/unpacked"
+
+# The Debian archive this machine's apt takes its packages from (its URI, as configured here).
+mirror=$(apt-cache policy 2> /dev/null | sed -n 's|^ *[0-9]* \([a-z]*://[^ ]*\) [a-z]*/main amd64 Packages$|\1|p' |
+  grep -v -- '-security' | head -n 1)
+
+# apt-get's and apt-cache's options for a configuration of the release's own: nothing of this
+# machine's apt changes.
+apt_options() {  # RELEASE
+  local dir=$cache/apt-$1
+  options=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts="$dir/sources.list.d"
+    -o Dir::State::Lists="$dir/lists" -o Dir::Cache="$dir/cache" -o Dir::State::status="$dir/status"
+    -o APT::Architecture=amd64 -o APT::Architectures::=amd64 -o Debug::NoLocking=true)
+}
+
+# The release's kernel, unpacked into the cache once: prints the folder.
+fetch_kernel() {  # RELEASE
+  local release=$1 dir=$cache/apt-$1 unpacked=$cache/$1 options
+  apt_options "$release"
+  (
+    flock 9  # another run of the suite may be fetching the same package
+    [ -e "$unpacked/unpacked" ] && exit 0
+    [ -n "$mirror" ] || { echo "no Debian archive in this machine's apt configuration" >&2; exit 1; }
+    rm -rf "$dir" "$unpacked"
+    mkdir -p "$dir/sources.list.d" "$dir/lists/partial" "$dir/cache/archives/partial" "$unpacked"
+    touch "$dir/status"
+    echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $release main" > "$dir/sources.list"
+    apt-get -q "${options[@]}" update > "$scratch/apt-$release.log" 2>&1 || { cat "$scratch/apt-$release.log" >&2; exit 1; }
+    package=$(apt-cache "${options[@]}" depends linux-image-amd64 2> /dev/null |
+      sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
+    [ -n "$package" ] || { echo "$release's lists name no kernel for linux-image-amd64" >&2; exit 1; }
+    (cd "$unpacked" && apt-get -q "${options[@]}" download "$package" > "$scratch/apt-$release.log" 2>&1) ||
+      { cat "$scratch/apt-$release.log" >&2; exit 1; }
+    dpkg-deb -x "$unpacked/${package}"_*.deb "$unpacked" && rm -f "$unpacked"/*.deb && echo "$package" > "$unpacked/unpacked"
+  ) 9> "$cache/lock-$release" || return 1
+  echo "$unpacked"
+}
+
+# A module of the kernel, wherever the package keeps it (lib/ or, with merged /usr, usr/lib/) and
+# however it is compressed, written plain into the guest.
+copy_module() {  # UNPACKED RELATIVE-PATH-WITHOUT-.ko DESTINATION-FOLDER
+  local found
+  found=$(ls "$1"/lib/modules/*/kernel/"$2".ko* "$1"/usr/lib/modules/*/kernel/"$2".ko* 2> /dev/null | head -n 1)
+  [ -n "$found" ] || return 1
+  local plain=$3/$(basename "$2").ko
+  case "$found" in
+    *.ko) cp "$found" "$plain" ;;
+    *.ko.xz) xz -dc "$found" > "$plain" ;;
+    *.ko.zst) zstd -qdc "$found" > "$plain" ;;
+    *.ko.gz) gzip -dc "$found" > "$plain" ;;
+    *) return 1 ;;
+  esac
+}
+
+# Boots one release's kernel and checks its cases; prints them, prefixed with the release.
+boot() {  # RELEASE
+  local release=$1 unpacked kernel
+  unpacked=$(fetch_kernel "$release") || { echo "kernel test, $release: could not fetch its kernel" >&2; return 1; }
+  kernel=$(echo "$unpacked"/boot/vmlinuz-*)
+  [ -f "$kernel" ] || { echo "kernel test, $release: no kernel in $unpacked" >&2; return 1; }
+  local work=$scratch/$release root=$scratch/$release/root
+  mkdir -p "$root"/{bin,usr/bin,lib/modules,etc,proc,sys,dev,tmp}
+  cp "$busybox" "$root/bin/busybox"
+  cp "$lpt_dump" "$root/usr/bin/lpt-dump"
+  cp "$holder" "$root/usr/bin/hold_parport"
+  for library in $(ldd "$lpt_dump" "$holder" | grep -o '/[^ :]*$\|/[^ :]* ' | sort -u); do
+    mkdir -p "$root$(dirname "$library")"
+    cp -L "$library" "$root$library"
+  done
+  for module in drivers/parport/parport drivers/parport/parport_pc drivers/char/ppdev drivers/char/lp; do
+    copy_module "$unpacked" "$module" "$root/lib/modules" ||
+      { echo "kernel test, $release: no $module module in $(cat "$unpacked/unpacked")" >&2; return 1; }
+  done
+  head -c 2048 /dev/urandom > "$work/chip.bin"
+  cp "$work/chip.bin" "$root/chip.bin"
+  printf 'root:x:0:0::/root:/bin/sh\nreader:x:1000:1000::/tmp:/bin/sh\n' > "$root/etc/passwd"
+  printf 'root:x:0:\nlp:x:7:\nreader:x:1000:\n' > "$root/etc/group"
+  cp "$here/guest_init.sh" "$root/init"
+  (cd "$root" && find . | cpio -o -H newc --quiet) > "$work/initrd"
+
+  # The port QEMU opens is the emulated one: the preloaded library answers its ppdev calls.
+  touch "$work/parport"
+  local started
+  started=$(date +%s)
+  LD_PRELOAD=$emulator LPT_EMU_DEVICE=$work/parport LPT_EMU_IMAGE=$work/chip.bin LPT_EMU_LOG=$work/port.log \
+    timeout 200 "$qemu" -nodefaults -no-user-config -display none -m 256 -no-reboot \
+    -kernel "$kernel" -initrd "$work/initrd" -append "console=ttyS0 quiet panic=-1" -serial stdio \
+    -chardev parallel,id=port,path="$work/parport" -device isa-parallel,chardev=port,iobase=0x378,irq=7 \
+    < /dev/null > "$work/console.log" 2>&1
+  echo "kernel test, $release: $(cat "$unpacked/unpacked") ($(basename "$kernel")) in QEMU, $(($(date +%s) - started)) s"
+  grep '^LPT-CASE' "$work/console.log" | tr -d '\r' | sed "s/^/  $release: /"
+
+  local failures=0
+  if ! grep -q '^LPT-DONE' "$work/console.log"; then
+    echo "kernel test, $release: the guest did not finish; its console:" >&2
+    tr -d '\r' < "$work/console.log" >&2
+    return 1
   fi
-) 9> "$cache/lock" || fail "could not fetch and unpack $package"
-kernel=$(echo "$unpacked"/boot/vmlinuz-*)
-drivers=$(echo "$unpacked"/lib/modules/*/kernel/drivers)
-[ -f "$kernel" ] || fail "no kernel in $unpacked"
+  [ "$(grep -c '^LPT-CASE .*: PASS' "$work/console.log")" -eq 9 ] || failures=$((failures + 1))
+  # What reached the chip, the kernel's own probe of the port (noise) left aside.
+  local expected got
+  expected=$(printf '%s\n' "READ: exact, idle at the end" "READ: exact, idle at the end" "READ: exact, idle at the end" \
+    "READ: exact, idle at the end" "READ: exact, idle at the end")
+  got=$(grep -v '^noise:' "$work/port.log")
+  echo "kernel test, $release: the chip saw:"
+  sed 's/^/  /' <<< "$got"
+  if [ "$(head -n 5 <<< "$got")" != "$expected" ] ||
+    ! grep -q '^READ: interrupted after [0-9]* writes, clock low, then deselected$' <<< "$(sed -n 6p <<< "$got")" ||
+    [ "$(sed -n '7,$p' <<< "$got")" != "end: idle (0xF1)" ]; then
+    echo "kernel test, $release: the chip saw other traffic than five whole READs, one interrupted cleanly, and an" \
+      "idle bus" >&2
+    failures=$((failures + 1))
+  fi
+  return "$failures"
+}
 
-# The guest's root: busybox, the four modules, the programs with their libraries, the chip's image.
-root=$scratch/root
-mkdir -p "$root"/{bin,usr/bin,lib/modules,etc,proc,sys,dev,tmp}
-cp "$busybox" "$root/bin/busybox"
-cp "$lpt_dump" "$root/usr/bin/lpt-dump"
-cp "$holder" "$root/usr/bin/hold_parport"
-for library in $(ldd "$lpt_dump" "$holder" | grep -o '/[^ :]*$\|/[^ :]* ' | sort -u); do
-  mkdir -p "$root$(dirname "$library")"
-  cp -L "$library" "$root$library"
+# Fetched one after another (one apt at a time), then booted side by side: QEMU's emulation keeps
+# one core busy each, and the machine has two.
+for release in "${releases[@]}"; do
+  fetch_kernel "$release" > /dev/null || echo "kernel test, $release: could not fetch its kernel" >&2
 done
-cp "$drivers"/parport/parport.ko "$drivers"/parport/parport_pc.ko "$drivers"/char/ppdev.ko "$drivers"/char/lp.ko \
-  "$root/lib/modules/"
-head -c 2048 /dev/urandom > "$scratch/chip.bin"
-cp "$scratch/chip.bin" "$root/chip.bin"
-printf 'root:x:0:0::/root:/bin/sh\nreader:x:1000:1000::/tmp:/bin/sh\n' > "$root/etc/passwd"
-printf 'root:x:0:\nlp:x:7:\nreader:x:1000:\n' > "$root/etc/group"
-cp "$here/guest_init.sh" "$root/init"
-(cd "$root" && find . | cpio -o -H newc --quiet) > "$scratch/initrd"
-
-# The port QEMU opens is the emulated one: the preloaded library answers its ppdev calls.
-touch "$scratch/parport"
-started=$(date +%s)
-LD_PRELOAD=$emulator LPT_EMU_DEVICE=$scratch/parport LPT_EMU_IMAGE=$scratch/chip.bin LPT_EMU_LOG=$scratch/port.log \
-  timeout 200 "$qemu" -nodefaults -no-user-config -display none -m 256 -no-reboot \
-  -kernel "$kernel" -initrd "$scratch/initrd" -append "console=ttyS0 quiet panic=-1" -serial stdio \
-  -chardev parallel,id=port,path="$scratch/parport" -device isa-parallel,chardev=port,iobase=0x378,irq=7 \
-  < /dev/null > "$scratch/console.log" 2>&1
-echo "kernel test: $(basename "$kernel") in QEMU, $(($(date +%s) - started)) s"
-grep '^LPT-CASE' "$scratch/console.log" | tr -d '\r'
-
-failures=0
-if ! grep -q '^LPT-DONE' "$scratch/console.log"; then
-  echo "kernel test: the guest did not finish; its console:" >&2
-  tr -d '\r' < "$scratch/console.log" >&2
-  exit 1
-fi
-[ "$(grep -c '^LPT-CASE .*: PASS' "$scratch/console.log")" -eq 9 ] || failures=$((failures + 1))
-# What reached the chip, the kernel's own probe of the port (noise) left aside.
-expected=$(printf '%s\n' "READ: exact, idle at the end" "READ: exact, idle at the end" "READ: exact, idle at the end" \
-  "READ: exact, idle at the end" "READ: exact, idle at the end")
-got=$(grep -v '^noise:' "$scratch/port.log")
-echo "kernel test: the chip saw:"
-sed 's/^/  /' <<< "$got"
-if [ "$(head -n 5 <<< "$got")" != "$expected" ] || ! grep -q '^READ: interrupted after [0-9]* writes, clock low, then deselected$' <<< "$(sed -n 6p <<< "$got")" ||
-  [ "$(sed -n '7,$p' <<< "$got")" != "end: idle (0xF1)" ]; then
-  echo "kernel test: the chip saw other traffic than five whole READs, one interrupted cleanly, and an idle bus" >&2
-  failures=$((failures + 1))
-fi
-exit "$failures"
+pids=()
+for release in "${releases[@]}"; do
+  boot "$release" > "$scratch/$release.log" 2>&1 &
+  pids+=($!)
+done
+failed=()
+for i in "${!releases[@]}"; do
+  wait "${pids[$i]}" || failed+=("${releases[$i]}")
+  cat "$scratch/${releases[$i]}.log"
+done
+[ ${#failed[@]} -eq 0 ] || { echo "kernel test: failed on ${failed[*]}" >&2; exit 1; }
+echo "kernel test: every case passed on ${releases[*]}"
