@@ -22,10 +22,15 @@ std::string ReadList(const std::vector<std::size_t>& reads) {
 
 std::string Bytes(std::size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
+// "0x0131 (305)": hex as a hex editor shows the image, decimal as the window counts addresses.
+std::string AddressText(std::size_t address) {
+  return HexText(static_cast<unsigned>(address), 4) + " (" + std::to_string(address) + ")";
+}
+
 std::string AddressesLine(const ReadsDisagreement& found) {
   std::string shown;
   for (std::size_t i = 0; i < found.addresses.size() && i < AddressesShown; ++i) {
-    shown += (i == 0 ? "" : ", ") + std::to_string(found.addresses[i]);
+    shown += (i == 0 ? "" : ", ") + AddressText(found.addresses[i]);
   }
   return "They differ in " + Bytes(found.addresses.size()) +
          (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + shown +
@@ -122,15 +127,21 @@ std::string DescribeDisagreement(const ReadsDisagreement& found) {
   const std::size_t first = found.addresses.front();
   const std::size_t last = found.addresses.back();
   const bool oneRange = found.addresses.size() > 1 && last - first < EepromSize / 4;
-  report += "Where: " + std::string(oneRange ? "all within " : "from ") + HexText(static_cast<unsigned>(first), 4) +
-            (oneRange ? "-" : " to ") + HexText(static_cast<unsigned>(last), 4) + ".\n";
+  if (found.addresses.size() == 1) {
+    report += "Where: at " + AddressText(first) + " only.\n";
+  } else {
+    report += "Where: " + std::string(oneRange ? "all within " : "from ") + AddressText(first) + " to " +
+              AddressText(last) + ".\n";
+  }
   std::vector<std::size_t> straying;
   const When when = WhenTheyDiffer(found, straying);
-  if (found.reads >= 3 && straying.size() == found.reads) {
+  if (found.reads >= 3 && straying.empty()) {
+    report += "When: the reads split evenly wherever they differ, so no read can be told from the others.\n";
+  } else if (found.reads >= 3 && straying.size() == found.reads) {
     report += "When: every read strays from the majority somewhere.\n";
   } else if (found.reads >= 3) {
     report += "When: read" + std::string(straying.size() == 1 ? " " : "s ") + ReadList(straying) +
-              " stray from the others" +
+              (straying.size() == 1 ? " strays" : " stray") + " from the others" +
               (when == When::FirstReads   ? " (the first reads)"
                : when == When::LaterReads ? " (the later reads)"
                                           : "") +

@@ -65,12 +65,16 @@ std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads) {
       for (int bit = 0; bit < 8; ++bit) ones[address][bit] += (image[address] >> bit) & 1u;
     }
   }
+  // The bits where most reads agree at an address: a read is off only where it leaves such a
+  // majority. Where the reads split evenly there is none, and no read is off there.
+  std::vector<std::uint8_t> decided(EepromSize, 0);
   for (std::size_t address = 0; address < EepromSize; ++address) {
     bool differs = false;
     for (int bit = 0; bit < 8; ++bit) {
       const std::size_t high = ones[address][bit];
       if (2 * high > count)
         result.majority[address] = static_cast<std::uint8_t>(result.majority[address] | (1u << bit));
+      if (2 * high != count) decided[address] = static_cast<std::uint8_t>(decided[address] | (1u << bit));
       if (high == 0 || high == count) continue;
       differs = true;
       if (2 * high == count) {
@@ -85,7 +89,7 @@ std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads) {
   for (std::size_t read = 0; read < count; ++read) {
     const EepromImage image = reads.Read(read);
     for (const std::size_t address : result.addresses) {
-      if (image[address] != result.majority[address]) ++result.bytesOffPerRead[read];
+      if (((image[address] ^ result.majority[address]) & decided[address]) != 0) ++result.bytesOffPerRead[read];
     }
   }
   return result;

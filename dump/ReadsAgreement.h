@@ -38,7 +38,9 @@ struct ReadsDisagreement {
   std::array<std::size_t, 8> oneReadAsZero{};
   std::array<std::size_t, 8> zeroReadAsOne{};
   std::array<std::size_t, 8> evenlySplit{};
-  std::vector<std::size_t> bytesOffPerRead;  // for each read, the bytes that differ from the majority
+  // For each read, the bytes where it leaves the majority (bits split evenly have none, so a read
+  // is never off there).
+  std::vector<std::size_t> bytesOffPerRead;
 };
 
 // Compares the reads; nothing when all of them agree (or there is only one).

@@ -1,0 +1,69 @@
+// Repeated reads of one chip: how they are kept, and what their comparison and its report say.
+#include <gtest/gtest.h>
+
+#include "cli/ReadsReport.h"
+#include "dump/ImageFile.h"
+#include "dump/ReadsAgreement.h"
+
+namespace {
+// The chip's image with `count` bytes changed from address `from` on (each one's low bit flipped).
+EepromImage Changed(std::size_t from, std::size_t count) {
+  EepromImage image = AddressPatternImage();
+  for (std::size_t address = from; address < from + count; ++address) image[address] ^= 0x01;
+  return image;
+}
+
+// A read that differs little is kept as its differences; beyond a third of the chip, whole.
+TEST(RepeatedReads, KeepsFewDifferencesSmallAndEveryReadExact) {
+  const std::size_t threshold = EepromSize / 3;
+  RepeatedReads reads;
+  reads.Add(AddressPatternImage());
+  reads.Add(Changed(0, threshold));
+  EXPECT_EQ(reads.BytesKept(), EepromSize + 3 * threshold);
+  reads.Add(Changed(0, threshold + 1));
+  EXPECT_EQ(reads.BytesKept(), 2 * EepromSize + 3 * threshold);
+  EXPECT_EQ(reads.Read(0), AddressPatternImage());
+  EXPECT_EQ(reads.Read(1), Changed(0, threshold));
+  EXPECT_EQ(reads.Read(2), Changed(0, threshold + 1));
+  EXPECT_FALSE(reads.Same(1, 2));
+}
+
+// Reads 1 and 2 clean, reads 3 and 4 with bit 6 flipped one way: where both later reads flipped,
+// the four split evenly and there is no majority, so the clean reads never stray.
+TEST(CompareReads, AnEvenSplitHasNoMajorityAndCleanReadsNeverStrayEitherWay) {
+  for (const bool oneReadAsZero : {true, false}) {
+    EepromImage clean{};
+    clean.fill(oneReadAsZero ? 0x40 : 0x00);
+    EepromImage third = clean;
+    EepromImage fourth = clean;
+    for (std::size_t address = 0; address < 300; ++address) third[address] ^= 0x40;     // alone below 100
+    for (std::size_t address = 100; address < 400; ++address) fourth[address] ^= 0x40;  // alone from 300
+    RepeatedReads reads;
+    for (const EepromImage& read : {clean, clean, third, fourth}) reads.Add(read);
+    const auto found = CompareReads(reads);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->bytesOffPerRead, (std::vector<std::size_t>{0, 0, 100, 100})) << oneReadAsZero;
+    EXPECT_EQ(found->evenlySplit[6], 200u);
+    EXPECT_EQ((oneReadAsZero ? found->oneReadAsZero : found->zeroReadAsOne)[6], 200u);
+    const std::string report = DescribeDisagreement(*found);
+    EXPECT_NE(report.find("When: reads 3 and 4 stray from the others (the later reads)."), std::string::npos) << report;
+  }
+}
+
+TEST(CompareReads, OneDifferingByteIsNamedOnceInHexAndDecimal) {
+  RepeatedReads reads;
+  reads.Add(AddressPatternImage());
+  reads.Add(Changed(305, 1));
+  reads.Add(AddressPatternImage());
+  const auto found = CompareReads(reads);
+  ASSERT_TRUE(found);
+  const std::string report = DescribeDisagreement(*found);
+  EXPECT_NE(report.find("They differ in 1 byte; at address 0x0131 (305)."), std::string::npos) << report;
+  EXPECT_NE(report.find("Where: at 0x0131 (305) only."), std::string::npos) << report;
+  EXPECT_NE(report.find("When: read 2 strays from the others."), std::string::npos) << report;
+  RepeatedReads same;
+  same.Add(AddressPatternImage());
+  same.Add(AddressPatternImage());
+  EXPECT_FALSE(CompareReads(same));
+}
+}  // namespace
