@@ -22,6 +22,8 @@
 #include "dump/ReadEeprom.h"
 #include "dump/ReadsAgreement.h"
 #include "dump/SaveDump.h"
+#include "port/FirstParallelPort.h"
+#include "port/PortError.h"
 #include "runtime/ProcessEnd.h"
 #include "runtime/ProcessSafety.h"
 #include "runtime/QuotedName.h"
@@ -50,6 +52,15 @@ struct Options {
   std::string flips;  // --emulate-flips
   BitFlips emulatedFlips;
 };
+
+// A count of reads: digits only, so "2x" is not taken for a number out of range.
+const CLI::Validator WholeNumber(
+    [](const std::string& text) {
+      return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos
+                 ? std::string()
+                 : text + " is not a whole number";
+    },
+    "");
 
 int Fail(int code, const std::string& message) {
   WriteText(stderr, "lpt-dump: " + message + "\n");
@@ -109,6 +120,12 @@ int ReadChip(const Options& options) {
       reads.Add(DumpBuffer);
       agreed = options.untilAgree > 0 && read >= 2 && reads.Same(reads.Count() - 2, reads.Count() - 1);
     }
+  } catch (const EPortError& error) {
+    // A port that fails at its first writes has had no word of advice yet; one that failed mid-read has.
+    const std::string message = error.what();
+    const bool advised =
+        message.find("Check the cable") != std::string::npos || message.find("\n") != std::string::npos;
+    return Fail(PortFailed, advised ? message : message + "\n" + PortAdviceFor(error));
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
   }
@@ -226,11 +243,13 @@ int ParseAndRun(int argc, char** argv) {
   CLI::Option* reads =
       app.add_option("--reads", options.reads,
                      "read N times (2 to 100) and save only if all N reads agree; else report how they differ")
+          ->check(WholeNumber)
           ->check(CLI::Range(2, 100))
           ->type_name("N")
           ->excludes(verify);
   app.add_option("--until-agree", options.untilAgree,
                  "read until two reads in a row agree, at most MAX times (2 to 100), and save that image")
+      ->check(WholeNumber)
       ->check(CLI::Range(2, 100))
       ->type_name("MAX")
       ->excludes(verify)

@@ -82,6 +82,10 @@ bool ReaderHasGone(int descriptor) {
 std::string OutputProblem(const std::string& output) {
   if (output == "-") {
     if (IsParallelPortDescriptor(STDOUT_FILENO)) return std::string("Standard output") + PortOutput;
+    if (const int flags = fcntl(STDOUT_FILENO, F_GETFL); flags >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
+      return "Standard output is open for reading only (1<FILE), so the image cannot be written to it. Redirect it "
+             "for writing (lpt-dump - > dump.bin), or give a file name.";
+    }
     if (ReaderHasGone(STDOUT_FILENO)) {
       return "Standard output is a pipe whose reader has already gone (the command after | ended), so the image would "
              "reach nothing. Keep the reading program running, or give a file name.";

@@ -64,13 +64,19 @@ std::string PortAdviceFor(const EPortError& error) {
     case ENOTTY:
     case EINVAL:
       return "That device is not a parallel port: give a ppdev device such as /dev/parport0.";
+    case EIO:
+      return "The port stopped answering: check the cable, the adapter's supply and the parallel port (or its card), "
+             "then read again.";
     default:
       break;
   }
-  std::string advice =
-      "To fix: load the drivers (sudo modprobe parport_pc ppdev), join the lp group "
-      "(sudo usermod -aG lp $USER, then log in again)";
-  if (!root) advice += ", or run as root";
+  if (error.Call() == "ioperm") {
+    return "This kernel gives no direct port access (not an x86 PC, or a container or virtual machine without it): "
+           "use ppdev (sudo modprobe parport_pc ppdev, then --port /dev/parport0).";
+  }
+  // Root needs no group and no more rights: only the drivers, or a port.
+  std::string advice = "To fix: load the drivers (sudo modprobe parport_pc ppdev)";
+  if (!root) advice += ", join the lp group (sudo usermod -aG lp $USER, then log in again), or run as root";
   return advice +
          ". Under kernel lockdown (Secure Boot) direct I/O is refused even to root, so use ppdev there. "
          "Without a parallel port, try the emulated chip: lpt-tool-demo, or lpt-dump --port emulate.";

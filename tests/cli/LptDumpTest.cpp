@@ -156,7 +156,8 @@ TEST_F(LptDumpTest, BadInputIsRefusedWithTheRightCodeAndNothingWritten) {
 TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
   for (const std::string arguments :
        {"--port bogus", "--port=", "--port emulate:", "--emulate-flips nan --port emulate",
-        "--emulate-flips 0.1 --port direct", "--port direct:0xFF", "--port direct:0x10000", "--port direct:0xFFFE", "--port direct:"}) {
+        "--emulate-flips 0.1 --port direct", "--port direct:0xFF", "--port direct:0x10000", "--port direct:0xFFFE",
+        "--port direct:"}) {
     const Outcome outcome = Run(arguments + " " + (folder / "dump.bin").string());
     EXPECT_EQ(outcome.exitCode, 2) << arguments << ": " << outcome.err;
     EXPECT_FALSE(fs::exists(folder / "dump.bin"));
@@ -213,7 +214,11 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_TRUE(outcome.out == "header" + ChipImage()) << "what standard output held must stay";
 
-  // Doomed before the read: standard output closed, a link into a missing folder.
+  // Doomed before the read: standard output closed or open only for reading, a link into a
+  // missing folder.
+  outcome = Run(chipPort + " -", "{", " 1< " + (folder / "chip.bin").string() + "; }");
+  EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
+  EXPECT_NE(outcome.err.find("open for reading only"), std::string::npos) << outcome.err;
   outcome = Run(chipPort + " -", "{", " >&-; }");
   EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
   EXPECT_NE(outcome.err.find("standard output is closed"), std::string::npos) << outcome.err;
@@ -296,7 +301,8 @@ TEST_F(LptDumpTest, RepeatedReadsReportTheBitsTheWayAndTheTimeOfTheFlips) {
   EXPECT_EQ(outcome.exitCode, 5);
   EXPECT_NE(outcome.err.find("No two reads in a row agreed. The 3 reads do not agree"), std::string::npos)
       << outcome.err;
-  for (const char* wrong : {"--reads 1", "--reads 101", "--verify --reads 3", "--reads 2 --until-agree 3"}) {
+  for (const char* wrong : {"--reads 1", "--reads 101", "--until-agree 1", "--until-agree 101", "--verify --reads 3",
+                            "--reads 2 --until-agree 3", "--emulate-flips 1.5", "--reads 2x", "--reads abc"}) {
     EXPECT_EQ(Run(std::string(wrong) + " " + chipPort + " x.bin").exitCode, 2) << wrong;
   }
 }

@@ -90,6 +90,11 @@ TEST(PortAdvice, FitsTheCause) {
   };
   EXPECT_NE(advice("open", ENOTTY).find("not a parallel port"), std::string::npos);
   EXPECT_NE(advice("ioctl PPCLAIM", ENXIO).find("modprobe parport_pc"), std::string::npos);
+  EXPECT_NE(advice("ioctl PPWDATA", EIO).find("check the cable"), std::string::npos);
+  EXPECT_EQ(advice("ioperm", ENOSYS).find("lp group"), std::string::npos) << "no group lets direct I/O through";
+  if (geteuid() == 0) {
+    EXPECT_EQ(advice("open", EMFILE).find("lp group"), std::string::npos) << "no group helps root";
+  }
   const std::string permission = advice("open", EACCES);
   if (geteuid() == 0) {
     EXPECT_EQ(permission.find("run as root"), std::string::npos) << "never tell root to run as root";
