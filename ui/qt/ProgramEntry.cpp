@@ -41,7 +41,7 @@ void SendWindowImagesAsData() {
   if (!Set("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
-int RunMainWindow(int argc, char** argv, const std::string& caption) {
+int RunMainWindow(int argc, char** argv, const std::string& caption, const WithTheArgumentsLeft& prepare) {
   if (argc > 0) programName = argv[0];
   if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
     SayNoDisplay("no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).");
@@ -53,6 +53,12 @@ int RunMainWindow(int argc, char** argv, const std::string& caption) {
   toolkitHandler = qInstallMessageHandler(OnStartUpMessage);
   Application.Initialize(argc, argv);
   qInstallMessageHandler(toolkitHandler);
+  if (prepare) {
+    if (const int code = prepare(std::vector<std::string>(argv + 1, argv + argc)); code != 0) {
+      Application.Shutdown();
+      return code;
+    }
+  }
   QApplication::setApplicationName("LPT_Tool");
   Application.CreateForm(Form1);
   if (!caption.empty()) Form1->setWindowTitle(QString::fromStdString(caption));

@@ -21,10 +21,14 @@ void TApplication::Initialize(int& argc, char** argv) {
 int TApplication::Run() {
   mainForm_->show();
   const int result = RunWatchingTheDisplay(*mainForm_);
+  Shutdown();
+  return result;
+}
+
+void TApplication::Shutdown() {
   // Windows and the toolkit go before the process's static objects do.
   mainForm_.reset();
   ownApplication_.reset();
-  return result;
 }
 
 void TApplication::DestroyMainForm() { mainForm_.reset(); }

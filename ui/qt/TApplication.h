@@ -30,6 +30,9 @@ class TApplication : public TopLevelErrors {
 
   // Shows the main window and handles events until it is closed.
   int Run();
+  // Ends the toolkit for a program that stops before its window is shown: before the process's
+  // static objects go, as after Run.
+  void Shutdown();
 
   QWidget* MainForm() const { return mainForm_.get(); }
   // Destroys the main window (tests make several in one process).
