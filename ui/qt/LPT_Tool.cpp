@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <cstdlib>
 
 #include "bus/BusLines.h"
@@ -14,6 +15,7 @@
 #include "dump/SaveDump.h"
 #include "ui/qt/TApplication.h"
 #include "ui/toolkit/WhenTheReadEnds.h"
+#include "ui/toolkit/WindowPlacement.h"
 
 TForm1* Form1 = nullptr;
 
@@ -46,8 +48,15 @@ TForm1::TForm1(QWidget* parent)
   Button1 = ui_.Button1;
   StatusBar1 = ui_.StatusBar1;
   ProgressBar1 = ui_.ProgressBar1;
-  // The description's geometry is the client area; the stored position is the frame's.
-  move(StoredOuterPosition);
+  // The description's geometry is the client area; the stored position is the frame's, kept
+  // where the window fits on the screen (a large scale factor, a small screen) and moved onto it
+  // where it does not. The frame's own size is known only once shown: allow for a usual one.
+  constexpr QSize UsualFrame{8, 31};
+  const QRect available = screen()->availableGeometry();
+  const ScreenArea placed = PlaceOnScreen(
+      {StoredOuterPosition.x(), StoredOuterPosition.y(), width() + UsualFrame.width(), height() + UsualFrame.height()},
+      {available.x(), available.y(), available.width(), available.height()});
+  move(placed.left, placed.top);
   connect(Button1, &QPushButton::clicked, this, [this] {
     inButton1Click_ = true;
     Application.HandleErrorsOf([this] { Button1Click(); });
