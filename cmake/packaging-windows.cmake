@@ -1,15 +1,28 @@
-# The Windows zip: lpt-tool.exe, lpt-tool-demo.exe, lpt-dump.exe, the README (with its section
-# for Windows) and the license as text files with Windows line ends, and the pictures the README
-# shows, where its links point (docs/). InpOut's driver and DLL are not in it: the user installs
+# The Windows zip: lpt-tool.exe, lpt-tool-demo.exe, lpt-dump.exe, a README for Windows users
+# (docs/README-windows.txt, for the zip's bitness) and the license as text files with Windows
+# line ends, and the pictures the README names (docs/). InpOut's driver and DLL are not in it: the user installs
 # them (see the README).
 install(TARGETS lpt-tool lpt-tool-demo lpt-dump RUNTIME DESTINATION .)
-foreach(text README.md LICENSE)
-  get_filename_component(stem ${text} NAME_WE)
-  configure_file(${text} ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt COPYONLY)
-  file(READ ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt content)
+# The README for Windows users of this zip's bitness, and the license.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(LPT_BITNESS 64-bit)
+  set(LPT_INPOUT_DLL inpoutx64.dll)
+  set(LPT_INPOUT_FOLDER x64)
+  set(LPT_SYSTEM_FOLDER "C:\\Windows\\System32")
+else()
+  set(LPT_BITNESS 32-bit)
+  set(LPT_INPOUT_DLL inpout32.dll)
+  set(LPT_INPOUT_FOLDER Win32)
+  set(LPT_SYSTEM_FOLDER "C:\\Windows\\SysWOW64 on 64-bit Windows, C:\\Windows\\System32 on 32-bit Windows")
+endif()
+set(LPT_VERSION ${PROJECT_VERSION})
+configure_file(docs/README-windows.txt ${CMAKE_CURRENT_BINARY_DIR}/zip/README.txt @ONLY)
+configure_file(LICENSE ${CMAKE_CURRENT_BINARY_DIR}/zip/LICENSE.txt COPYONLY)
+foreach(text README.txt LICENSE.txt)
+  file(READ ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} content)
   string(REPLACE "\n" "\r\n" content "${content}")
-  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt "${content}")
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zip/${stem}.txt DESTINATION .)
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} "${content}")
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} DESTINATION .)
 endforeach()
 install(FILES docs/adapter.svg docs/lpt-tool-win32-wine.png DESTINATION docs)
 set(CPACK_GENERATOR ZIP)

@@ -70,6 +70,32 @@ std::vector<std::wstring> InpOutFolders() {
 }
 
 std::string BitnessText(bool sixtyFour) { return sixtyFour ? "64-bit" : "32-bit"; }
+
+// The system folder as Explorer shows it to the user: a 32-bit program on 64-bit Windows that
+// asks for System32 is given SysWOW64, so that is where its DLL must go.
+std::wstring SystemFolderAsSeen() {
+  BOOL wow64 = FALSE;
+  wchar_t path[MAX_PATH];
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    const UINT length = GetSystemWow64DirectoryW(path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) return std::wstring(path, length) + L"\\";
+  }
+  return SystemFolder();
+}
+
+// "; the inpoutx64.dll beside the program is the 64-bit one, which this 32-bit program cannot
+// load": the other bitness's DLL, where a user may have put it instead.
+std::string OtherBitnessNote() {
+  const char* other = SixtyFourBitProgram ? "inpout32.dll" : "inpoutx64.dll";
+  std::string note;
+  for (const std::wstring& folder : {ProgramFolder(), SystemFolderAsSeen()}) {
+    if (GetFileAttributesW((folder + WideText(other)).c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    note += std::string(note.empty() ? "" : "; ") + "the " + other + " in " + Utf8Text(folder) + " is the " +
+            BitnessText(!SixtyFourBitProgram) + " one, which this " + BitnessText(SixtyFourBitProgram) +
+            " program cannot load";
+  }
+  return note.empty() ? "" : " (" + note + ")";
+}
 }  // namespace
 
 InpOutPort::InpOutPort(std::uint16_t base) : RegisterPort(base) { LoadLibraryAndDriver(); }
@@ -94,8 +120,8 @@ void InpOutPort::LoadLibraryAndDriver() {
   }
   if (library == nullptr) {
     throw EPortError(std::string(InpOutLibrary) + " (InpOut's DLL) was found neither beside the program (" +
-                         Utf8Text(ProgramFolder()) +
-                         ") nor in the system folder or a folder of PATH: " + WindowsErrorText(lastError),
+                         Utf8Text(ProgramFolder()) + ") nor in the system folder (" + Utf8Text(SystemFolderAsSeen()) +
+                         ") or a folder of PATH" + OtherBitnessNote() + ": " + WindowsErrorText(lastError),
                      static_cast<int>(lastError), "LoadLibrary");
   }
   library_ = library;

@@ -152,7 +152,18 @@ status=$?
 [ "$status" -eq 3 ] || fail "no InpOut DLL: exit $status, not 3"
 grep -q "$dll (InpOut's DLL) was found neither beside the program" err.txt || fail "no DLL: $(cat err.txt)"
 grep -q "beside the program" err.txt || fail "no DLL: no advice"
+# A 32-bit program on 64-bit Windows is shown SysWOW64 as its system folder.
+system=$([ "$dll" = inpout32.dll ] && echo syswow64 || echo system32)
+grep -qi "nor in the system folder (.:\\\\windows\\\\$system\\\\)" err.txt ||
+  fail "no DLL: the system folder is not named as $system: $(cat err.txt)"
 [ -e dump.bin ] && fail "a file was made although nothing was read"
+# The DLL of the other bitness under its own name, where this program's was looked for: named.
+other_name=$([ "$dll" = inpoutx64.dll ] && echo inpout32.dll || echo inpoutx64.dll)
+touch "$other_name"
+"$wine" lpt-dump.exe dump.bin 2> err.txt
+grep -q "the $other_name in .* is the [0-9][0-9]-bit one, which this [0-9][0-9]-bit program cannot load" err.txt ||
+  fail "the other DLL is not named: $(cat err.txt)"
+rm -f "$other_name"
 
 # A DLL planted in the current folder (Downloads, a USB stick) is never loaded.
 mkdir "$scratch/planted"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows zip as a user unpacks it: the three programs, README.txt and LICENSE.txt with
-# Windows line ends, and every picture the README links to at the place the link points.
+# Windows line ends, a README written for Windows users of the zip's bitness, and every picture
+# it names.
 #   zip_contents.sh BUILD-FOLDER
 set -euo pipefail
 build=$1
@@ -19,8 +20,15 @@ for text in README.txt LICENSE.txt; do
   [ -s "$root/$text" ] || continue
   grep -q $'[^\r]$' "$root/$text" && fail "$text has lines without a Windows line end"
 done
-for link in $(grep -o -E '\]\((docs/[^)]+)\)' "$root/README.txt" | sed -E 's/^\]\((.*)\)$/\1/'); do
-  [ -s "$root/$link" ] || fail "the README shows $link, which is not in the zip"
+for picture in $(grep -o -E 'docs\\[^ ]+' "$root/README.txt" | tr -d '\r' | tr '\\' /); do
+  [ -s "$root/$picture" ] || fail "the README names $picture, which is not in the zip"
 done
-[ "$failures" -eq 0 ] && echo "zip: $(basename "$root"): three programs, README.txt and LICENSE.txt with CRLF, the README's pictures"
+# Written for Windows users of this zip: Windows' port forms and the DLL of its bitness, no
+# Linux device or Markdown, and the license by the name it has in the zip.
+dll=$(case "$root" in *x64) echo inpoutx64.dll ;; *) echo inpout32.dll ;; esac)
+grep -q "Copy $dll from InpOut" "$root/README.txt" || fail "the README does not say where $dll goes"
+grep -q -- "--port 0xD010" "$root/README.txt" || fail "the README gives no Windows port form"
+grep -q "LICENSE.txt" "$root/README.txt" || fail "the README does not name LICENSE.txt"
+grep -q -E '/dev/|parport|```|@[A-Z_]+@' "$root/README.txt" && fail "the README has Linux forms, Markdown or placeholders"
+[ "$failures" -eq 0 ] && echo "zip: $(basename "$root"): three programs, README.txt for Windows and LICENSE.txt with CRLF, the README's pictures"
 exit "$failures"
