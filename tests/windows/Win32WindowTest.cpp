@@ -61,6 +61,7 @@ TEST_F(Win32WindowTest, LooksAsDescribedAndStartsTheBusIdle) {
   EXPECT_EQ(button.bottom, scaled(33));
   const RECT statusBar = ChildArea(FindWindowExW(window, nullptr, STATUSCLASSNAMEW, nullptr));
   EXPECT_EQ(statusBar.bottom, client.bottom) << "along the bottom";
+  EXPECT_EQ(statusBar.top, client.bottom - scaled(19)) << "the description's height, clear of the progress bar";
   EXPECT_EQ(statusBar.right - statusBar.left, client.right) << "over the full width";
   EXPECT_EQ(Form1->StatusBar1->PanelText(), "");
 }

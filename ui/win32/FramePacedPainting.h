@@ -25,3 +25,8 @@ void UpdateByNextFrame(HWND control, std::function<void()> apply);
 
 // Hands every control what waits for it and paints it now.
 void ShowPaintedNow();
+
+// Returns once the screen shows what the control has painted (a system may put a window's
+// painting on the screen later: Wine's window surfaces, a compositor's next frame), or after
+// `limitMs`. At once for a control that is not on the screen.
+void WaitUntilOnScreen(HWND control, DWORD limitMs);

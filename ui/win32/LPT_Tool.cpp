@@ -19,11 +19,12 @@ TForm1* Form1 = nullptr;
 
 namespace {
 // The window description's pixels at 96 DPI: the client area, the frame's position, the
-// button and the progress bar. The status bar docks itself along the bottom.
+// button, the progress bar, and the status bar's height.
 constexpr SIZE ClientArea{393, 72};
 constexpr POINT OuterPosition{227, 151};
 constexpr RECT ButtonArea{0, 8, 393, 8 + 25};
 constexpr RECT ProgressArea{0, 40, 393, 40 + 8};
+constexpr int StatusBarHeight = 19;
 constexpr int FontPoints = 8;
 
 int Scaled(int pixels, unsigned dpi) { return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
@@ -31,6 +32,18 @@ int Scaled(int pixels, unsigned dpi) { return MulDiv(pixels, static_cast<int>(dp
 void Place(HWND control, const RECT& area, unsigned dpi) {
   SetWindowPos(control, nullptr, Scaled(area.left, dpi), Scaled(area.top, dpi), Scaled(area.right - area.left, dpi),
                Scaled(area.bottom - area.top, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Along the bottom of the client area, over its full width, at the description's height. The
+// control would size itself from its font (taller under some systems' themes, then covering
+// the progress bar's lower rows), so it is placed here (CCS_NORESIZE).
+void PlaceStatusBar(HWND window) {
+  const unsigned dpi = DpiOfWindow(window);
+  RECT client{};
+  GetClientRect(window, &client);
+  const int height = Scaled(StatusBarHeight, dpi);
+  SetWindowPos(GetDlgItem(window, IDC_STATUSBAR1), nullptr, 0, client.bottom - height, client.right, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool IsCloseRequest(const MSG& message) {
@@ -97,7 +110,7 @@ INT_PTR CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       }
       return FALSE;
     case WM_SIZE:
-      SendDlgItemMessageW(window, IDC_STATUSBAR1, WM_SIZE, 0, 0);  // keeps it along the bottom
+      PlaceStatusBar(window);
       return TRUE;
     case WM_DPICHANGED: {
       if (Form1 != nullptr) Form1->Layout(HIWORD(wParam));
@@ -156,7 +169,7 @@ void TForm1::Layout(unsigned dpi) {
                outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
   Place(GetDlgItem(window, IDC_BUTTON1), ButtonArea, dpi);
   Place(GetDlgItem(window, IDC_PROGRESSBAR1), ProgressArea, dpi);
-  SendDlgItemMessageW(window, IDC_STATUSBAR1, WM_SIZE, 0, 0);
+  PlaceStatusBar(window);
 }
 
 void TForm1::FormCreate() {
@@ -173,7 +186,11 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::AfterTheRead() {
-  ShowPaintedNow();  // the screen shows the read's last byte before the dialog or an error box
+  // The screen shows the read's last byte before the dialog or an error box takes it.
+  ShowPaintedNow();
+  for (const int control : {IDC_STATUSBAR1, IDC_PROGRESSBAR1}) {
+    WaitUntilOnScreen(GetDlgItem(static_cast<HWND>(window_), control), 100);
+  }
   ReleasePort();
   if (DropInputOfTheRead()) closeAsked_ = true;
 }
