@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <QApplication>
 
+#include "bench/BenchChecks.h"
 #include "ui/qt/ProgramEntry.h"
 
 int main(int argc, char** argv) {
@@ -12,5 +13,5 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  return 0;
+  return benchCheckFailed ? 1 : 0;
 }

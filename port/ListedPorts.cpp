@@ -4,17 +4,13 @@
 #include <cctype>
 #include <charconv>
 
+#include "runtime/AsciiUpper.h"
 #include "runtime/HexText.h"
 
 namespace {
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The n of "LPTn"; 0 for a name of another form.
 int PortNumber(const std::string& name) {
-  const std::string upper = Upper(name);
+  const std::string upper = AsciiUpper(name);
   if (upper.size() < 4 || upper.rfind("LPT", 0) != 0) return 0;
   int number = 0;
   const auto [end, error] = std::from_chars(upper.data() + 3, upper.data() + upper.size(), number);
@@ -32,8 +28,8 @@ std::optional<ListedPort> FirstListedPort(const std::vector<ListedPort>& ports) 
 }
 
 std::optional<ListedPort> ListedPortNamed(const std::vector<ListedPort>& ports, const std::string& name) {
-  const auto found =
-      std::find_if(ports.begin(), ports.end(), [&](const ListedPort& port) { return Upper(port.name) == Upper(name); });
+  const auto found = std::find_if(ports.begin(), ports.end(),
+                                  [&](const ListedPort& port) { return AsciiUpper(port.name) == AsciiUpper(name); });
   return found == ports.end() ? std::nullopt : std::optional<ListedPort>(*found);
 }
 

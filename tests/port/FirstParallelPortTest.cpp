@@ -235,3 +235,14 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
   waitpid(child, &status, 0);
   bus = nullptr;
 }
+
+// The window's and lpt-dump's default: ppdev first, and direct I/O only where ppdev finds no port.
+TEST(FirstParallelPort, TheDefaultTriesDirectIoOnlyWhereThereIsNoPpdevPort) {
+  const auto attempts = DefaultParallelPortAttempts();
+  ASSERT_EQ(attempts.size(), 2u);
+  EXPECT_EQ(attempts[0].name, "ppdev");
+  EXPECT_EQ(attempts[1].name, "direct I/O");
+  ASSERT_NE(attempts[0].foundNoPort, nullptr) << "a held or refused ppdev port would be driven by direct I/O";
+  EXPECT_TRUE(attempts[0].foundNoPort(OsPortError("open", "/dev/parport0", ENOENT)));
+  EXPECT_FALSE(attempts[0].foundNoPort(OsPortError("open", "/dev/parport0", EACCES)));
+}
