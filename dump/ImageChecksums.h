@@ -5,9 +5,8 @@
 #include "dump/EepromImage.h"
 
 // The figures that tell an image from another at a glance and match what standard tools print
-// for the saved file: the CRC-32 of zip and PNG (crc32 FILE) and the SHA-256 (sha256sum FILE),
-// both in lowercase hex. Written here rather than taken from a library because both programs
-// need them on Linux and on Windows, where neither zlib nor OpenSSL comes with the toolchain.
+// for the saved file: the CRC-32 of zip and PNG (crc32 FILE), from zlib, and the SHA-256
+// (sha256sum FILE), from the system (runtime/Sha256.h), both in lowercase hex.
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size);
 std::string Sha256Hex(const std::uint8_t* data, std::size_t size);
 

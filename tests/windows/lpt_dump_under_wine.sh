@@ -79,7 +79,7 @@ cmp -s chip.bin earlier.bin || fail "the replaced file is not the image"
 # empty) and says why; the first reads the chip undisturbed.
 LPT_STANDIN_TRACE=first-trace.bin "$wine" lpt-dump.exe -q first.bin 2> first-err.txt &
 first=$!
-for _ in $(seq 1 100); do [ "$(stat -c %s first-trace.bin 2> /dev/null || echo 0)" -gt 1000 ] && break; sleep 0.1; done
+for _ in $(seq 1 300); do [ "$(stat -c %s first-trace.bin 2> /dev/null || echo 0)" -gt 1000 ] && break; sleep 0.1; done
 LPT_STANDIN_TRACE=second-trace.bin "$wine" lpt-dump.exe -q second.bin 2> err.txt
 status=$?
 wait "$first" || fail "two copies: the first failed: $(cat first-err.txt)"
