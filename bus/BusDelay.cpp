@@ -1,6 +1,6 @@
 #include "bus/BusDelay.h"
 
-#include "bus/BusStop.h"
+#include "bus/IdleOnExit.h"
 
 namespace {
 BusDelayHook* installedHook = nullptr;

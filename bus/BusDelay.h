@@ -2,6 +2,7 @@
 
 // The fixed wait after every line change: 10 x 10,000 inner loop iterations, about one
 // processor cycle each, never calibrated and never shortened. It alone sets the bus speed.
+// It is also where a requested end of the process happens, the lines idle first (StopBusIfRequested).
 void BusDelay();
 
 // The busy-wait itself, with no hook consulted: what BusDelay runs in the shipped programs.

@@ -5,6 +5,7 @@
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
+#include "bus/IdleOnExit.h"
 #include "bus/Port95.h"
 #include "dump/DumpBuffer.h"
 #include "runtime/IntToStr.h"
@@ -57,23 +58,6 @@ std::string LinesIdleAfterPortError() {
   return outcome + "\nCheck the cable, the adapter's supply and the parallel port (or its card), then read again.";
 }
 
-// Whatever ends a read early (a port error, a display that fails, memory running out), the clock
-// is taken low, then the chip deselected: a chip left selected would go on from where it stopped
-// at the next read, which would then save a shifted image. The flags end idle in any case.
-struct LinesIdleOnAnyWayOut {
-  ~LinesIdleOnAnyWayOut() {
-    if (std::uncaught_exceptions() == 0) return;
-    if (ChipSelectedOnBus()) {
-      try {
-        TakeLinesIdle();
-      } catch (...) {
-        // The port failed again; the error on its way out says so when it was the port's.
-      }
-    }
-    SetIdleLineFlags();
-  }
-};
-
 void ReadAllBytes(TProgressBar& progressBar, TStatusBar& statusBar) {
   // Select the chip.
   CsLine = 0;
@@ -114,6 +98,9 @@ void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
     TakeLinesIdle();
     BusDelay();
   }
+  // Whatever ends the read early (a port error, a display that fails, memory running out), the
+  // clock goes low, then the chip is deselected: a chip left selected would go on from where it
+  // stopped at the next read, which would then save a shifted image.
   const LinesIdleOnAnyWayOut idleOnAnyWayOut;
   try {
     ReadAllBytes(progressBar, statusBar);

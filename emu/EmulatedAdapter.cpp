@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "bus/BusLines.h"
+#include "port/AdapterWiring.h"
+#include "port/PortRegisters.h"
 #include "runtime/HexText.h"
 
 EmulatedAdapter::EmulatedAdapter(const EepromImage& image, Socket socket, std::uint32_t noiseSeed)

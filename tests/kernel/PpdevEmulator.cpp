@@ -29,9 +29,9 @@
 #include <string>
 #include <vector>
 
-#include "bus/BusLines.h"
 #include "dump/ImageFile.h"
 #include "emu/Eeprom25160.h"
+#include "port/AdapterWiring.h"
 #include "runtime/HexText.h"
 
 namespace {

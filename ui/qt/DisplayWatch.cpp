@@ -10,8 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "bus/BusLines.h"
-#include "bus/BusStop.h"
+#include "bus/IdleOnExit.h"
 #include "runtime/ProcessEnd.h"
 
 namespace {

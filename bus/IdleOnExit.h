@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+// Leaving the bus idle, whatever ends a read: its end, a port error, any exception, or a signal
+// (or a dying display) that asks the process to end. The one place that knows how:
+//   - which line byte the port last took, so the way out starts from what the chip sees, and
+//     whether the chip is selected, which holds a requested end back (runtime/ProcessEnd.h);
+//   - TakeLinesIdle, the way out: the clock taken low, then the chip deselected;
+//   - LinesIdleOnAnyWayOut, the guard that takes it for every exception that leaves a read;
+//   - StopBusIfRequested, where a requested end is carried out: at the next bus wait (BusDelay),
+//     the lines idle first.
+
+// Called by OutputLines with each byte the port took. Async-signal-safe.
+void NoteLineByteOnPort(std::uint8_t lineByte);
+
+// Whether the last line byte written selected the chip: a read is on the bus. Async-signal-safe.
+bool ChipSelectedOnBus();
+
+// The way out of a read that cannot go on: the clock taken low when the port last took it high
+// (whatever the flags say), then the chip deselected, the flags left idle. Writes at once, no wait.
+void TakeLinesIdle();
+
+// Takes the lines idle (ignoring a port that fails again) and leaves the flags idle when an
+// exception leaves the scope; nothing on a normal way out.
+struct LinesIdleOnAnyWayOut {
+  LinesIdleOnAnyWayOut() = default;
+  LinesIdleOnAnyWayOut(const LinesIdleOnAnyWayOut&) = delete;
+  LinesIdleOnAnyWayOut& operator=(const LinesIdleOnAnyWayOut&) = delete;
+  ~LinesIdleOnAnyWayOut();
+};
+
+// Called at every bus wait: when an end was asked for, takes the lines idle (0xF0 first when the
+// clock is high, then 0xF1) and ends the process. Returns at once otherwise.
+void StopBusIfRequested();
