@@ -183,7 +183,7 @@ int Run(const Options& options) {
                 "standard output is a terminal, and the binary image would garble it: "
                 "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
   }
-  if (const std::string problem = OutputProblem(options.output); !problem.empty()) {
+  if (const std::string problem = toStdout ? StandardOutputProblem() : ""; !problem.empty()) {
     return Fail(IoFailed, problem + " Nothing was read or written.");
   }
   // The file is opened (a temporary one beside OUTPUT) before the read, so an output that cannot

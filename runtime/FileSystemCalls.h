@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "runtime/FileErrorTexts.h"
 #include "runtime/UntypedFile.h"
 
 // What the file routines need from the operating system, one file per platform
@@ -23,11 +24,3 @@ void ReadyForWriting(int descriptor);
 void MakeRenameLasting(const std::string& target);
 // A flush that failed with this error had nothing to flush (a pipe, a terminal).
 bool NothingToFlush(int osError);
-
-inline constexpr const char* ParallelPortRefusal = "it is a parallel port, and the image is never written to a port";
-
-std::string OsErrorReason(const std::string& operation, int osError);
-// Why opening a file for reading just failed (errno, or Windows' own error where it tells more:
-// a file another program holds), ending with a full stop.
-std::string ReadOpenFailure();
-const char* OsErrorAdvice(const std::string& operation, int osError);

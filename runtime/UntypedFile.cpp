@@ -107,8 +107,11 @@ void InOutCheck(TFile& file) {
   const std::string operation = file.lastOperation;
   const bool refused = !file.refusal.empty();
   const std::string reason = refused ? file.refusal : OsErrorReason(operation, osError);
-  const char* advice = refused ? "Choose a file on a disk." : OsErrorAdvice(operation, osError);
+  const std::string advice = !refused                     ? OsErrorAdvice(operation, osError)
+                             : file.refusalAdvice.empty() ? "Choose a file on a disk."
+                                                          : file.refusalAdvice;
   file.refusal.clear();
+  file.refusalAdvice.clear();
   const std::string target = file.name.empty() ? "standard output" : "the file " + QuotedName(file.name);
   // The save goes nowhere but a temporary file until it succeeds: say what that leaves.
   std::string outcome;

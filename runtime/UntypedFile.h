@@ -29,10 +29,11 @@ struct TFile {
   int recordsWritten = 0;  // by the last BlockWrite
   int ioResult = 0;        // the OS error of the last routine, 0 when it succeeded
   const char* lastOperation = "";
-  std::string refusal;     // why the routine refused the file, when it did
-  std::string target;      // the file that gets the image: the name with its symbolic links followed
-  std::string temporary;   // the file being written until CommitFile, "" when written in place
-  bool replacing = false;  // the target held a file when the save began
+  std::string refusal;        // why the routine refused the file, when it did
+  std::string refusalAdvice;  // what to do about it, when more than choosing a file on a disk
+  std::string target;         // the file that gets the image: the name with its symbolic links followed
+  std::string temporary;      // the file being written until CommitFile, "" when written in place
+  bool replacing = false;     // the target held a file when the save began
 };
 
 void AssignFile(TFile& file, const std::string& name);  // names the file ("" = standard output); no I/O

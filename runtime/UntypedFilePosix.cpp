@@ -12,6 +12,7 @@
 #include <random>
 
 #include "runtime/FileSystemCalls.h"
+#include "runtime/QuotedName.h"
 
 namespace {
 int OpenFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
@@ -116,6 +117,11 @@ int OpenForSaving(TFile& file) {
   struct stat status {};
   const bool exists = stat(file.target.c_str(), &status) == 0;
   if (!exists && errno != ENOENT) return -1;
+  if (struct stat folder{}; !exists && stat(FolderOf(file.target).c_str(), &folder) != 0 && errno == ENOENT) {
+    file.refusal = "the folder " + QuotedName(FolderOf(file.target)) + " does not exist";
+    file.refusalAdvice = "Choose a folder that exists, then try again.";
+    return -1;
+  }
   if (exists) {
     if (S_ISDIR(status.st_mode)) {
       errno = EISDIR;
@@ -161,26 +167,6 @@ void MakeRenameLasting(const std::string& target) {
 // A pipe, socket or terminal cannot be synchronised (EINVAL): what was written has already gone
 // to the reader.
 bool NothingToFlush(int osError) { return osError == EINVAL; }
-
-std::string ReadOpenFailure() { return std::string(std::strerror(errno)) + "."; }
-
-std::string OsErrorReason(const std::string& operation, int osError) {
-  if (operation == "create" && osError == ENXIO) return "nothing is reading from this named pipe";
-  if (osError == EPIPE) return "the program reading from the pipe has gone (OS error " + std::to_string(osError) + ")";
-  if (operation == "create" && osError == EISDIR) return "the name names a folder, not a file";
-  return std::string(std::strerror(osError)) + " (OS error " + std::to_string(osError) + ")";
-}
-
-const char* OsErrorAdvice(const std::string& operation, int osError) {
-  if (osError == EFBIG) {
-    return "The file size limit (ulimit -f) is smaller than the image; raise it, then read and save again.";
-  }
-  if (operation == "create" && osError == ENXIO) return "Start the program that reads from it first, or choose a file.";
-  if (osError == EPIPE) return "Keep the reading program (the command after |) running until the image is written.";
-  if (operation == "create" && osError == EISDIR) return "Give the name of a file (not ending in a slash).";
-  if (operation == "create") return "Choose a folder that exists and a name you may write to, then try again.";
-  return "Check that the disk has room and is still attached, then read and save again.";
-}
 
 bool IsParallelPortFile(const std::string& name) {
   struct stat status {};

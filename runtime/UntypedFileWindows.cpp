@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "runtime/FileSystemCalls.h"
+#include "runtime/QuotedName.h"
 #include "runtime/WindowsNames.h"
 #include "runtime/WindowsText.h"
 
@@ -149,6 +150,13 @@ int OpenForSaving(TFile& file) {
   const std::wstring wide = WideText(file.name);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (const std::string folder = FolderOf(file.name);
+      !exists && !folder.empty() && GetFileAttributesW(WideText(folder).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const bool root = folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':';
+    file.refusal = "the folder " + QuotedName(root ? folder : folder.substr(0, folder.size() - 1)) + " does not exist";
+    file.refusalAdvice = "Choose a folder that exists, then try again.";
+    return -1;
+  }
   if (exists) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       SetLastError(ERROR_ACCESS_DENIED);
@@ -185,58 +193,6 @@ void ReadyForWriting(int) {}
 void MakeRenameLasting(const std::string&) {}  // MOVEFILE_WRITE_THROUGH did
 
 bool NothingToFlush(int) { return false; }
-
-std::string OsErrorReason(const std::string&, int osError) {
-  return WindowsErrorText(static_cast<unsigned long>(osError)) + " (Windows error " + std::to_string(osError) + ")";
-}
-
-namespace {
-constexpr const char* HeldByAnotherProgram =
-    "Another program has the file open and shares it with no one (a hex editor, an antivirus scan): close it "
-    "there, then try again.";
-
-// The advice that fits a Windows error, whatever the operation.
-struct ErrorAdvice {
-  DWORD error;
-  const char* advice;
-};
-constexpr ErrorAdvice AdviceTable[] = {
-    {ERROR_SHARING_VIOLATION, HeldByAnotherProgram},
-    {ERROR_LOCK_VIOLATION, HeldByAnotherProgram},
-    {ERROR_INVALID_HANDLE, "The name reaches a device, not a file: choose a file name on a disk."},
-    {ERROR_BROKEN_PIPE, "The program reading from the pipe has gone: keep it running until the image is written."},
-    {ERROR_NO_DATA, "The program reading from the pipe has gone: keep it running until the image is written."},
-    {ERROR_PIPE_NOT_CONNECTED,
-     "The program reading from the pipe has gone: keep it running until the image is written."},
-    {ERROR_DISK_FULL, "The disk is full: free some space or choose another disk, then read and save again."},
-    {ERROR_HANDLE_DISK_FULL, "The disk is full: free some space or choose another disk, then read and save again."},
-    {ERROR_WRITE_PROTECT, "The disk is write-protected: choose another disk, or remove the protection."},
-};
-}  // namespace
-
-const char* OsErrorAdvice(const std::string& operation, int osError) {
-  for (const ErrorAdvice& entry : AdviceTable) {
-    if (static_cast<DWORD>(osError) == entry.error) return entry.advice;
-  }
-  if (operation == "create" && osError == ERROR_ACCESS_DENIED) {
-    return "Choose a name you may write to (not a folder, not a read-only file), then try again.";
-  }
-  if (operation == "create" && osError == ERROR_FILENAME_EXCED_RANGE) {
-    return "Windows takes names up to 260 characters unless long paths are switched on (Windows 10 1607 and later: "
-           "the policy \"Enable Win32 long paths\", or LongPathsEnabled = 1 under HKLM\\SYSTEM\\CurrentControlSet\\"
-           "Control\\FileSystem): choose a shorter folder or name, or switch long paths on, then try again.";
-  }
-  if (operation == "create") return "Choose a folder that exists and a name you may write to, then try again.";
-  return "Check that the disk has room and is still attached, then read and save again.";
-}
-
-std::string ReadOpenFailure() {
-  const DWORD error = GetLastError();
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
-    return WindowsErrorText(error) + " (Windows error " + std::to_string(error) + "). " + HeldByAnotherProgram;
-  }
-  return std::string(std::strerror(errno)) + ".";
-}
 
 // LPT1 to LPT9 and PRN: Windows sends what is written there to the printer port.
 bool IsParallelPortFile(const std::string& name) {

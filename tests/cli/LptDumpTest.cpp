@@ -207,7 +207,7 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   if (mknod(port.c_str(), S_IFCHR | 0600, makedev(99, 0)) == 0) {
     outcome = Run(chipPort + " " + port.string());
     EXPECT_EQ(outcome.exitCode, 4);
-    EXPECT_NE(outcome.err.find("is a parallel port; the image is never written to a port"), std::string::npos);
+    EXPECT_NE(outcome.err.find("it is a parallel port, and the image is never written to a port"), std::string::npos);
   }
 
   outcome = Run("-q " + chipPort + " -", "{ printf header;", "; }");
