@@ -8,35 +8,16 @@
 #include "port/ListedPorts.h"
 #include "port/PortError.h"
 #include "port/SystemParallelPorts.h"
+#include "runtime/WindowsFolders.h"
 #include "runtime/WindowsText.h"
 
 namespace {
 
 using IsDriverOpenFunction = BOOL(__stdcall*)();
 
-// The program's own folder, with a trailing backslash.
-std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
 template <class Function>
 Function Export(HMODULE library, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-std::wstring SystemFolder() {
-  wchar_t path[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-  return length == 0 || length >= MAX_PATH ? L"" : std::wstring(path, length) + L"\\";
 }
 
 // "C:\x" or "\\server\share": a folder that does not depend on the current one.

@@ -10,6 +10,7 @@
 
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
+#include "runtime/WindowsFolders.h"
 #include "runtime/WindowsNames.h"
 #include "runtime/WindowsText.h"
 
@@ -88,19 +89,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return Utf8Text(path.substr(0, path.find_last_of(L"\\/") + 1));
-}
-
 std::string FullPath(const std::string& name) {
   const std::wstring wide = WideText(name);
   const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
@@ -121,7 +109,7 @@ std::string ProgramFileRefusal(const std::string& name) {
   }
   const bool programFile =
       base.size() > 4 && (base.substr(base.size() - 4) == ".exe" || base.substr(base.size() - 4) == ".dll");
-  if (programFile && FolderOf(full) == Lower(ProgramFolder())) {
+  if (programFile && FolderOf(full) == Lower(Utf8Text(ProgramFolder()))) {
     return "it is one of the program's own files; an image in its place would break the program";
   }
   return "";

@@ -9,12 +9,8 @@
 #include <QScreen>
 #include <cstdlib>
 
-#include "bus/BusLines.h"
-#include "bus/Port95.h"
-#include "dump/ReadEeprom.h"
-#include "dump/SaveDump.h"
+#include "dump/ReadAndSave.h"
 #include "ui/qt/TApplication.h"
-#include "ui/toolkit/WhenTheReadEnds.h"
 #include "ui/toolkit/WindowPlacement.h"
 
 TForm1* Form1 = nullptr;
@@ -78,17 +74,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::FormCreate() {
-  PutBusIdle();
-  ReleasePort();  // other programs may use the port while the window waits
-}
+void TForm1::FormCreate() { StartBusIdle(); }
 
 void TForm1::Button1Click() {
-  {
-    const WhenTheReadEnds afterTheRead{[this] { AfterTheRead(); }};
-    ReadEeprom(*ProgressBar1, *StatusBar1);
-  }
-  SaveDump(SaveDialog1, *StatusBar1);
+  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, [this] { AfterTheRead(); });
 }
 
 // The read handled no events. Of what came meanwhile, a request to close the window is taken
@@ -96,7 +85,6 @@ void TForm1::Button1Click() {
 // the modal save dialog then blocks, so they never reach the dialog. X11's close request counts
 // as input to Qt and is seen in nativeEvent instead: input put off here was seen to get lost.
 void TForm1::AfterTheRead() {
-  ReleasePort();
   if (QGuiApplication::platformName() != "xcb") QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

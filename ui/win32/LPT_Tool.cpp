@@ -6,11 +6,7 @@
 
 #include <tuple>
 
-#include "bus/BusLines.h"
-#include "bus/Port95.h"
-#include "dump/ReadEeprom.h"
-#include "dump/SaveDump.h"
-#include "ui/toolkit/WhenTheReadEnds.h"
+#include "dump/ReadAndSave.h"
 #include "ui/win32/FramePacedPainting.h"
 #include "ui/win32/WindowDpi.h"
 #include "ui/win32/resource.h"
@@ -172,17 +168,10 @@ void TForm1::Layout(unsigned dpi) {
   PlaceStatusBar(window);
 }
 
-void TForm1::FormCreate() {
-  PutBusIdle();
-  ReleasePort();  // other programs may use the port while the window waits
-}
+void TForm1::FormCreate() { StartBusIdle(); }
 
 void TForm1::Button1Click() {
-  {
-    const WhenTheReadEnds afterTheRead{[this] { AfterTheRead(); }};
-    ReadEeprom(*ProgressBar1, *StatusBar1);
-  }
-  SaveDump(SaveDialog1, *StatusBar1);
+  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, [this] { AfterTheRead(); });
 }
 
 void TForm1::AfterTheRead() {
@@ -191,6 +180,5 @@ void TForm1::AfterTheRead() {
   for (const int control : {IDC_STATUSBAR1, IDC_PROGRESSBAR1}) {
     WaitUntilOnScreen(GetDlgItem(static_cast<HWND>(window_), control), 100);
   }
-  ReleasePort();
   if (DropInputOfTheRead()) closeAsked_ = true;
 }

@@ -1,0 +1,19 @@
+#pragma once
+#include <functional>
+
+class TProgressBar;
+class TSaveDialog;
+class TStatusBar;
+
+// The window's two handlers, the same whatever the toolkit.
+
+// FormCreate: the bus idle (0xF1, then one wait), and the port left to other programs while the
+// window waits.
+void StartBusIdle();
+
+// Button1Click: the read, then the save. Once the read has ended, finished or failed, the port is
+// handed back and `whenTheReadEnds` runs: the window brings its screen up to date and deals with
+// the input that waited while the read handled none. A failed read raises after that, and no
+// save follows.
+void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog,
+                 const std::function<void()>& whenTheReadEnds);
