@@ -1,11 +1,10 @@
 #include "cli/ImageReport.h"
 
+#include "cli/AddressList.h"
 #include "cli/Console.h"
 #include "dump/ImageChecks.h"
 
 namespace {
-constexpr std::size_t AddressesShown = 8;
-
 const char* TimesWord(std::size_t copies) {
   switch (copies) {
     case 2:
@@ -44,14 +43,12 @@ std::string DescribeDifferences(const EepromImage& first, const EepromImage& sec
                                 const char* how) {
   const std::vector<std::size_t> addresses = DifferingAddresses(first, second);
   if (addresses.empty()) return "";
-  std::string shown;
-  for (std::size_t i = 0; i < addresses.size() && i < AddressesShown; ++i) {
-    const std::size_t address = addresses[i];
+  const std::string shown = FirstAddresses(addresses, [&](std::size_t address) {
     char values[48];
     std::snprintf(values, sizeof values, how, first[address], second[address]);
-    shown += (i == 0 ? "" : ", ") + std::to_string(address) + " (" + values + ")";
-  }
+    return std::string(values);
+  });
   const std::size_t count = addresses.size();
-  return subject + " differ in " + std::to_string(count) + (count == 1 ? " byte" : " bytes") + "; first at address " +
-         shown + (count > AddressesShown ? " and more" : "") + ".";
+  return subject + " differ in " + std::to_string(count) + (count == 1 ? " byte; at " : " bytes; first at ") + shown +
+         ".";
 }

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "runtime/HexText.h"
+#include "cli/AddressList.h"
 
 namespace {
-constexpr std::size_t AddressesShown = 8;
-
 constexpr const char* InCircuitAdvice =
     "In circuit: tie HOLD (pin 7) and WP (pin 3) high, leave the board unpowered (the adapter supplies the chip), "
     "hold the other chips on the bus deselected, and keep the wires under 10 cm.";
@@ -22,19 +20,10 @@ std::string ReadList(const std::vector<std::size_t>& reads) {
 
 std::string Bytes(std::size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
-// "0x0131 (305)": hex as a hex editor shows the image, decimal as the window counts addresses.
-std::string AddressText(std::size_t address) {
-  return HexText(static_cast<unsigned>(address), 4) + " (" + std::to_string(address) + ")";
-}
-
 std::string AddressesLine(const ReadsDisagreement& found) {
-  std::string shown;
-  for (std::size_t i = 0; i < found.addresses.size() && i < AddressesShown; ++i) {
-    shown += (i == 0 ? "" : ", ") + AddressText(found.addresses[i]);
-  }
   return "They differ in " + Bytes(found.addresses.size()) +
-         (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + shown +
-         (found.addresses.size() > AddressesShown ? " and more" : "") + ".";
+         (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + FirstAddresses(found.addresses) +
+         ".";
 }
 
 std::string BitsLines(const ReadsDisagreement& found) {

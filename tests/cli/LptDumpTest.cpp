@@ -331,9 +331,9 @@ TEST_F(LptDumpTest, CompareReadsTheChipAgainstAFileAndSavesNothing) {
   outcome = Run("--compare " + (folder / "other.bin").string() + " " + chipPort);
   EXPECT_EQ(outcome.exitCode, 5);
   char values[40];
-  std::snprintf(values, sizeof values, "(chip 0x%02X, file 0x%02X)", static_cast<unsigned char>(image[5]),
+  std::snprintf(values, sizeof values, "chip 0x%02X, file 0x%02X.", static_cast<unsigned char>(image[5]),
                 static_cast<unsigned char>(other[5]));
-  EXPECT_NE(outcome.err.find(std::string("differ in 1 byte; first at address 5 ") + values), std::string::npos)
+  EXPECT_NE(outcome.err.find(std::string("differ in 1 byte; at 0x0005 (5): ") + values), std::string::npos)
       << outcome.err;
 
   std::ofstream(folder / "short.bin") << "too short";
