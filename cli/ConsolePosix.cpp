@@ -2,9 +2,6 @@
 #include <unistd.h>
 
 #include "cli/Console.h"
-#include "cli/LptDump.h"
-
-int main(int argc, char** argv) { return LptDumpMain(argc, argv); }
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 

@@ -1,22 +1,8 @@
 #include <io.h>
 #include <windows.h>
 
-#include <vector>
-
 #include "cli/Console.h"
-#include "cli/LptDump.h"
 #include "runtime/WindowsText.h"
-
-// Windows hands the arguments over in UTF-16; lpt-dump takes them in UTF-8, so that any file
-// name, whatever its characters, reaches CreateFileW intact.
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> arguments;
-  for (int i = 0; i < argc; ++i) arguments.push_back(Utf8Text(argv[i]));
-  std::vector<char*> pointers;
-  for (std::string& argument : arguments) pointers.push_back(argument.data());
-  pointers.push_back(nullptr);
-  return LptDumpMain(argc, pointers.data());
-}
 
 namespace {
 HANDLE HandleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }

@@ -34,7 +34,6 @@ class TApplication : public TopLevelErrors {
   // static objects go, as after Run.
   void Shutdown();
 
-  QWidget* MainForm() const { return mainForm_.get(); }
   // Destroys the main window (tests make several in one process).
   void DestroyMainForm();
 

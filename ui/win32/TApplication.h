@@ -35,7 +35,6 @@ class TApplication : public TopLevelErrors {
   // Shows the main window and handles messages until it is closed; returns the exit code.
   int Run();
 
-  TForm* MainForm() const { return mainForm_.get(); }
   void DestroyMainForm();
 
  private:
