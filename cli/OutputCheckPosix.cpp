@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "runtime/FileErrorTexts.h"
-#include "runtime/UntypedFile.h"
+#include "runtime/NotAFile.h"
 
 namespace {
 // A pipe whose reading end is closed reports an error to poll at once (Linux).

@@ -6,8 +6,8 @@
 
 #include "dump/ImageFile.h"
 #include "runtime/FileSystemCalls.h"
+#include "runtime/NotAFile.h"
 #include "runtime/QuotedName.h"
-#include "runtime/UntypedFile.h"
 
 namespace {
 // The name as the user gave it, in UTF-8, on every platform.

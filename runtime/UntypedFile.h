@@ -1,19 +1,9 @@
 #pragma once
-#include <sys/types.h>
-
-#include <stdexcept>
 #include <string>
 
-// An I/O error of the file routines. The message names the file, the operation and the OS
-// error text, and says what the user can do.
-class EInOutError : public std::runtime_error {
- public:
-  EInOutError(const std::string& message, int osError) : std::runtime_error(message), osError_(osError) {}
-  int OsError() const { return osError_; }
-
- private:
-  int osError_;
-};
+#include "runtime/EInOutError.h"
+#include "runtime/FileCalls.h"
+#include "runtime/NotAFile.h"
 
 // An untyped file: a name, a record size and, between Rewrite and CloseFile, an open descriptor.
 // Each routine records its outcome; InOutCheck raises EInOutError when it failed.
@@ -59,31 +49,5 @@ void InOutCheck(TFile& file);
 // that a signal ends. Async-signal-safe on Linux.
 void RemoveUnfinishedFile();
 
-// A parallel port device (Linux: ppdev's /dev/parportN, the printer driver's /dev/lpN; Windows:
-// LPT1..LPT9, PRN): a file the image must never be written to, since its bytes would drive the
-// adapter's lines.
-bool IsParallelPortFile(const std::string& name);
-// Why the image must not be written under this name, "" for a file: a parallel port on both
-// platforms; on Windows also any other device the name reaches (NUL, CON, CONOUT$, COM1, a
-// device path, "nul.bin", "C:\\x\\com1 .txt"), as Windows itself resolves it.
-std::string DeviceRefusal(const std::string& name);
-bool IsParallelPortDescriptor(int descriptor);
-// Why the image must never be saved under this name, "" when it may be tried: DeviceRefusal's
-// devices, and on Windows also a hidden stream ("dump.bin:x"), InpOut's DLL and the program's own
-// files. (Linux refuses devices, sockets and kernel files once the name is opened.)
-std::string SaveRefusal(const std::string& name);
-
 // Removes a file by name. Async-signal-safe on Linux.
 void RemoveFile(const char* name);
-
-// The system calls underneath, replaceable so tests can make any of them fail.
-struct FileCalls {
-  int (*open)(const char* path, int flags, mode_t mode);
-  ssize_t (*write)(int fd, const void* buffer, size_t count);
-  int (*fsync)(int fd);
-  int (*close)(int fd);
-  int (*rename)(const char* from, const char* to);  // replaces `to` in one step
-};
-const FileCalls& RealFileCalls();
-// Installs the calls (not owned; nullptr restores the real ones) and returns the previous ones.
-const FileCalls* InstallFileCalls(const FileCalls* calls);

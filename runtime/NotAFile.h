@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+// Names and descriptors that reach something other than a file on a disk, which the image must
+// never be written to.
+
+// A parallel port device (Linux: ppdev's /dev/parportN, the printer driver's /dev/lpN; Windows:
+// LPT1..LPT9, PRN): a file the image must never be written to, since its bytes would drive the
+// adapter's lines.
+bool IsParallelPortFile(const std::string& name);
+// Why the image must not be written under this name, "" for a file: a parallel port on both
+// platforms; on Windows also any other device the name reaches (NUL, CON, CONOUT$, COM1, a
+// device path, "nul.bin", "C:\\x\\com1 .txt"), as Windows itself resolves it.
+std::string DeviceRefusal(const std::string& name);
+bool IsParallelPortDescriptor(int descriptor);
+// Why the image must never be saved under this name, "" when it may be tried: DeviceRefusal's
+// devices, and on Windows also a hidden stream ("dump.bin:x"), InpOut's DLL and the program's own
+// files. (Linux refuses devices, sockets and kernel files once the name is opened.)
+std::string SaveRefusal(const std::string& name);
