@@ -24,34 +24,3 @@ ENoPortAnswers DirectIoPort::NoPortAnswers(std::uint8_t written, std::uint8_t re
                             "address (see /proc/ioports): use it through ppdev, or give --port direct:ADDRESS",
                         ENODEV, "probe");
 }
-
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
-#include <sys/io.h>
-
-namespace {
-std::uint8_t In(std::uint16_t port) { return inb(port); }
-void Out(std::uint8_t value, std::uint16_t port) { outb(value, port); }
-}  // namespace
-
-const DirectIoCalls& RealDirectIoCalls() {
-  static const DirectIoCalls calls{::ioperm, In, Out};
-  return calls;
-}
-
-#else
-
-namespace {
-int NoPermission(unsigned long, unsigned long, int) {
-  errno = ENOSYS;
-  return -1;
-}
-std::uint8_t NoIn(std::uint16_t) { return 0xFF; }
-void NoOut(std::uint8_t, std::uint16_t) {}
-}  // namespace
-
-const DirectIoCalls& RealDirectIoCalls() {
-  static const DirectIoCalls calls{NoPermission, NoIn, NoOut};
-  return calls;
-}
-
-#endif

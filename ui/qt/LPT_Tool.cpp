@@ -1,39 +1,19 @@
 #include "ui/qt/LPT_Tool.h"
 
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <cstdlib>
 
 #include "dump/ReadAndSave.h"
 #include "ui/qt/TApplication.h"
+#include "ui/qt/X11CloseRequest.h"
 #include "ui/toolkit/WindowPlacement.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
-// The window manager's close request on X11: a WM_DELETE_WINDOW client message.
-bool IsX11CloseRequest(const QByteArray& eventType, void* message) {
-  if (eventType != "xcb_generic_event_t") return false;
-  const auto* event = static_cast<const xcb_generic_event_t*>(message);
-  if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE) return false;
-  const auto* clientMessage = static_cast<const xcb_client_message_event_t*>(message);
-  static const xcb_atom_t deleteWindow = [] {
-    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) return xcb_atom_t{XCB_ATOM_NONE};
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        x11->connection(), xcb_intern_atom(x11->connection(), 1, 16, "WM_DELETE_WINDOW"), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-  }();
-  return clientMessage->format == 32 && deleteWindow != XCB_ATOM_NONE && clientMessage->data.data32[0] == deleteWindow;
-}
-
 constexpr int StatusBarHeight = 19;  // Qt's own would be 22
 constexpr QPoint StoredOuterPosition{227, 151};
 }  // namespace
@@ -85,7 +65,7 @@ void TForm1::Button1Click() {
 // the modal save dialog then blocks, so they never reach the dialog. X11's close request counts
 // as input to Qt and is seen in nativeEvent instead: input put off here was seen to get lost.
 void TForm1::AfterTheRead() {
-  if (QGuiApplication::platformName() != "xcb") QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (!CloseRequestsAreX11Events()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
