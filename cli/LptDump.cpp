@@ -124,7 +124,7 @@ int ReadChip(const Options& options) {
     // A port that fails at its first writes has had no word of advice yet; one that failed mid-read has.
     const std::string message = error.what();
     const bool advised =
-        message.find("Check the cable") != std::string::npos || message.find("\n") != std::string::npos;
+        message.find("Check the cable") != std::string::npos || message.find('\n') != std::string::npos;
     return Fail(PortFailed, advised ? message : message + "\n" + PortAdviceFor(error));
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());

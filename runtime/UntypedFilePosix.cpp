@@ -43,7 +43,8 @@ std::string FollowLinks(std::string path) {
     const ssize_t length = readlink(path.c_str(), target.data(), target.size());
     if (length <= 0) return path;
     target.resize(static_cast<std::size_t>(length));
-    path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
+    if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
+    path = target;
   }
   return path;
 }
