@@ -14,10 +14,10 @@ volatile std::uint8_t lineByteOnPort = ComposeLineByte(1, 0, 0);
 void NoteLineByteOnPort(std::uint8_t lineByte) {
   lineByteOnPort = lineByte;
   // Selected by the last byte that reached the port: a signal now waits for the bus to go idle.
-  SetEndHeld(EndHold::ChipSelected, (lineByte & Wiring::CsBit) == 0);
+  SetEndHeld(EndWaitsFor::ChipSelected, (lineByte & Wiring::CsBit) == 0);
 }
 
-bool ChipSelectedOnBus() { return EndHeldBy(EndHold::ChipSelected); }
+bool ChipSelectedOnBus() { return EndHeldBy(EndWaitsFor::ChipSelected); }
 
 void TakeLinesIdle() {
   // From what the chip last saw, not from the flags: a write that failed may have set SCK low in

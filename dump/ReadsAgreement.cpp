@@ -7,7 +7,7 @@ constexpr std::size_t MostChangesKeptApart = EepromSize / 3;  // beyond, three b
 }
 
 void RepeatedReads::Add(const EepromImage& read) {
-  if (kept_.empty()) first_ = read;
+  if (differences_.empty()) first_ = read;
   std::vector<std::uint8_t> kept;
   for (std::size_t address = 0; address < EepromSize; ++address) {
     if (read[address] == first_[address]) continue;
@@ -16,11 +16,11 @@ void RepeatedReads::Add(const EepromImage& read) {
   }
   if (kept.size() / 3 > MostChangesKeptApart) kept.assign(read.begin(), read.end());
   kept.shrink_to_fit();
-  kept_.push_back(std::move(kept));
+  differences_.push_back(std::move(kept));
 }
 
 EepromImage RepeatedReads::Read(std::size_t index) const {
-  const std::vector<std::uint8_t>& kept = kept_[index];
+  const std::vector<std::uint8_t>& kept = differences_[index];
   if (kept.size() == EepromSize) {
     EepromImage whole{};
     std::copy(kept.begin(), kept.end(), whole.begin());
@@ -33,7 +33,7 @@ EepromImage RepeatedReads::Read(std::size_t index) const {
 
 std::size_t RepeatedReads::BytesKept() const {
   std::size_t bytes = sizeof first_;
-  for (const auto& kept : kept_) bytes += kept.capacity();
+  for (const auto& kept : differences_) bytes += kept.capacity();
   return bytes;
 }
 

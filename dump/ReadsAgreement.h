@@ -12,16 +12,16 @@
 class RepeatedReads {
  public:
   void Add(const EepromImage& read);
-  std::size_t Count() const { return kept_.size(); }
+  std::size_t Count() const { return differences_.size(); }
   EepromImage Read(std::size_t index) const;
-  bool Same(std::size_t first, std::size_t second) const { return kept_[first] == kept_[second]; }
+  bool Same(std::size_t first, std::size_t second) const { return differences_[first] == differences_[second]; }
   std::size_t BytesKept() const;
 
  private:
   EepromImage first_{};
   // Per read: empty (as the first), triples of address high, address low and value, or all
   // 2048 bytes. One way for each image, so equal reads are kept equal.
-  std::vector<std::vector<std::uint8_t>> kept_;
+  std::vector<std::vector<std::uint8_t>> differences_;
 };
 
 // What several reads of one chip say when they do not all agree: how they differ, where and

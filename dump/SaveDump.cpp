@@ -28,7 +28,7 @@ SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
   const DiscardUnlessCommitted discard{dumpFile};
   // A termination signal waits until the image is in place (or the save failed), so the last
   // words never race the rename.
-  const HeldProcessEnd holdEnd(EndHold::FileBeingWritten);
+  const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
 
   const int written = BlockWrite(dumpFile, DumpBuffer.data(), static_cast<int>(DumpBuffer.size()));
   InOutCheck(dumpFile);

@@ -13,13 +13,13 @@ volatile std::sig_atomic_t endExitCode = 0;
 void (*volatile lastWordsHook)() = nullptr;
 }  // namespace
 
-void SetEndHeld(EndHold hold, bool held) { holds[static_cast<int>(hold)] = held ? 1 : 0; }
+void SetEndHeld(EndWaitsFor hold, bool held) { holds[static_cast<int>(hold)] = held ? 1 : 0; }
 
 bool EndHeld() { return holds[0] != 0 || holds[1] != 0; }
 
-bool EndHeldBy(EndHold hold) { return holds[static_cast<int>(hold)] != 0; }
+bool EndHeldBy(EndWaitsFor hold) { return holds[static_cast<int>(hold)] != 0; }
 
-HeldProcessEnd::HeldProcessEnd(EndHold hold) : hold_(hold) { SetEndHeld(hold_, true); }
+HeldProcessEnd::HeldProcessEnd(EndWaitsFor hold) : hold_(hold) { SetEndHeld(hold_, true); }
 
 HeldProcessEnd::~HeldProcessEnd() {
   SetEndHeld(hold_, false);

@@ -6,23 +6,23 @@
 // the request and ends the process itself once it is safe. Everything here is async-signal-safe.
 
 // The stretches that hold a requested end back.
-enum class EndHold { ChipSelected, FileBeingWritten };
+enum class EndWaitsFor { ChipSelected, FileBeingWritten };
 
-void SetEndHeld(EndHold hold, bool held);
+void SetEndHeld(EndWaitsFor hold, bool held);
 bool EndHeld();
-bool EndHeldBy(EndHold hold);
+bool EndHeldBy(EndWaitsFor hold);
 
 // Holds a requested end back while it lives; when it goes, an end asked for meanwhile is
 // carried out.
 class HeldProcessEnd {
  public:
-  explicit HeldProcessEnd(EndHold hold);
+  explicit HeldProcessEnd(EndWaitsFor hold);
   ~HeldProcessEnd();
   HeldProcessEnd(const HeldProcessEnd&) = delete;
   HeldProcessEnd& operator=(const HeldProcessEnd&) = delete;
 
  private:
-  EndHold hold_;
+  EndWaitsFor hold_;
 };
 
 // Stores the request: with the signal (0: none) or else with the exit code.

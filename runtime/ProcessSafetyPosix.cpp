@@ -70,7 +70,7 @@ void* Watchdog(void*) {
   }
   if (got != 1) return nullptr;  // the pipe is gone: nothing will ask any more
   SleepOneSecond();
-  while (EndHeldBy(EndHold::FileBeingWritten)) SleepOneSecond();  // a slow disk: the save ends it
+  while (EndHeldBy(EndWaitsFor::FileBeingWritten)) SleepOneSecond();  // a slow disk: the save ends it
   sigset_t signal;
   sigemptyset(&signal);
   sigaddset(&signal, number);

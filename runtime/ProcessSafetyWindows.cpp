@@ -18,7 +18,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     // The read puts the bus idle and ends the process at its next wait; the save ends it once
     // the file is written and closed.
     RequestProcessEnd(0, ControlCExit);
-    while (EndHeldBy(EndHold::FileBeingWritten)) Sleep(10);
+    while (EndHeldBy(EndWaitsFor::FileBeingWritten)) Sleep(10);
     Sleep(5000);
   }
   EndProcess(0, ControlCExit);

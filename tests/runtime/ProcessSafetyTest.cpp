@@ -95,7 +95,7 @@ TEST(ProcessSafetyDeathTest, WithoutARunningReadTheProcessEndsASecondLaterWithTh
   EXPECT_EXIT(
       {
         PrepareProcess();
-        SetEndHeld(EndHold::ChipSelected, true);  // a port that failed with the chip selected
+        SetEndHeld(EndWaitsFor::ChipSelected, true);  // a port that failed with the chip selected
         std::raise(SIGTERM);
         sleep(10);
         _exit(0);

@@ -8,7 +8,7 @@
 #include "ui/qt/TApplication.h"
 
 namespace {
-bool Set(const char* name) {
+bool EnvironmentHas(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
@@ -38,17 +38,17 @@ void OnStartUpMessage(QtMsgType type, const QMessageLogContext& context, const Q
 }  // namespace
 
 void SendWindowImagesAsData() {
-  if (!Set("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+  if (!EnvironmentHas("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
 int RunMainWindow(int argc, char** argv, const std::string& caption, const WithTheArgumentsLeft& prepare) {
   if (argc > 0) programName = argv[0];
-  if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+  if (!EnvironmentHas("QT_QPA_PLATFORM") && !EnvironmentHas("DISPLAY") && !EnvironmentHas("WAYLAND_DISPLAY")) {
     SayNoDisplay("no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).");
     return 3;
   }
   // A Wayland session without X: Qt would try X first and fail.
-  if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY")) qputenv("QT_QPA_PLATFORM", "wayland");
+  if (!EnvironmentHas("QT_QPA_PLATFORM") && !EnvironmentHas("DISPLAY")) qputenv("QT_QPA_PLATFORM", "wayland");
   SendWindowImagesAsData();
   toolkitHandler = qInstallMessageHandler(OnStartUpMessage);
   Application.Initialize(argc, argv);
