@@ -1,5 +1,7 @@
 #include "ui/qt/ExactNameFileDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -8,6 +10,13 @@ QString ExactNameFileDialog::ChosenFile() const {
   if (!typedFile_.isEmpty()) return typedFile_;
   const QStringList chosen = selectedFiles();
   return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+void ExactNameFileDialog::done(int result) {
+  if (auto* nameField = findChild<QLineEdit*>("fileNameEdit"); nameField != nullptr && nameField->completer()) {
+    nameField->completer()->popup()->hide();
+  }
+  QFileDialog::done(result);
 }
 
 int ExactNameFileDialog::exec() {

@@ -14,6 +14,9 @@ class ExactNameFileDialog : public QFileDialog {
 
   int exec() override;
   void accept() override;
+  // Closes the name field's completion list with the dialog: left open, it stays on the screen
+  // and takes the next click, meant for the window.
+  void done(int result) override;
 
  private:
   QString typedFile_;
