@@ -32,6 +32,13 @@ constexpr ErrorAdvice AdviceTable[] = {
     {ERROR_DISK_FULL, "The disk is full: free some space or choose another disk, then read and save again."},
     {ERROR_HANDLE_DISK_FULL, "The disk is full: free some space or choose another disk, then read and save again."},
     {ERROR_WRITE_PROTECT, "The disk is write-protected: choose another disk, or remove the protection."},
+    {ERROR_INVALID_NAME,
+     "A file name may not hold \\ / : * ? \" < > | (a folder name neither): choose a name without them, then try "
+     "again."},
+    {ERROR_BAD_DEV_TYPE, "The name reaches a device or a share, not a folder of files: choose a file on a disk."},
+    {ERROR_BAD_NET_NAME,
+     "The name reaches no shared folder: give a \\\\server\\share\\ folder that exists, or a disk."},
+    {ERROR_BAD_NETPATH, "No computer of that name answers: check the \\\\server name, or choose a file on a disk."},
 };
 }  // namespace
 

@@ -125,6 +125,11 @@ std::string TemporaryNameFor(const std::string& target, unsigned number) {
 }  // namespace
 
 std::string SaveRefusal(const std::string& name) {
+  // Windows drops the spaces at a name's end: a name of only spaces names nothing.
+  const std::string last = name.substr(name.find_last_of("\\/") + 1);
+  if (!last.empty() && last.find_first_not_of(' ') == std::string::npos) {
+    return "the name is blank (Windows drops the spaces at a name's end, so nothing is left)";
+  }
   if (std::string device = DeviceRefusal(name); !device.empty()) return device;
   if (NamesAlternateStream(name)) {
     return "it has a colon after the drive, so the image would go into a hidden stream of another file";

@@ -71,6 +71,17 @@ mkdir -p "$long"
 cmp -s chip.bin "${long}long.bin" || fail "the file with a name over 260 characters is missing or differs"
 "$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
 
+# Names Windows cannot save under are refused before the read, with the cause.
+for case in " |is blank" 'a"b.bin|may not hold'; do
+  name=${case%%|*}
+  LPT_STANDIN_TRACE=name-trace.bin "$wine" lpt-dump.exe -q "$name" 2> err.txt
+  status=$?
+  [ "$status" -eq 4 ] || fail "name \"$name\": exit $status, not 4 ($(cat err.txt))"
+  grep -q -- "${case#*|}" err.txt || fail "name \"$name\": $(cat err.txt)"
+  [ -s name-trace.bin ] && fail "name \"$name\": the chip was read first"
+  rm -f name-trace.bin
+done
+
 # An existing dump is replaced whole, through a temporary file that never stays behind.
 head -c 5000 /dev/urandom > earlier.bin
 "$wine" lpt-dump.exe -q earlier.bin 2> err.txt || fail "replacing a file: exit $? ($(cat err.txt))"
