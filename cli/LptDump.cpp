@@ -196,10 +196,7 @@ int Run(const Options& options) {
   } catch (const EInOutError& error) {
     return Fail(IoFailed, std::string(error.what()) + " Nothing was read.");
   }
-  struct DiscardOnReturn {
-    TFile& file;
-    ~DiscardOnReturn() { DiscardFile(file); }
-  } discard{dumpFile};
+  const DiscardUnlessCommitted discard{dumpFile};
 
   if (const int code = ReadChip(options); code != Saved) return code;
 

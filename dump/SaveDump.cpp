@@ -6,15 +6,6 @@
 #include "ui/toolkit/TSaveDialog.h"
 #include "ui/toolkit/TStatusBar.h"
 
-namespace {
-// Gives the save up if anything leaves it before the image is in place: the descriptor closed,
-// the temporary file removed, the name's old content untouched.
-struct DiscardUnlessCommitted {
-  TFile& file;
-  ~DiscardUnlessCommitted() { DiscardFile(file); }
-};
-}  // namespace
-
 SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
   if (!saveDialog.Execute()) return SaveOutcome::Cancelled;
   TFile dumpFile;
@@ -25,6 +16,8 @@ SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
 }
 
 SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
+  // Anything that leaves the save before the image is in place closes the descriptor and removes
+  // the temporary file: the name's old content stays untouched.
   const DiscardUnlessCommitted discard{dumpFile};
   // A termination signal waits until the image is in place (or the save failed), so the last
   // words never race the rename.

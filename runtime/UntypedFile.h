@@ -42,6 +42,17 @@ void CommitFile(TFile& file);
 // Gives the save up: closes the file if open and removes the temporary file, so what the name
 // held stays as it was. Reports nothing: it runs on the way out of a failure.
 void DiscardFile(TFile& file);
+// Gives a save up on any way out that CommitFile did not end: DiscardFile when it goes.
+class DiscardUnlessCommitted {
+ public:
+  explicit DiscardUnlessCommitted(TFile& file) : file_(file) {}
+  DiscardUnlessCommitted(const DiscardUnlessCommitted&) = delete;
+  DiscardUnlessCommitted& operator=(const DiscardUnlessCommitted&) = delete;
+  ~DiscardUnlessCommitted() { DiscardFile(file_); }
+
+ private:
+  TFile& file_;
+};
 // Raises EInOutError if the last routine failed, then clears the failure.
 void InOutCheck(TFile& file);
 
