@@ -1,5 +1,6 @@
 #include "ui/win32/FramePacedPainting.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <utility>
@@ -14,34 +15,37 @@ constexpr auto FrameBudget = std::chrono::milliseconds(16);
 struct Waiting {
   HWND control;
   std::function<void()> apply;
+  ControlCopy* copy;
 };
 std::vector<Waiting> waiting;
+std::vector<ControlCopy*> copies;  // every copy handed in; each read makes them anew
 Clock::time_point lastFrame;
-}  // namespace
+HWND parentDrawingCopies = nullptr;
 
-void HandOverByNextFrame(HWND control, std::function<void()> apply) {
-  bool replaced = false;
-  for (Waiting& entry : waiting) {
-    if (entry.control == control) {
-      entry.apply = std::move(apply);
-      replaced = true;
-    }
+// One paint of the parent shows every control that waits, if each has a copy that stands for it
+// and they share the parent. The controls are left out of the paint (RDW_NOCHILDREN): their
+// own pictures of the old state stay behind the copies until they get the new one.
+bool ShowCopies() {
+  if (waiting.empty()) return true;
+  HWND parent = nullptr;
+  RECT area{};
+  for (const Waiting& entry : waiting) {
+    if (entry.copy == nullptr || !entry.copy->Ready()) return false;
+    const HWND itsParent = GetParent(entry.control);
+    if (parent != nullptr && itsParent != parent) return false;
+    parent = itsParent;
+    UnionRect(&area, &area, &entry.copy->Place());
   }
-  if (!replaced) waiting.push_back({control, std::move(apply)});
+  if (parent == nullptr) return false;
+  parentDrawingCopies = parent;
+  RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+  parentDrawingCopies = nullptr;
+  return true;
 }
 
-void PaintIfFrameDue() {
-  if (Clock::now() - lastFrame >= FrameBudget) ShowPaintedNow();
-}
-
-void UpdateByNextFrame(HWND control, std::function<void()> apply) {
-  HandOverByNextFrame(control, std::move(apply));
-  PaintIfFrameDue();
-}
-
-void ShowPaintedNow() {
+// Each control that waits gets its state and paints itself.
+void HandOverWaiting() {
   // Taken first: applying may end in another call here.
-  if (waiting.empty()) return;
   const std::vector<Waiting> due = std::move(waiting);
   waiting.clear();
   for (const Waiting& entry : due) {
@@ -50,7 +54,50 @@ void ShowPaintedNow() {
     // No message is handled during a read, so what the control invalidated is painted here.
     UpdateWindow(entry.control);
   }
+}
+}  // namespace
+
+void HandOverByNextFrame(HWND control, std::function<void()> apply, ControlCopy* copy) {
+  bool replaced = false;
+  for (Waiting& entry : waiting) {
+    if (entry.control == control) {
+      entry.apply = std::move(apply);
+      entry.copy = copy;
+      replaced = true;
+    }
+  }
+  if (!replaced) waiting.push_back({control, std::move(apply), copy});
+  if (copy != nullptr && std::find(copies.begin(), copies.end(), copy) == copies.end()) copies.push_back(copy);
+}
+
+void WithdrawFromFrames(HWND control, const ControlCopy* copy) {
+  std::erase_if(waiting, [control](const Waiting& entry) { return entry.control == control; });
+  std::erase(copies, copy);
+}
+
+void PaintIfFrameDue() {
+  if (Clock::now() - lastFrame < FrameBudget) return;
+  if (!ShowCopies()) HandOverWaiting();
   lastFrame = Clock::now();
+}
+
+void UpdateByNextFrame(HWND control, std::function<void()> apply, ControlCopy* copy) {
+  HandOverByNextFrame(control, std::move(apply), copy);
+  PaintIfFrameDue();
+}
+
+bool PaintCopiesOf(HWND parent) {
+  if (parent == nullptr || parent != parentDrawingCopies) return false;
+  PAINTSTRUCT paint{};
+  const HDC dc = BeginPaint(parent, &paint);
+  for (const Waiting& entry : waiting) entry.copy->DrawInParent(dc);
+  EndPaint(parent, &paint);
+  return true;
+}
+
+void ShowPaintedNow() {
+  HandOverWaiting();
+  for (ControlCopy* copy : copies) copy->Forget();
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "ui/toolkit/TProgressBar.h"
@@ -11,10 +12,14 @@
 
 // msctls_progress32: Max is PBM_SETRANGE32 (the position stays); StepIt advances the position by
 // one and starts over from the minimum past the maximum. The control gets its new position at the
-// display's pace (FramePacedPainting.h).
+// display's pace (FramePacedPainting.h); until then a copy of it may show the position.
+class ProgressBarCopy;
 class Win32ProgressBar : public TProgressBar {
  public:
   explicit Win32ProgressBar(void* control);
+  ~Win32ProgressBar() override;
+  Win32ProgressBar(const Win32ProgressBar&) = delete;
+  Win32ProgressBar& operator=(const Win32ProgressBar&) = delete;
   int Min() const override;
   int Max() const override;
   void SetMax(int max) override;
@@ -25,14 +30,20 @@ class Win32ProgressBar : public TProgressBar {
  private:
   void* control_;
   int position_;
+  std::unique_ptr<ProgressBarCopy> copy_;
 };
 
 // msctls_statusbar32 with one part reaching the right edge. The panel's text is the one last set;
 // the control gets it with the next frame, and Refresh paints it as soon as a frame is due
-// (FramePacedPainting.h): at the display's pace, not once per byte.
+// (FramePacedPainting.h): at the display's pace, not once per byte. Until the control has it,
+// a copy of the bar may show it.
+class StatusBarCopy;
 class Win32StatusBar : public TStatusBar {
  public:
   explicit Win32StatusBar(void* control);
+  ~Win32StatusBar() override;
+  Win32StatusBar(const Win32StatusBar&) = delete;
+  Win32StatusBar& operator=(const Win32StatusBar&) = delete;
   void SetPanelText(const std::string& text) override;
   std::string PanelText() const override { return text_; }
   void Refresh() override;
@@ -40,6 +51,7 @@ class Win32StatusBar : public TStatusBar {
  private:
   void* control_;
   std::string text_;
+  std::unique_ptr<StatusBarCopy> copy_;
 };
 
 // GetSaveFileNameW from a zeroed OPENFILENAMEW: no filter, extension, folder or title, no

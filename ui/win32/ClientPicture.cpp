@@ -1,0 +1,80 @@
+#include "ui/win32/ClientPicture.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+// The colour; the screen shows no alpha, and some paints set it while others leave it.
+DWORD Visible(DWORD pixel) { return pixel & 0x00FFFFFFu; }
+}  // namespace
+
+ClientPicture::ClientPicture(int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  dc_ = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(dc_, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dc_ == nullptr || bitmap_ == nullptr) {
+    Release();
+    return;
+  }
+  previous_ = SelectObject(dc_, bitmap_);
+  pixels_ = static_cast<DWORD*>(bits);
+  width_ = width;
+  height_ = height;
+}
+
+ClientPicture::~ClientPicture() { Release(); }
+
+ClientPicture::ClientPicture(ClientPicture&& other) noexcept { *this = std::move(other); }
+
+ClientPicture& ClientPicture::operator=(ClientPicture&& other) noexcept {
+  if (this != &other) {
+    Release();
+    dc_ = std::exchange(other.dc_, nullptr);
+    bitmap_ = std::exchange(other.bitmap_, nullptr);
+    previous_ = std::exchange(other.previous_, nullptr);
+    pixels_ = std::exchange(other.pixels_, nullptr);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+  }
+  return *this;
+}
+
+void ClientPicture::Release() {
+  if (dc_ != nullptr && previous_ != nullptr) SelectObject(dc_, previous_);
+  if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  if (dc_ != nullptr) DeleteDC(dc_);
+  dc_ = nullptr;
+  bitmap_ = nullptr;
+  previous_ = nullptr;
+  pixels_ = nullptr;
+  width_ = height_ = 0;
+}
+
+ClientPicture ClientPicture::Of(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  ClientPicture picture(client.right, client.bottom);
+  if (picture.Empty()) return picture;
+  // A colour no control paints, so that pixels a paint leaves alone count as differences too.
+  std::fill(picture.pixels_, picture.pixels_ + static_cast<size_t>(picture.width_) * picture.height_, 0x00FF00FFu);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc_), PRF_CLIENT | PRF_ERASEBKGND);
+  return picture;
+}
+
+bool ClientPicture::ColumnDiffers(const ClientPicture& other, int x) const {
+  GdiFlush();
+  for (int y = 0; y < height_; ++y) {
+    if (Visible(*Pixel(x, y)) != Visible(*other.Pixel(x, y))) return true;
+  }
+  return false;
+}
+
+bool ClientPicture::operator==(const ClientPicture& other) const {
+  if (Empty() || other.Empty() || width_ != other.width_ || height_ != other.height_) return false;
+  GdiFlush();
+  return std::equal(pixels_, pixels_ + static_cast<size_t>(width_) * height_, other.pixels_,
+                    [](DWORD mine, DWORD theirs) { return Visible(mine) == Visible(theirs); });
+}

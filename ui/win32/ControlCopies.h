@@ -1,0 +1,85 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "ui/win32/ClientPicture.h"
+
+// A picture of a common control in its coming state, drawn by the control's parent in the
+// control's place. During a read the two bars change at every display frame; under Wine each
+// control's own paint takes about ten round trips to the wineserver (0.8-1 ms a control on a
+// 2-core machine, 13% of a read at 60 frames a second), while the parent draws both pictures in
+// one paint of five. The pictures come from the control's own paints: a copy is used only where
+// it matches the control's paint pixel for pixel for the states it was checked with, and the
+// control itself gets its state when the read ends (FramePacedPainting.h).
+class ControlCopy {
+ public:
+  explicit ControlCopy(HWND control) : control_(control) {}
+  virtual ~ControlCopy() = default;
+  ControlCopy(const ControlCopy&) = delete;
+  ControlCopy& operator=(const ControlCopy&) = delete;
+
+  HWND Control() const { return control_; }
+  // Whether the copy can stand for the control; made once, until Forget.
+  bool Ready();
+  // The control's size, font or look may change before the next read: the copy is made anew.
+  void Forget();
+  // The control's place in its parent's client area (valid once Ready).
+  const RECT& Place() const { return place_; }
+  // Draws the coming state into the parent's paint, at the control's place.
+  void DrawInParent(HDC parentDc);
+
+ protected:
+  // Makes the pictures the copy is drawn from and checks the copy against the control's own
+  // paint; the control shows none of the states it is put into meanwhile.
+  virtual bool Prepare() = 0;
+  // The coming state's picture.
+  virtual void Compose(ClientPicture& picture) const = 0;
+
+  HWND control_;
+
+ private:
+  enum class State { Unknown, Usable, Unusable };
+  State state_ = State::Unknown;
+  RECT place_{};
+  ClientPicture frame_;
+};
+
+// A progress bar filling from left to right: the bar's own paint at its minimum and at its
+// maximum, the one up to the filled width and the other after it.
+class ProgressBarCopy final : public ControlCopy {
+ public:
+  using ControlCopy::ControlCopy;
+  void SetPosition(int position) { position_ = position; }
+
+ private:
+  bool Prepare() override;
+  void Compose(ClientPicture& picture) const override;
+  void ComposeAt(ClientPicture& picture, int position) const;
+
+  int position_ = 0;
+  int min_ = 0;
+  int max_ = 0;
+  int fillLeft_ = 0;   // the columns that change as the bar fills
+  int fillRight_ = 0;
+  ClientPicture empty_;
+  ClientPicture full_;
+};
+
+// A status bar of one part: its own paint without text, and the text drawn over it as the
+// status bar draws a part's text.
+class StatusBarCopy final : public ControlCopy {
+ public:
+  using ControlCopy::ControlCopy;
+  void SetText(std::wstring text) { text_ = std::move(text); }
+
+ private:
+  bool Prepare() override;
+  void Compose(ClientPicture& picture) const override;
+  void ComposeWith(ClientPicture& picture, const std::wstring& text) const;
+
+  std::wstring text_;
+  RECT part_{};
+  HFONT font_ = nullptr;
+  ClientPicture blank_;
+};
