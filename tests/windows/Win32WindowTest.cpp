@@ -5,6 +5,9 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <string>
+#include <vector>
+
 #include "bus/BusLines.h"
 #include "tests/support/RecordingPort.h"
 #include "ui/win32/FramePacedPainting.h"
@@ -156,5 +159,80 @@ TEST_F(Win32WindowTest, TheScreenShowsTheReadsLastByteWhenTheSaveDialogOpens) {
       << "the status bar on the screen was behind the read when the dialog opened";
   EXPECT_TRUE(progressWhenTheDialogOpened == ScreenPixels(GetDlgItem(window, IDC_PROGRESSBAR1)))
       << "the progress bar on the screen was behind the read when the dialog opened";
+}
+
+// What the window's surface holds where the control is: the control's own paint, or the copy
+// of it that the window drew there.
+std::vector<std::uint32_t> WindowPixels(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HDC window = GetDC(control);
+  const HDC memory = CreateCompatibleDC(window);
+  const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
+                                    static_cast<const std::uint32_t*>(bits) + client.right * client.bottom);
+  for (std::uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;  // the colour only
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(control, window);
+  return pixels;
+}
+
+// A frame during a read: the bars' new state is shown once a frame is due.
+void ShowNextFrame(Win32StatusBar& status) {
+  Sleep(20);
+  status.Refresh();
+}
+
+TEST_F(Win32WindowTest, DuringAReadTheWindowShowsCopiesOfTheBarsThatLookExactlyLikeTheirOwnPaint) {
+  Application.CreateForm(Form1);
+  const auto window = static_cast<HWND>(Form1->Handle());
+  ShowWindow(window, SW_SHOWNORMAL);
+  HandleMessagesFor(300);
+  const HWND progress = GetDlgItem(window, IDC_PROGRESSBAR1);
+  const HWND status = GetDlgItem(window, IDC_STATUSBAR1);
+  Win32ProgressBar& bar = *Form1->ProgressBar1;
+  bar.SetMax(2048);
+  for (const int byte : {11, 700, 1024, 2047}) {
+    while (bar.Position() < byte) bar.StepIt();
+    Form1->StatusBar1->SetPanelText("Address : " + std::to_string(byte) + ", Content : 255");
+    const auto progressBefore = WindowPixels(progress);
+    const auto statusBefore = WindowPixels(status);
+    ShowNextFrame(*Form1->StatusBar1);
+    EXPECT_NE(SendMessageW(progress, PBM_GETPOS, 0, 0), byte) << "the bar painted itself instead of its copy";
+    const auto progressCopy = WindowPixels(progress);
+    const auto statusCopy = WindowPixels(status);
+    EXPECT_NE(progressCopy, progressBefore) << "no new position shown at byte " << byte;
+    EXPECT_NE(statusCopy, statusBefore) << "no new text shown at byte " << byte;
+
+    ShowPaintedNow();  // the bars get their state and paint themselves
+    EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), byte);
+    EXPECT_TRUE(WindowPixels(progress) == progressCopy) << "the progress bar's copy differs from it at " << byte;
+    EXPECT_TRUE(WindowPixels(status) == statusCopy) << "the status bar's copy differs from it at " << byte;
+  }
+}
+
+TEST_F(Win32WindowTest, ABarWithoutAFaithfulCopyPaintsItselfEachFrame) {
+  Application.CreateForm(Form1);
+  const auto window = static_cast<HWND>(Form1->Handle());
+  ShowWindow(window, SW_SHOWNORMAL);
+  HandleMessagesFor(300);
+  const HWND status = GetDlgItem(window, IDC_STATUSBAR1);
+  int twoParts[] = {100, -1};  // the copy stands only for a status bar of one part
+  SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(twoParts));
+  Form1->StatusBar1->SetPanelText("Address : 5, Content : 7");
+  Form1->ProgressBar1->StepIt();
+  ShowNextFrame(*Form1->StatusBar1);
+  wchar_t text[64] = L"";
+  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"Address : 5, Content : 7") << "the status bar did not get its text with the frame";
+  EXPECT_EQ(SendMessageW(GetDlgItem(window, IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), Form1->ProgressBar1->Position());
 }
 }  // namespace
