@@ -185,6 +185,12 @@ std::vector<std::uint32_t> WindowPixels(HWND control) {
   return pixels;
 }
 
+std::vector<std::uint32_t> ScreenColours(HWND control) {
+  std::vector<std::uint32_t> pixels = ScreenPixels(control);
+  for (std::uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
+  return pixels;
+}
+
 // A frame during a read: the bars' new state is shown once a frame is due.
 void ShowNextFrame(Win32StatusBar& status) {
   Sleep(20);
@@ -211,6 +217,8 @@ TEST_F(Win32WindowTest, DuringAReadTheWindowShowsCopiesOfTheBarsThatLookExactlyL
     const auto statusCopy = WindowPixels(status);
     EXPECT_NE(progressCopy, progressBefore) << "no new position shown at byte " << byte;
     EXPECT_NE(statusCopy, statusBefore) << "no new text shown at byte " << byte;
+    EXPECT_TRUE(ScreenColours(progress) == progressCopy) << "the frame did not reach the screen at byte " << byte;
+    EXPECT_TRUE(ScreenColours(status) == statusCopy) << "the frame did not reach the screen at byte " << byte;
 
     ShowPaintedNow();  // the bars get their state and paint themselves
     EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), byte);

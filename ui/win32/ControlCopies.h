@@ -5,13 +5,13 @@
 
 #include "ui/win32/ClientPicture.h"
 
-// A picture of a common control in its coming state, drawn by the control's parent in the
-// control's place. During a read the two bars change at every display frame; under Wine each
-// control's own paint takes about ten round trips to the wineserver (0.8-1 ms a control on a
-// 2-core machine, 13% of a read at 60 frames a second), while the parent draws both pictures in
-// one paint of five. The pictures come from the control's own paints: a copy is used only where
-// it matches the control's paint pixel for pixel for the states it was checked with, and the
-// control itself gets its state when the read ends (FramePacedPainting.h).
+// A picture of a common control in its coming state, drawn over the control in its place. During
+// a read the two bars change at every display frame; under Wine each control's own paint takes
+// about ten round trips to the wineserver (0.8-1 ms a control on a 2-core machine: 13% of a read
+// at 60 frames a second), while drawing both pictures takes one. The pictures are made from the
+// control's own paints, and a copy is used only where it matches the control's paint pixel for
+// pixel in the states it was checked in; the control itself gets its state when the read ends
+// (FramePacedPainting.h).
 class ControlCopy {
  public:
   explicit ControlCopy(HWND control) : control_(control) {}
@@ -24,9 +24,7 @@ class ControlCopy {
   bool Ready();
   // The control's size, font or look may change before the next read: the copy is made anew.
   void Forget();
-  // The control's place in its parent's client area (valid once Ready).
-  const RECT& Place() const { return place_; }
-  // Draws the coming state into the parent's paint, at the control's place.
+  // Draws the coming state into a DC of the control's parent, at the control's place.
   void DrawInParent(HDC parentDc);
 
  protected:
@@ -60,7 +58,7 @@ class ProgressBarCopy final : public ControlCopy {
   int position_ = 0;
   int min_ = 0;
   int max_ = 0;
-  int fillLeft_ = 0;   // the columns that change as the bar fills
+  int fillLeft_ = 0;  // the columns that change as the bar fills
   int fillRight_ = 0;
   ClientPicture empty_;
   ClientPicture full_;

@@ -20,26 +20,28 @@ struct Waiting {
 std::vector<Waiting> waiting;
 std::vector<ControlCopy*> copies;  // every copy handed in; each read makes them anew
 Clock::time_point lastFrame;
-HWND parentDrawingCopies = nullptr;
 
-// One paint of the parent shows every control that waits, if each has a copy that stands for it
-// and they share the parent. The controls are left out of the paint (RDW_NOCHILDREN): their
-// own pictures of the old state stay behind the copies until they get the new one.
+// The parent draws every control that waits, if each has a copy that stands for it and they
+// share the parent: into a DC of the parent that reaches over its children, so the copies cover
+// the controls' own pictures of their old state until they get the new one.
 bool ShowCopies() {
   if (waiting.empty()) return true;
   HWND parent = nullptr;
-  RECT area{};
   for (const Waiting& entry : waiting) {
     if (entry.copy == nullptr || !entry.copy->Ready()) return false;
     const HWND itsParent = GetParent(entry.control);
     if (parent != nullptr && itsParent != parent) return false;
     parent = itsParent;
-    UnionRect(&area, &area, &entry.copy->Place());
   }
   if (parent == nullptr) return false;
-  parentDrawingCopies = parent;
-  RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
-  parentDrawingCopies = nullptr;
+  const HDC dc = GetDCEx(parent, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  if (dc == nullptr) return false;
+  for (const Waiting& entry : waiting) entry.copy->DrawInParent(dc);
+  ReleaseDC(parent, dc);
+  // A wait for nothing, which handles no message and takes no input in, but lets a system that
+  // puts a window's drawing on the screen only when it waits or ends a paint (Wine's window
+  // surfaces) do so now, once for the frame.
+  MsgWaitForMultipleObjectsEx(0, nullptr, 0, 0, 0);
   return true;
 }
 
@@ -84,15 +86,6 @@ void PaintIfFrameDue() {
 void UpdateByNextFrame(HWND control, std::function<void()> apply, ControlCopy* copy) {
   HandOverByNextFrame(control, std::move(apply), copy);
   PaintIfFrameDue();
-}
-
-bool PaintCopiesOf(HWND parent) {
-  if (parent == nullptr || parent != parentDrawingCopies) return false;
-  PAINTSTRUCT paint{};
-  const HDC dc = BeginPaint(parent, &paint);
-  for (const Waiting& entry : waiting) entry.copy->DrawInParent(dc);
-  EndPaint(parent, &paint);
-  return true;
 }
 
 void ShowPaintedNow() {

@@ -11,8 +11,8 @@
 // server each time), which made a read three to five times as long as the bus needs.
 //
 // A control's new state is kept and shown at most once per display frame. Where every control
-// that waits has a copy that stands for it (ControlCopies.h), their parent draws the copies in
-// one paint and the controls get their state later; otherwise each control is handed its state
+// that waits has a copy that stands for it (ControlCopies.h), the copies are drawn in their
+// place over the controls, and the controls get their state later; otherwise each control is handed its state
 // and paints itself. Everything waiting is handed over at once before anything else takes the
 // screen (a dialog, a message box) and before the window waits for input, so the screen is never
 // more than a frame behind and always shows the last state, in the controls' own paint, when the
@@ -33,10 +33,6 @@ void UpdateByNextFrame(HWND control, std::function<void()> apply, ControlCopy* c
 
 // Hands every control what waits for it and paints it now.
 void ShowPaintedNow();
-
-// The parent's WM_PAINT while a frame of copies is shown: draws them and returns true; false
-// for any other paint, which the window does as usual.
-bool PaintCopiesOf(HWND parent);
 
 // Returns once the screen shows what the control has painted (a system may put a window's
 // painting on the screen later: Wine's window surfaces, a compositor's next frame), or after

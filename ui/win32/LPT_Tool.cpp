@@ -105,9 +105,6 @@ INT_PTR CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         return TRUE;
       }
       return FALSE;
-    case WM_PAINT:
-      // During a read the window draws its bars' copies itself (FramePacedPainting.h).
-      return PaintCopiesOf(window) ? TRUE : FALSE;
     case WM_SIZE:
       PlaceStatusBar(window);
       return TRUE;
