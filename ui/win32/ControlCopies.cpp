@@ -7,24 +7,22 @@
 #include <vector>
 
 namespace {
-// The control's paint in a state it is put into without showing it: WM_SETREDRAW, the way to
-// change a window without a repaint, holds its painting back while the state is set, and is
-// lifted again before the paint is taken (some controls paint nothing while hidden so). Nothing
-// paints the control meanwhile: no message is handled, and nothing invalidated it.
+// Puts the control into another state without a repaint: WM_SETREDRAW, the way to change a
+// window without repainting it, holds painting back while the state is set. Nothing repaints the
+// control after: no message is handled, and the change invalidated nothing.
 template <typename SetState>
-ClientPicture PaintedIn(HWND control, SetState setState) {
+void SetUnseen(HWND control, SetState setState) {
   SendMessageW(control, WM_SETREDRAW, FALSE, 0);
   setState();
   SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-  return ClientPicture::Of(control);
 }
 
-// Puts the control back into the state it shows, again without a repaint.
+// The control's own paint of a state set unseen; taken with painting allowed again, since some
+// controls paint nothing while it is held back.
 template <typename SetState>
-void PutBack(HWND control, SetState setState) {
-  SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-  setState();
-  SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+ClientPicture PaintedIn(HWND control, SetState setState) {
+  SetUnseen(control, setState);
+  return ClientPicture::Of(control);
 }
 }  // namespace
 
@@ -54,39 +52,38 @@ void ControlCopy::DrawInParent(HDC parentDc) {
 bool ProgressBarCopy::Prepare() {
   const auto style = GetWindowLongW(control_, GWL_STYLE);
   if ((style & (PBS_VERTICAL | PBS_MARQUEE)) != 0) return false;
-  PBRANGE range{};
-  SendMessageW(control_, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
-  min_ = range.iLow;
-  max_ = range.iHigh;
+  PBRANGE limits{};
+  SendMessageW(control_, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&limits));
+  min_ = limits.iLow;
+  max_ = limits.iHigh;
   if (max_ <= min_) return false;
 
-  // The bar as it is, at its minimum and at its maximum; the columns that differ between these
-  // two are the ones that fill. Then the bar at positions over the range whose filled widths are
-  // a pixel and a fraction below and above a half, to hold the copy to the control's rounding.
+  // The bar as it is, at its minimum and at its maximum: the columns that differ between these
+  // two are the ones that fill. Then the bar at four positions over the range, two whose exact
+  // filled width ends in half a pixel or more and two in less, which hold the copy to the
+  // control's rounding.
   UpdateWindow(control_);  // whatever it still had to paint
   const int shownAt = static_cast<int>(SendMessageW(control_, PBM_GETPOS, 0, 0));
   ClientPicture shown = ClientPicture::Of(control_);
   std::vector<std::pair<int, ClientPicture>> samples;
-  {
-    const auto paintAt = [this](int position) {
-      return PaintedIn(control_, [&] { SendMessageW(control_, PBM_SETPOS, position, 0); });
-    };
-    empty_ = paintAt(min_);
-    full_ = paintAt(max_);
-    fillLeft_ = 0;
-    while (fillLeft_ < full_.Width() && !full_.ColumnDiffers(empty_, fillLeft_)) ++fillLeft_;
-    fillRight_ = full_.Width();
-    while (fillRight_ > fillLeft_ && !full_.ColumnDiffers(empty_, fillRight_ - 1)) --fillRight_;
-    const long long range = max_ - min_;
-    for (const int fifths : {1, 2, 3, 4}) {
-      const bool halfOrMore = fifths % 2 == 1;
-      int position = min_ + static_cast<int>(range * fifths / 5);
-      const auto share = [&](int at) { return (static_cast<long long>(at - min_) * (fillRight_ - fillLeft_)) % range; };
-      while (position < max_ && (2 * share(position) >= range) != halfOrMore) ++position;
-      samples.emplace_back(position, paintAt(position));
-    }
-    PutBack(control_, [&] { SendMessageW(control_, PBM_SETPOS, shownAt, 0); });
+  const auto paintAt = [this](int position) {
+    return PaintedIn(control_, [&] { SendMessageW(control_, PBM_SETPOS, position, 0); });
+  };
+  empty_ = paintAt(min_);
+  full_ = paintAt(max_);
+  fillLeft_ = 0;
+  while (fillLeft_ < full_.Width() && !full_.ColumnDiffers(empty_, fillLeft_)) ++fillLeft_;
+  fillRight_ = full_.Width();
+  while (fillRight_ > fillLeft_ && !full_.ColumnDiffers(empty_, fillRight_ - 1)) --fillRight_;
+  const long long range = max_ - min_;
+  for (const int fifths : {1, 2, 3, 4}) {
+    const bool halfOrMore = fifths % 2 == 1;
+    int position = min_ + static_cast<int>(range * fifths / 5);
+    const auto share = [&](int at) { return (static_cast<long long>(at - min_) * (fillRight_ - fillLeft_)) % range; };
+    while (position < max_ && (2 * share(position) >= range) != halfOrMore) ++position;
+    samples.emplace_back(position, paintAt(position));
   }
+  SetUnseen(control_, [&] { SendMessageW(control_, PBM_SETPOS, shownAt, 0); });
   if (fillLeft_ == fillRight_) return false;
   samples.emplace_back(shownAt, std::move(shown));
 
@@ -127,7 +124,7 @@ bool StatusBarCopy::Prepare() {
   };
   blank_ = paintWith(L"");
   const ClientPicture withComingText = paintWith(text_.c_str());
-  PutBack(control_, [&] { SendMessageW(control_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownText.c_str())); });
+  SetUnseen(control_, [&] { SendMessageW(control_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownText.c_str())); });
   ClientPicture composed(blank_.Width(), blank_.Height());
   ComposeWith(composed, shownText);
   if (!(composed == shown)) return false;

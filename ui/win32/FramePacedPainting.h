@@ -11,12 +11,12 @@
 // server each time), which made a read three to five times as long as the bus needs.
 //
 // A control's new state is kept and shown at most once per display frame. Where every control
-// that waits has a copy that stands for it (ControlCopies.h), the copies are drawn in their
-// place over the controls, and the controls get their state later; otherwise each control is handed its state
-// and paints itself. Everything waiting is handed over at once before anything else takes the
-// screen (a dialog, a message box) and before the window waits for input, so the screen is never
-// more than a frame behind and always shows the last state, in the controls' own paint, when the
-// read ends.
+// that waits has a copy that stands for it (ControlCopies.h), the copies are drawn over the
+// controls in their place and the controls get their state later; otherwise each control is
+// handed its state and paints itself. Everything waiting is handed over at once before anything
+// else takes the screen (a dialog, a message box) and before the window waits for input, so the
+// screen is never more than a frame behind and shows the last state, in the controls' own
+// paint, when the read ends.
 
 // `apply` hands the control its new state (replacing an earlier one that waits); `copy`, if
 // given, already holds that state.
