@@ -61,11 +61,6 @@ void ShowFrameIfDue() {
 }
 }  // namespace
 
-void PaintNow(QWidget& widget) {
-  PaintIntoBackingStore(widget);
-  ShowFrameIfDue();
-}
-
 void PaintByNextFrame(QWidget& widget) {
   bool listed = false;
   for (const QPointer<QWidget>& waiting : waitingForFrame) listed = listed || waiting == &widget;

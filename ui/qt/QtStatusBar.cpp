@@ -11,9 +11,9 @@
 // A text panel that paints itself: a QLabel asks its parent layout to recompute on every new
 // text, and repainting it also repaints the status bar behind it.
 //
-// It is repainted for every byte of a read, so the text is drawn from the font's glyphs
-// directly: shaping and eliding a text through QPainter::drawText costs more than the rest of
-// the paint together. Texts with a character the font lacks, or too wide for the panel, take
+// It is repainted once a display frame during a read, so the text is drawn from the font's
+// glyphs directly: shaping and eliding a text through QPainter::drawText costs more than the
+// rest of the paint together. Texts with a character the font lacks, or too wide for the panel, take
 // the full way (font fallback, eliding).
 class StatusPanel : public QWidget {
  public:
@@ -85,4 +85,4 @@ void QtStatusBar::SetPanelText(const std::string& text) { panel_->SetText(QStrin
 
 std::string QtStatusBar::PanelText() const { return panel_->Text().toStdString(); }
 
-void QtStatusBar::Refresh() { PaintNow(*panel_); }
+void QtStatusBar::Refresh() { PaintByNextFrame(*panel_); }
