@@ -61,11 +61,11 @@ ClientPicture ClientPicture::Of(HWND control) {
   // A colour no control paints, so that pixels a paint leaves alone count as differences too.
   std::fill(picture.pixels_, picture.pixels_ + static_cast<size_t>(picture.width_) * picture.height_, 0x00FF00FFu);
   SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc_), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();  // the pixels are read directly
   return picture;
 }
 
 bool ClientPicture::ColumnDiffers(const ClientPicture& other, int x) const {
-  GdiFlush();
   for (int y = 0; y < height_; ++y) {
     if (Visible(*Pixel(x, y)) != Visible(*other.Pixel(x, y))) return true;
   }
@@ -74,7 +74,7 @@ bool ClientPicture::ColumnDiffers(const ClientPicture& other, int x) const {
 
 bool ClientPicture::operator==(const ClientPicture& other) const {
   if (Empty() || other.Empty() || width_ != other.width_ || height_ != other.height_) return false;
-  GdiFlush();
+  GdiFlush();  // a picture drawn into since
   return std::equal(pixels_, pixels_ + static_cast<size_t>(width_) * height_, other.pixels_,
                     [](DWORD mine, DWORD theirs) { return Visible(mine) == Visible(theirs); });
 }

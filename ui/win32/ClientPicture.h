@@ -19,7 +19,7 @@ class ClientPicture {
   HDC Dc() const { return dc_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // Column `x` of the two pictures differs in some row.
+  // Column `x` of the two pictures (as the controls painted them) differs in some row.
   bool ColumnDiffers(const ClientPicture& other, int x) const;
   // Same size, every pixel the same.
   bool operator==(const ClientPicture& other) const;
