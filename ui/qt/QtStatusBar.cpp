@@ -11,10 +11,10 @@
 // A text panel that paints itself: a QLabel asks its parent layout to recompute on every new
 // text, and repainting it also repaints the status bar behind it.
 //
-// It is repainted once a display frame during a read, so the text is drawn from the font's
+// It is repainted with every display frame of a read, so the text is drawn from the font's
 // glyphs directly: shaping and eliding a text through QPainter::drawText costs more than the
-// rest of the paint together. Texts with a character the font lacks, or too wide for the panel, take
-// the full way (font fallback, eliding).
+// rest of the paint together. Texts with a character the font lacks, or too wide for the panel,
+// take the full way (font fallback, eliding).
 class StatusPanel : public QWidget {
  public:
   explicit StatusPanel(QWidget* parent) : QWidget(parent) {
