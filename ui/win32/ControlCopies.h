@@ -2,13 +2,14 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "ui/win32/ClientPicture.h"
 
 // A picture of a common control in its coming state, drawn over the control in its place. During
 // a read the two bars change at every display frame; under Wine each control's own paint takes
 // about ten round trips to the wineserver (0.8-1 ms a control on a 2-core machine: 13% of a read
-// at 60 frames a second), while drawing both pictures takes one. The pictures are made from the
+// at 60 frames a second), while drawing both pictures and showing them takes one. The pictures are made from the
 // control's own paints, and a copy is used only where it matches the control's paint pixel for
 // pixel in the states it was checked in; the control itself gets its state when the read ends
 // (FramePacedPainting.h).
@@ -19,7 +20,6 @@ class ControlCopy {
   ControlCopy(const ControlCopy&) = delete;
   ControlCopy& operator=(const ControlCopy&) = delete;
 
-  HWND Control() const { return control_; }
   // Whether the copy can stand for the control; made once, until Forget.
   bool Ready();
   // The control's size, font or look may change before the next read: the copy is made anew.
