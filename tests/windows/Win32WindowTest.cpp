@@ -12,11 +12,21 @@
 #include "tests/support/RecordingPort.h"
 #include "ui/win32/FramePacedPainting.h"
 #include "ui/win32/LPT_Tool.h"
+#include "ui/win32/MemoryPicture.h"
 #include "ui/win32/TApplication.h"
 #include "ui/win32/WindowDpi.h"
 #include "ui/win32/resource.h"
 
 namespace {
+void HandleMessagesFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  MSG message{};
+  while (GetTickCount() - start < milliseconds) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(10);
+  }
+}
+
 // The window on a recorded bus, with errors collected instead of shown in boxes.
 class Win32WindowTest : public ::testing::Test {
  protected:
@@ -29,6 +39,14 @@ class Win32WindowTest : public ::testing::Test {
     Application.DestroyMainForm();
     Application.SetErrorHandler(previousHandler);
     EXPECT_TRUE(errors.empty()) << errors.front();
+  }
+  // The window on the screen, painted.
+  static HWND ShowTheWindow() {
+    Application.CreateForm(Form1);
+    const auto window = static_cast<HWND>(Form1->Handle());
+    ShowWindow(window, SW_SHOWNORMAL);
+    HandleMessagesFor(300);
+    return window;
   }
   static RECT ChildArea(HWND child) {
     RECT area{};
@@ -97,98 +115,55 @@ TEST_F(Win32WindowTest, TheStatusTextIsThePanelsOwnAndTheDialogAsksNothingBefore
 }
 
 // The X server's pixels of a control (Wine reads the screen DC back from the server).
-std::vector<std::uint32_t> ScreenPixels(HWND control) {
+MemoryPicture OnTheScreen(HWND control) {
   RECT area{};
   GetWindowRect(control, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  BITMAPINFO format{};
-  format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
   const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  const auto* first = static_cast<const std::uint32_t*>(bits);
-  std::vector<std::uint32_t> pixels(first, first + static_cast<std::size_t>(width) * height);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+  MemoryPicture picture =
+      MemoryPicture::CopiedFrom(screen, {area.left, area.top}, {area.right - area.left, area.bottom - area.top});
   ReleaseDC(nullptr, screen);
-  return pixels;
+  return picture;
+}
+
+// What the window's surface holds where the control is: the control's own paint, or the copy
+// of it that the window drew there.
+MemoryPicture InTheWindow(HWND control) {
+  RECT area{};
+  GetWindowRect(control, &area);
+  const HDC window = GetWindowDC(control);
+  MemoryPicture picture = MemoryPicture::CopiedFrom(window, {0, 0}, {area.right - area.left, area.bottom - area.top});
+  ReleaseDC(control, window);
+  return picture;
 }
 
 // The screen as the save dialog is created (before its loop paints anything that waits), and the
 // dialog cancelled once it is up.
-std::vector<std::uint32_t> statusWhenTheDialogOpened;
-std::vector<std::uint32_t> progressWhenTheDialogOpened;
+MemoryPicture statusWhenTheDialogOpened;
+MemoryPicture progressWhenTheDialogOpened;
 LRESULT CALLBACK WatchForTheDialog(int code, WPARAM window, LPARAM parameter) {
   const auto dialog = reinterpret_cast<HWND>(window);
-  if (code == HCBT_CREATEWND && statusWhenTheDialogOpened.empty() &&
+  if (code == HCBT_CREATEWND && statusWhenTheDialogOpened.Empty() &&
       reinterpret_cast<CBT_CREATEWNDW*>(parameter)->lpcs->hwndParent == Form1->Handle()) {
-    statusWhenTheDialogOpened = ScreenPixels(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_STATUSBAR1));
-    progressWhenTheDialogOpened = ScreenPixels(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_PROGRESSBAR1));
+    statusWhenTheDialogOpened = OnTheScreen(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_STATUSBAR1));
+    progressWhenTheDialogOpened = OnTheScreen(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_PROGRESSBAR1));
   }
   if (code == HCBT_ACTIVATE && GetParent(dialog) == Form1->Handle()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   return CallNextHookEx(nullptr, code, window, parameter);
 }
 
-void HandleMessagesFor(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  MSG message{};
-  while (GetTickCount() - start < milliseconds) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(10);
-  }
-}
-
 TEST_F(Win32WindowTest, TheScreenShowsTheReadsLastByteWhenTheSaveDialogOpens) {
-  Application.CreateForm(Form1);
-  const auto window = static_cast<HWND>(Form1->Handle());
-  ShowWindow(window, SW_SHOWNORMAL);
-  HandleMessagesFor(300);
+  const HWND window = ShowTheWindow();
   const HHOOK hook = SetWindowsHookExW(WH_CBT, WatchForTheDialog, nullptr, GetCurrentThreadId());
   Form1->Button1Click();
   UnhookWindowsHookEx(hook);
-  ASSERT_FALSE(statusWhenTheDialogOpened.empty()) << "no save dialog was created";
+  ASSERT_FALSE(statusWhenTheDialogOpened.Empty()) << "no save dialog was created";
   ShowPaintedNow();        // as the window does before it waits for input
   HandleMessagesFor(300);  // everything painted and on the screen
   EXPECT_EQ(Form1->StatusBar1->PanelText(), "Address : 2047, Content : 0");
-  EXPECT_TRUE(statusWhenTheDialogOpened == ScreenPixels(GetDlgItem(window, IDC_STATUSBAR1)))
+  EXPECT_TRUE(statusWhenTheDialogOpened == OnTheScreen(GetDlgItem(window, IDC_STATUSBAR1)))
       << "the status bar on the screen was behind the read when the dialog opened";
-  EXPECT_TRUE(progressWhenTheDialogOpened == ScreenPixels(GetDlgItem(window, IDC_PROGRESSBAR1)))
+  EXPECT_TRUE(progressWhenTheDialogOpened == OnTheScreen(GetDlgItem(window, IDC_PROGRESSBAR1)))
       << "the progress bar on the screen was behind the read when the dialog opened";
-}
-
-// What the window's surface holds where the control is: the control's own paint, or the copy
-// of it that the window drew there.
-std::vector<std::uint32_t> WindowPixels(HWND control) {
-  RECT client{};
-  GetClientRect(control, &client);
-  BITMAPINFO format{};
-  format.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HDC window = GetDC(control);
-  const HDC memory = CreateCompatibleDC(window);
-  const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
-  GdiFlush();
-  std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
-                                    static_cast<const std::uint32_t*>(bits) + client.right * client.bottom);
-  for (std::uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;  // the colour only
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(control, window);
-  return pixels;
-}
-
-std::vector<std::uint32_t> ScreenColours(HWND control) {
-  std::vector<std::uint32_t> pixels = ScreenPixels(control);
-  for (std::uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
-  return pixels;
 }
 
 // A frame during a read: the bars' new state is shown once a frame is due.
@@ -198,10 +173,7 @@ void ShowNextFrame(Win32StatusBar& status) {
 }
 
 TEST_F(Win32WindowTest, DuringAReadTheWindowShowsCopiesOfTheBarsThatLookExactlyLikeTheirOwnPaint) {
-  Application.CreateForm(Form1);
-  const auto window = static_cast<HWND>(Form1->Handle());
-  ShowWindow(window, SW_SHOWNORMAL);
-  HandleMessagesFor(300);
+  const HWND window = ShowTheWindow();
   const HWND progress = GetDlgItem(window, IDC_PROGRESSBAR1);
   const HWND status = GetDlgItem(window, IDC_STATUSBAR1);
   Win32ProgressBar& bar = *Form1->ProgressBar1;
@@ -209,29 +181,26 @@ TEST_F(Win32WindowTest, DuringAReadTheWindowShowsCopiesOfTheBarsThatLookExactlyL
   for (const int byte : {11, 700, 1024, 2047}) {
     while (bar.Position() < byte) bar.StepIt();
     Form1->StatusBar1->SetPanelText("Address : " + std::to_string(byte) + ", Content : 255");
-    const auto progressBefore = WindowPixels(progress);
-    const auto statusBefore = WindowPixels(status);
+    const auto progressBefore = InTheWindow(progress);
+    const auto statusBefore = InTheWindow(status);
     ShowNextFrame(*Form1->StatusBar1);
     EXPECT_NE(SendMessageW(progress, PBM_GETPOS, 0, 0), byte) << "the bar painted itself instead of its copy";
-    const auto progressCopy = WindowPixels(progress);
-    const auto statusCopy = WindowPixels(status);
-    EXPECT_NE(progressCopy, progressBefore) << "no new position shown at byte " << byte;
-    EXPECT_NE(statusCopy, statusBefore) << "no new text shown at byte " << byte;
-    EXPECT_TRUE(ScreenColours(progress) == progressCopy) << "the frame did not reach the screen at byte " << byte;
-    EXPECT_TRUE(ScreenColours(status) == statusCopy) << "the frame did not reach the screen at byte " << byte;
+    const auto progressCopy = InTheWindow(progress);
+    const auto statusCopy = InTheWindow(status);
+    EXPECT_FALSE(progressCopy == progressBefore) << "no new position shown at byte " << byte;
+    EXPECT_FALSE(statusCopy == statusBefore) << "no new text shown at byte " << byte;
+    EXPECT_TRUE(OnTheScreen(progress) == progressCopy) << "the frame did not reach the screen at byte " << byte;
+    EXPECT_TRUE(OnTheScreen(status) == statusCopy) << "the frame did not reach the screen at byte " << byte;
 
     ShowPaintedNow();  // the bars get their state and paint themselves
     EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), byte);
-    EXPECT_TRUE(WindowPixels(progress) == progressCopy) << "the progress bar's copy differs from it at " << byte;
-    EXPECT_TRUE(WindowPixels(status) == statusCopy) << "the status bar's copy differs from it at " << byte;
+    EXPECT_TRUE(InTheWindow(progress) == progressCopy) << "the progress bar's copy differs from it at " << byte;
+    EXPECT_TRUE(InTheWindow(status) == statusCopy) << "the status bar's copy differs from it at " << byte;
   }
 }
 
 TEST_F(Win32WindowTest, ABarWithoutAFaithfulCopyPaintsItselfEachFrame) {
-  Application.CreateForm(Form1);
-  const auto window = static_cast<HWND>(Form1->Handle());
-  ShowWindow(window, SW_SHOWNORMAL);
-  HandleMessagesFor(300);
+  const HWND window = ShowTheWindow();
   const HWND status = GetDlgItem(window, IDC_STATUSBAR1);
   int twoParts[] = {100, -1};  // the copy stands only for a status bar of one part
   SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(twoParts));

@@ -20,9 +20,9 @@ void SetUnseen(HWND control, SetState setState) {
 // The control's own paint of a state set unseen; taken with painting allowed again, since some
 // controls paint nothing while it is held back.
 template <typename SetState>
-ClientPicture PaintedIn(HWND control, SetState setState) {
+MemoryPicture PaintedIn(HWND control, SetState setState) {
   SetUnseen(control, setState);
-  return ClientPicture::Of(control);
+  return MemoryPicture::Of(control);
 }
 }  // namespace
 
@@ -33,7 +33,7 @@ bool ControlCopy::Ready() {
     GetClientRect(control_, &client);
     place_ = client;
     MapWindowPoints(control_, GetParent(control_), reinterpret_cast<POINT*>(&place_), 2);
-    frame_ = ClientPicture(client.right, client.bottom);
+    frame_ = MemoryPicture(client.right, client.bottom);
     if (!frame_.Empty() && Prepare()) state_ = State::Usable;
   }
   return state_ == State::Usable;
@@ -41,7 +41,7 @@ bool ControlCopy::Ready() {
 
 void ControlCopy::Forget() {
   state_ = State::Unknown;
-  frame_ = ClientPicture();
+  frame_ = MemoryPicture();
 }
 
 void ControlCopy::DrawInParent(HDC parentDc) {
@@ -64,8 +64,8 @@ bool ProgressBarCopy::Prepare() {
   // control's rounding.
   UpdateWindow(control_);  // whatever it still had to paint
   const int shownAt = static_cast<int>(SendMessageW(control_, PBM_GETPOS, 0, 0));
-  ClientPicture shown = ClientPicture::Of(control_);
-  std::vector<std::pair<int, ClientPicture>> samples;
+  MemoryPicture shown = MemoryPicture::Of(control_);
+  std::vector<std::pair<int, MemoryPicture>> samples;
   const auto paintAt = [this](int position) {
     return PaintedIn(control_, [&] { SendMessageW(control_, PBM_SETPOS, position, 0); });
   };
@@ -87,16 +87,16 @@ bool ProgressBarCopy::Prepare() {
   if (fillLeft_ == fillRight_) return false;
   samples.emplace_back(shownAt, std::move(shown));
 
-  ClientPicture composed(full_.Width(), full_.Height());
+  MemoryPicture composed(full_.Width(), full_.Height());
   return std::all_of(samples.begin(), samples.end(), [&](const auto& sample) {
     ComposeAt(composed, sample.first);
     return composed == sample.second;
   });
 }
 
-void ProgressBarCopy::Compose(ClientPicture& picture) const { ComposeAt(picture, position_); }
+void ProgressBarCopy::Compose(MemoryPicture& picture) const { ComposeAt(picture, position_); }
 
-void ProgressBarCopy::ComposeAt(ClientPicture& picture, int position) const {
+void ProgressBarCopy::ComposeAt(MemoryPicture& picture, int position) const {
   // The control's own rule: the filled width is the position's share of the fill's width,
   // rounded to the nearest pixel.
   const int filled = fillLeft_ + MulDiv(std::clamp(position, min_, max_) - min_, fillRight_ - fillLeft_, max_ - min_);
@@ -118,23 +118,23 @@ bool StatusBarCopy::Prepare() {
 
   // The bar as it is, without text, and with the coming text.
   UpdateWindow(control_);  // whatever it still had to paint
-  const ClientPicture shown = ClientPicture::Of(control_);
+  const MemoryPicture shown = MemoryPicture::Of(control_);
   const auto paintWith = [this](const wchar_t* text) {
     return PaintedIn(control_, [&] { SendMessageW(control_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text)); });
   };
   blank_ = paintWith(L"");
-  const ClientPicture withComingText = paintWith(text_.c_str());
+  const MemoryPicture withComingText = paintWith(text_.c_str());
   SetUnseen(control_, [&] { SendMessageW(control_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownText.c_str())); });
-  ClientPicture composed(blank_.Width(), blank_.Height());
+  MemoryPicture composed(blank_.Width(), blank_.Height());
   ComposeWith(composed, shownText);
   if (!(composed == shown)) return false;
   ComposeWith(composed, text_);
   return composed == withComingText;
 }
 
-void StatusBarCopy::Compose(ClientPicture& picture) const { ComposeWith(picture, text_); }
+void StatusBarCopy::Compose(MemoryPicture& picture) const { ComposeWith(picture, text_); }
 
-void StatusBarCopy::ComposeWith(ClientPicture& picture, const std::wstring& text) const {
+void StatusBarCopy::ComposeWith(MemoryPicture& picture, const std::wstring& text) const {
   BitBlt(picture.Dc(), 0, 0, picture.Width(), picture.Height(), blank_.Dc(), 0, 0, SRCCOPY);
   // As the status bar draws a part's text: in its font and the button text colour, without a
   // background, three pixels in from the part's left edge, on one line, centred from top to bottom.

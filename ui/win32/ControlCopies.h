@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "ui/win32/ClientPicture.h"
+#include "ui/win32/MemoryPicture.h"
 
 // A picture of a common control in its coming state, drawn over the control in its place. During
 // a read the two bars change at every display frame; under Wine each control's own paint takes
@@ -32,7 +32,7 @@ class ControlCopy {
   // paint; the control shows none of the states it is put into meanwhile.
   virtual bool Prepare() = 0;
   // The coming state's picture.
-  virtual void Compose(ClientPicture& picture) const = 0;
+  virtual void Compose(MemoryPicture& picture) const = 0;
 
   HWND control_;
 
@@ -40,7 +40,7 @@ class ControlCopy {
   enum class State { Unknown, Usable, Unusable };
   State state_ = State::Unknown;
   RECT place_{};
-  ClientPicture frame_;
+  MemoryPicture frame_;
 };
 
 // A progress bar filling from left to right: the bar's own paint at its minimum and at its
@@ -52,16 +52,16 @@ class ProgressBarCopy final : public ControlCopy {
 
  private:
   bool Prepare() override;
-  void Compose(ClientPicture& picture) const override;
-  void ComposeAt(ClientPicture& picture, int position) const;
+  void Compose(MemoryPicture& picture) const override;
+  void ComposeAt(MemoryPicture& picture, int position) const;
 
   int position_ = 0;
   int min_ = 0;
   int max_ = 0;
   int fillLeft_ = 0;  // the columns that change as the bar fills
   int fillRight_ = 0;
-  ClientPicture empty_;
-  ClientPicture full_;
+  MemoryPicture empty_;
+  MemoryPicture full_;
 };
 
 // A status bar of one part: its own paint without text, and the text drawn over it as the
@@ -73,11 +73,11 @@ class StatusBarCopy final : public ControlCopy {
 
  private:
   bool Prepare() override;
-  void Compose(ClientPicture& picture) const override;
-  void ComposeWith(ClientPicture& picture, const std::wstring& text) const;
+  void Compose(MemoryPicture& picture) const override;
+  void ComposeWith(MemoryPicture& picture, const std::wstring& text) const;
 
   std::wstring text_;
   RECT part_{};
   HFONT font_ = nullptr;
-  ClientPicture blank_;
+  MemoryPicture blank_;
 };

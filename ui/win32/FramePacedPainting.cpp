@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "ui/win32/MemoryPicture.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -94,32 +95,16 @@ void ShowPaintedNow() {
 }
 
 namespace {
-// The control's pixels: from the screen, or as the control itself painted them.
-std::vector<std::uint32_t> Pixels(HWND control, bool fromTheScreen) {
+// The control as the screen shows it, or as the control itself painted it.
+MemoryPicture Shown(HWND control, bool onTheScreen) {
   RECT area{};
   GetWindowRect(control, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  if (pixels.empty()) return pixels;
-  BITMAPINFO format{};
-  format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  const HDC source = fromTheScreen ? GetDC(nullptr) : GetWindowDC(control);
-  const HDC memory = CreateCompatibleDC(source);
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr) {
-    const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, fromTheScreen ? area.left : 0, fromTheScreen ? area.top : 0, SRCCOPY);
-    GdiFlush();
-    const auto* first = static_cast<const std::uint32_t*>(bits);
-    pixels.assign(first, first + pixels.size());
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(fromTheScreen ? nullptr : control, source);
-  return pixels;
+  const SIZE size{area.right - area.left, area.bottom - area.top};
+  const HDC source = onTheScreen ? GetDC(nullptr) : GetWindowDC(control);
+  MemoryPicture picture =
+      MemoryPicture::CopiedFrom(source, onTheScreen ? POINT{area.left, area.top} : POINT{0, 0}, size);
+  ReleaseDC(onTheScreen ? nullptr : control, source);
+  return picture;
 }
 
 // The whole control lies on the screen, not covered by another window.
@@ -143,8 +128,8 @@ void WaitUntilOnScreen(HWND control, DWORD limitMs) {
   GdiFlush();
   if (!WhollyVisible(control)) return;
   const DWORD start = GetTickCount();
-  const std::vector<std::uint32_t> painted = Pixels(control, false);
-  while (Pixels(control, true) != painted && GetTickCount() - start < limitMs) {
+  const MemoryPicture painted = Shown(control, false);
+  while (!(Shown(control, true) == painted) && GetTickCount() - start < limitMs) {
     // A wait in which the system hands painted surfaces on to the screen; input stays queued.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
   }

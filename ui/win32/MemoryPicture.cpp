@@ -1,4 +1,4 @@
-#include "ui/win32/ClientPicture.h"
+#include "ui/win32/MemoryPicture.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,7 +8,7 @@ namespace {
 DWORD Visible(DWORD pixel) { return pixel & 0x00FFFFFFu; }
 }  // namespace
 
-ClientPicture::ClientPicture(int width, int height) {
+MemoryPicture::MemoryPicture(int width, int height) {
   if (width <= 0 || height <= 0) return;
   BITMAPINFO format{};
   format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -25,11 +25,11 @@ ClientPicture::ClientPicture(int width, int height) {
   height_ = height;
 }
 
-ClientPicture::~ClientPicture() { Release(); }
+MemoryPicture::~MemoryPicture() { Release(); }
 
-ClientPicture::ClientPicture(ClientPicture&& other) noexcept { *this = std::move(other); }
+MemoryPicture::MemoryPicture(MemoryPicture&& other) noexcept { *this = std::move(other); }
 
-ClientPicture& ClientPicture::operator=(ClientPicture&& other) noexcept {
+MemoryPicture& MemoryPicture::operator=(MemoryPicture&& other) noexcept {
   if (this != &other) {
     Release();
     dc_ = std::exchange(other.dc_, nullptr);
@@ -42,7 +42,7 @@ ClientPicture& ClientPicture::operator=(ClientPicture&& other) noexcept {
   return *this;
 }
 
-void ClientPicture::Release() {
+void MemoryPicture::Release() {
   if (dc_ != nullptr && previous_ != nullptr) SelectObject(dc_, previous_);
   if (bitmap_ != nullptr) DeleteObject(bitmap_);
   if (dc_ != nullptr) DeleteDC(dc_);
@@ -53,10 +53,10 @@ void ClientPicture::Release() {
   width_ = height_ = 0;
 }
 
-ClientPicture ClientPicture::Of(HWND control) {
+MemoryPicture MemoryPicture::Of(HWND control) {
   RECT client{};
   GetClientRect(control, &client);
-  ClientPicture picture(client.right, client.bottom);
+  MemoryPicture picture(client.right, client.bottom);
   if (picture.Empty()) return picture;
   // A colour no control paints, so that pixels a paint leaves alone count as differences too.
   std::fill(picture.pixels_, picture.pixels_ + static_cast<size_t>(picture.width_) * picture.height_, 0x00FF00FFu);
@@ -65,14 +65,23 @@ ClientPicture ClientPicture::Of(HWND control) {
   return picture;
 }
 
-bool ClientPicture::ColumnDiffers(const ClientPicture& other, int x) const {
+MemoryPicture MemoryPicture::CopiedFrom(HDC source, POINT origin, SIZE size) {
+  MemoryPicture picture(size.cx, size.cy);
+  if (!picture.Empty()) {
+    BitBlt(picture.dc_, 0, 0, size.cx, size.cy, source, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+  }
+  return picture;
+}
+
+bool MemoryPicture::ColumnDiffers(const MemoryPicture& other, int x) const {
   for (int y = 0; y < height_; ++y) {
     if (Visible(*Pixel(x, y)) != Visible(*other.Pixel(x, y))) return true;
   }
   return false;
 }
 
-bool ClientPicture::operator==(const ClientPicture& other) const {
+bool MemoryPicture::operator==(const MemoryPicture& other) const {
   if (Empty() || other.Empty() || width_ != other.width_ || height_ != other.height_) return false;
   GdiFlush();  // a picture drawn into since
   return std::equal(pixels_, pixels_ + static_cast<size_t>(width_) * height_, other.pixels_,
