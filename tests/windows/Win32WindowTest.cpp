@@ -114,28 +114,6 @@ TEST_F(Win32WindowTest, TheStatusTextIsThePanelsOwnAndTheDialogAsksNothingBefore
   EXPECT_EQ(Win32SaveDialog::Flags() & OFN_OVERWRITEPROMPT, 0u);
 }
 
-// The X server's pixels of a control (Wine reads the screen DC back from the server).
-MemoryPicture OnTheScreen(HWND control) {
-  RECT area{};
-  GetWindowRect(control, &area);
-  const HDC screen = GetDC(nullptr);
-  MemoryPicture picture =
-      MemoryPicture::CopiedFrom(screen, {area.left, area.top}, {area.right - area.left, area.bottom - area.top});
-  ReleaseDC(nullptr, screen);
-  return picture;
-}
-
-// What the window's surface holds where the control is: the control's own paint, or the copy
-// of it that the window drew there.
-MemoryPicture InTheWindow(HWND control) {
-  RECT area{};
-  GetWindowRect(control, &area);
-  const HDC window = GetWindowDC(control);
-  MemoryPicture picture = MemoryPicture::CopiedFrom(window, {0, 0}, {area.right - area.left, area.bottom - area.top});
-  ReleaseDC(control, window);
-  return picture;
-}
-
 // The screen as the save dialog is created (before its loop paints anything that waits), and the
 // dialog cancelled once it is up.
 MemoryPicture statusWhenTheDialogOpened;
@@ -144,8 +122,9 @@ LRESULT CALLBACK WatchForTheDialog(int code, WPARAM window, LPARAM parameter) {
   const auto dialog = reinterpret_cast<HWND>(window);
   if (code == HCBT_CREATEWND && statusWhenTheDialogOpened.Empty() &&
       reinterpret_cast<CBT_CREATEWNDW*>(parameter)->lpcs->hwndParent == Form1->Handle()) {
-    statusWhenTheDialogOpened = OnTheScreen(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_STATUSBAR1));
-    progressWhenTheDialogOpened = OnTheScreen(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_PROGRESSBAR1));
+    statusWhenTheDialogOpened = MemoryPicture::OnScreen(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_STATUSBAR1));
+    progressWhenTheDialogOpened =
+        MemoryPicture::OnScreen(GetDlgItem(static_cast<HWND>(Form1->Handle()), IDC_PROGRESSBAR1));
   }
   if (code == HCBT_ACTIVATE && GetParent(dialog) == Form1->Handle()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   return CallNextHookEx(nullptr, code, window, parameter);
@@ -160,9 +139,9 @@ TEST_F(Win32WindowTest, TheScreenShowsTheReadsLastByteWhenTheSaveDialogOpens) {
   ShowPaintedNow();        // as the window does before it waits for input
   HandleMessagesFor(300);  // everything painted and on the screen
   EXPECT_EQ(Form1->StatusBar1->PanelText(), "Address : 2047, Content : 0");
-  EXPECT_TRUE(statusWhenTheDialogOpened == OnTheScreen(GetDlgItem(window, IDC_STATUSBAR1)))
+  EXPECT_TRUE(statusWhenTheDialogOpened == MemoryPicture::OnScreen(GetDlgItem(window, IDC_STATUSBAR1)))
       << "the status bar on the screen was behind the read when the dialog opened";
-  EXPECT_TRUE(progressWhenTheDialogOpened == OnTheScreen(GetDlgItem(window, IDC_PROGRESSBAR1)))
+  EXPECT_TRUE(progressWhenTheDialogOpened == MemoryPicture::OnScreen(GetDlgItem(window, IDC_PROGRESSBAR1)))
       << "the progress bar on the screen was behind the read when the dialog opened";
 }
 
@@ -181,21 +160,23 @@ TEST_F(Win32WindowTest, DuringAReadTheWindowShowsCopiesOfTheBarsThatLookExactlyL
   for (const int byte : {11, 700, 1024, 2047}) {
     while (bar.Position() < byte) bar.StepIt();
     Form1->StatusBar1->SetPanelText("Address : " + std::to_string(byte) + ", Content : 255");
-    const auto progressBefore = InTheWindow(progress);
-    const auto statusBefore = InTheWindow(status);
+    const auto progressBefore = MemoryPicture::InWindow(progress);
+    const auto statusBefore = MemoryPicture::InWindow(status);
     ShowNextFrame(*Form1->StatusBar1);
     EXPECT_NE(SendMessageW(progress, PBM_GETPOS, 0, 0), byte) << "the bar painted itself instead of its copy";
-    const auto progressCopy = InTheWindow(progress);
-    const auto statusCopy = InTheWindow(status);
+    const auto progressCopy = MemoryPicture::InWindow(progress);
+    const auto statusCopy = MemoryPicture::InWindow(status);
     EXPECT_FALSE(progressCopy == progressBefore) << "no new position shown at byte " << byte;
     EXPECT_FALSE(statusCopy == statusBefore) << "no new text shown at byte " << byte;
-    EXPECT_TRUE(OnTheScreen(progress) == progressCopy) << "the frame did not reach the screen at byte " << byte;
-    EXPECT_TRUE(OnTheScreen(status) == statusCopy) << "the frame did not reach the screen at byte " << byte;
+    EXPECT_TRUE(MemoryPicture::OnScreen(progress) == progressCopy)
+        << "the frame did not reach the screen at byte " << byte;
+    EXPECT_TRUE(MemoryPicture::OnScreen(status) == statusCopy) << "the frame did not reach the screen at byte " << byte;
 
     ShowPaintedNow();  // the bars get their state and paint themselves
     EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), byte);
-    EXPECT_TRUE(InTheWindow(progress) == progressCopy) << "the progress bar's copy differs from it at " << byte;
-    EXPECT_TRUE(InTheWindow(status) == statusCopy) << "the status bar's copy differs from it at " << byte;
+    EXPECT_TRUE(MemoryPicture::InWindow(progress) == progressCopy)
+        << "the progress bar's copy differs from it at " << byte;
+    EXPECT_TRUE(MemoryPicture::InWindow(status) == statusCopy) << "the status bar's copy differs from it at " << byte;
   }
 }
 

@@ -95,18 +95,6 @@ void ShowPaintedNow() {
 }
 
 namespace {
-// The control as the screen shows it, or as the control itself painted it.
-MemoryPicture Shown(HWND control, bool onTheScreen) {
-  RECT area{};
-  GetWindowRect(control, &area);
-  const SIZE size{area.right - area.left, area.bottom - area.top};
-  const HDC source = onTheScreen ? GetDC(nullptr) : GetWindowDC(control);
-  MemoryPicture picture =
-      MemoryPicture::CopiedFrom(source, onTheScreen ? POINT{area.left, area.top} : POINT{0, 0}, size);
-  ReleaseDC(onTheScreen ? nullptr : control, source);
-  return picture;
-}
-
 // The whole control lies on the screen, not covered by another window.
 bool WhollyVisible(HWND control) {
   if (!IsWindowVisible(control) || IsIconic(GetAncestor(control, GA_ROOT))) return false;
@@ -128,8 +116,8 @@ void WaitUntilOnScreen(HWND control, DWORD limitMs) {
   GdiFlush();
   if (!WhollyVisible(control)) return;
   const DWORD start = GetTickCount();
-  const MemoryPicture painted = Shown(control, false);
-  while (!(Shown(control, true) == painted) && GetTickCount() - start < limitMs) {
+  const MemoryPicture painted = MemoryPicture::InWindow(control);
+  while (!(MemoryPicture::OnScreen(control) == painted) && GetTickCount() - start < limitMs) {
     // A wait in which the system hands painted surfaces on to the screen; input stays queued.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
   }

@@ -74,6 +74,24 @@ MemoryPicture MemoryPicture::CopiedFrom(HDC source, POINT origin, SIZE size) {
   return picture;
 }
 
+MemoryPicture MemoryPicture::InWindow(HWND control) {
+  RECT area{};
+  GetWindowRect(control, &area);
+  const HDC window = GetWindowDC(control);
+  MemoryPicture picture = CopiedFrom(window, {0, 0}, {area.right - area.left, area.bottom - area.top});
+  ReleaseDC(control, window);
+  return picture;
+}
+
+MemoryPicture MemoryPicture::OnScreen(HWND control) {
+  RECT area{};
+  GetWindowRect(control, &area);
+  const HDC screen = GetDC(nullptr);
+  MemoryPicture picture = CopiedFrom(screen, {area.left, area.top}, {area.right - area.left, area.bottom - area.top});
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
 bool MemoryPicture::ColumnDiffers(const MemoryPicture& other, int x) const {
   for (int y = 0; y < height_; ++y) {
     if (Visible(*Pixel(x, y)) != Visible(*other.Pixel(x, y))) return true;

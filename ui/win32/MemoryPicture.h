@@ -15,8 +15,10 @@ class MemoryPicture {
 
   // The control's own paint of its client area (WM_PRINTCLIENT), as it would put it on the screen.
   static MemoryPicture Of(HWND control);
-  // What `source` shows in the area from `origin`, `size` large.
-  static MemoryPicture CopiedFrom(HDC source, POINT origin, SIZE size);
+  // The control as its window holds it (its own paint, or what was drawn over it there).
+  static MemoryPicture InWindow(HWND control);
+  // The control as the screen shows it (under Wine, read back from the X server).
+  static MemoryPicture OnScreen(HWND control);
 
   bool Empty() const { return dc_ == nullptr; }
   HDC Dc() const { return dc_; }
@@ -28,6 +30,8 @@ class MemoryPicture {
   bool operator==(const MemoryPicture& other) const;
 
  private:
+  // What `source` shows in the area from `origin`, `size` large.
+  static MemoryPicture CopiedFrom(HDC source, POINT origin, SIZE size);
   const DWORD* Pixel(int x, int y) const { return pixels_ + static_cast<size_t>(y) * width_ + x; }
   void Release();
 
