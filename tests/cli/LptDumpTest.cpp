@@ -1,24 +1,60 @@
 // lpt-dump run as a process, the way a user or a script runs it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include "tests/support/FileContents.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+// The processor time a process has used (/proc/PID/stat: utime + stime), in clock ticks; -1
+// once it has ended.
+long CpuTicks(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) return -1;
+  std::istringstream fields(line.substr(line.rfind(')') + 2));
+  std::string state;
+  fields >> state;
+  if (state == "Z") return -1;
+  std::string skipped;
+  for (int field = 4; field <= 13; ++field) fields >> skipped;
+  long user = 0, system = 0;
+  fields >> user >> system;
+  return user + system;
+}
+
+// Waits until lpt-dump reads: its one long piece of work is the read, about a second of the
+// processor's time, so a process that has used a tenth of a second is in it, with most of it
+// to go however loaded the machine is. False if it ended first, or after a generous deadline.
+bool WaitUntilReading(pid_t pid) {
+  const long tenthOfASecond = sysconf(_SC_CLK_TCK) / 10;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  for (long used = CpuTicks(pid); used < tenthOfASecond; used = CpuTicks(pid)) {
+    if (used < 0 || std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 struct Outcome {
   int exitCode;
   std::string out;
@@ -47,6 +83,36 @@ class LptDumpTest : public ::testing::Test {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileContents(folder / "out"), FileContents(folder / "err")};
   }
   std::string ChipImage() const { return {image.begin(), image.end()}; }
+
+  // Starts lpt-dump with `arguments` (and every signal at its default action, whatever this
+  // process was started with), its standard output on `output`, its standard error in the
+  // scratch folder's "err".
+  pid_t Start(const std::vector<std::string>& arguments, int output) {
+    const int error = open((folder / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(output, STDOUT_FILENO);
+      dup2(error, STDERR_FILENO);
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      for (const int signal : {SIGINT, SIGQUIT, SIGPIPE, SIGUSR1, SIGALRM, SIGTERM, SIGHUP})
+        std::signal(signal, SIG_DFL);
+      std::vector<char*> argv{const_cast<char*>(LPT_DUMP)};
+      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+      argv.push_back(nullptr);
+      execv(LPT_DUMP, argv.data());
+      _exit(127);
+    }
+    close(error);
+    return pid;
+  }
+  // The exit code as a shell reports it: 128 + the signal for a process that a signal ended.
+  static int Finish(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+  }
 
   fs::path folder;
   std::array<char, 2048> image{};
@@ -125,7 +191,8 @@ TEST_F(LptDumpTest, OutputsThatAreNoFilesAreRefusedBeforeTheRead) {
   std::vector<std::string> outputs{"/dev/null", "/dev/zero", "/proc/self/comm", (folder / "socket").string()};
   if (haveBlock) outputs.push_back(block.string());
   for (const std::string& output : outputs) {
-    const Outcome outcome = Run(chipPort + " " + output, "timeout 0.5");
+    // The deadline only stops a program that would wait on the device for ever.
+    const Outcome outcome = Run(chipPort + " " + output, "timeout 60");
     EXPECT_EQ(outcome.exitCode, 4) << output << ": " << outcome.err;
     EXPECT_NE(outcome.err.find("Nothing was read."), std::string::npos) << outcome.err;
   }
@@ -195,7 +262,7 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   Outcome outcome = Run("--port emulate:" + pipe + " " + (folder / "dump.bin").string(), "timeout 10");
   EXPECT_EQ(outcome.exitCode, 3) << outcome.err;
   EXPECT_NE(outcome.err.find("not a plain file"), std::string::npos);
-  outcome = Run(chipPort + " " + pipe, "timeout 0.5");  // before the read, which takes a second
+  outcome = Run(chipPort + " " + pipe, "timeout 60");  // a pipe without a reader: no wait for one
   EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
   EXPECT_NE(outcome.err.find("nothing is reading"), std::string::npos);
 
@@ -223,33 +290,46 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
   EXPECT_NE(outcome.err.find("standard output is closed"), std::string::npos) << outcome.err;
   fs::create_symlink(folder / "missing" / "dump.bin", folder / "link.bin");
-  outcome = Run(chipPort + " " + (folder / "link.bin").string(), "timeout 0.5");
+  outcome = Run(chipPort + " " + (folder / "link.bin").string(), "timeout 60");
   EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
   EXPECT_NE(outcome.err.find("does not exist"), std::string::npos) << outcome.err;
 }
 
 // SIGALRM and SIGPIPE too: the program's own timing borrows no signal that others send.
 TEST_F(LptDumpTest, ASignalDuringTheReadEndsItWithTheSignalAndNoOutput) {
-  for (const char* signalName : {"INT", "USR1", "ALRM", "PIPE"}) {
-    const Outcome outcome = Run(chipPort + " " + (folder / "dump.bin").string(),
-                                std::string("timeout -s ") + signalName + " --preserve-status 0.3");
-    EXPECT_GT(outcome.exitCode, 128) << signalName << ": " << outcome.err;
-    EXPECT_EQ(outcome.err, "") << signalName;
-    EXPECT_FALSE(fs::exists(folder / "dump.bin")) << signalName;
+  const int output = open((folder / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  for (const int signal : {SIGINT, SIGUSR1, SIGALRM, SIGPIPE}) {
+    const pid_t pid =
+        Start({"--port", "emulate:" + (folder / "chip.bin").string(), (folder / "dump.bin").string()}, output);
+    const bool reading = WaitUntilReading(pid);
+    kill(pid, signal);
+    EXPECT_TRUE(reading) << "the read had not started (or had ended) before the signal " << signal;
+    EXPECT_EQ(Finish(pid), 128 + signal) << signal << ": " << FileContents(folder / "err");
+    EXPECT_EQ(FileContents(folder / "err"), "") << signal;
+    EXPECT_FALSE(fs::exists(folder / "dump.bin")) << signal;
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3) << "a temporary file stayed";
   }
+  close(output);
 }
 
 // Standard output into a pipe whose reader is gone before the read (no read is wasted), or
 // goes during it: exit 4 and a message about the reader, never a silent SIGPIPE.
 TEST_F(LptDumpTest, APipeWhoseReaderHasGoneIsAFailedSaveNamedAsSuch) {
-  const std::string dump =
-      LPT_DUMP " " + chipPort + " - 2> " + (folder / "err").string() + "; echo $? > " + (folder / "code").string();
-  for (const std::string& pipeline : {"(sleep 0.3; " + dump + ") | true", "(" + dump + ") | sleep 0.3"}) {
-    ASSERT_EQ(std::system(("sh -c '" + pipeline + "'").c_str()), 0);
-    EXPECT_EQ(FileContents(folder / "code"), "4\n") << pipeline;
-    EXPECT_NE(FileContents(folder / "err").find("pipe"), std::string::npos) << FileContents(folder / "err");
-    EXPECT_EQ(FileContents(folder / "err").find("disk"), std::string::npos) << FileContents(folder / "err");
+  for (const bool goneBeforeTheRead : {true, false}) {
+    int pipeEnds[2];
+    ASSERT_EQ(pipe2(pipeEnds, O_CLOEXEC), 0);
+    if (goneBeforeTheRead) close(pipeEnds[0]);
+    const pid_t pid = Start({"--port", "emulate:" + (folder / "chip.bin").string(), "-"}, pipeEnds[1]);
+    close(pipeEnds[1]);
+    if (!goneBeforeTheRead) {
+      EXPECT_TRUE(WaitUntilReading(pid)) << "the read did not start";
+      close(pipeEnds[0]);
+    }
+    const std::string when = goneBeforeTheRead ? "reader gone before the read" : "reader gone during the read";
+    EXPECT_EQ(Finish(pid), 4) << when;
+    const std::string err = FileContents(folder / "err");
+    EXPECT_NE(err.find("pipe"), std::string::npos) << when << ": " << err;
+    EXPECT_EQ(err.find("disk"), std::string::npos) << when << ": " << err;
   }
 }
 
@@ -290,9 +370,12 @@ TEST_F(LptDumpTest, RepeatedReadsReportTheBitsTheWayAndTheTimeOfTheFlips) {
   EXPECT_NE(outcome.err.find("reads 3 and 4 stray from the others (the later reads)"), std::string::npos)
       << outcome.err;
   EXPECT_FALSE(fs::exists(folder / "flaky.bin"));
+}
 
+TEST_F(LptDumpTest, UntilAgreeSavesTheFirstTwoReadsInARowThatAgree) {
+  const std::string output = " " + (folder / "flaky.bin").string();
   // Flips in the first read only: reads 2 and 3 agree, and their image is saved.
-  outcome = Run("--until-agree 10 --emulate-flips 0.05,reads=1-1 " + chipPort + output);
+  Outcome outcome = Run("--until-agree 10 --emulate-flips 0.05,reads=1-1 " + chipPort + output);
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_NE(outcome.err.find("Reads 2 and 3 agreed; it took 3 reads (read 1 differed)."), std::string::npos)
       << outcome.err;

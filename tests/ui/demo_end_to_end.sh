@@ -11,6 +11,7 @@ fi
 demo=$1
 output=$(realpath -m "$2")
 image=${3:-}
+. "$(dirname "$0")/../support/waiting.sh"
 scratch=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 pid=""
@@ -27,29 +28,22 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 
 fail() { echo "end-to-end: $*" >&2; exit 1; }
-wait_for_window() {  # NAME: the id of the demo's visible window of that title
-  timeout 20 xdotool search --all --sync --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1
-}
+saved() { [ -f "$output" ] && [ "$(stat -c %s "$output")" -eq 2048 ]; }
 
 # A platform theme of the desktop would swap in a native dialog; Qt's own is what is driven here.
 QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$demo" ${image:+"$image"} &
 pid=$!
 
-window=$(wait_for_window '^Korvane \(emulated 25160\)$') || true
-[ -n "$window" ] || fail "the demo window did not appear"
+window=$(wait_for_window 120 --pid "$pid" --name '^Korvane \(emulated 25160\)$') || fail "the demo window did not appear"
 xdotool mousemove --window "$window" 196 20 click 1
 
-dialog=$(wait_for_window 'Save') || true
-[ -n "$dialog" ] || fail "no save dialog appeared after the click"
-xdotool windowfocus --sync "$dialog"
+dialog=$(wait_for_window 120 --pid "$pid" --name 'Save') || fail "no save dialog appeared after the click"
+timeout 60 xdotool windowfocus --sync "$dialog" || fail "the save dialog did not take the focus"
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 5 "$output"
 xdotool key Return
 
-for _ in $(seq 100); do
-  [ -f "$output" ] && [ "$(stat -c %s "$output")" -eq 2048 ] && break
-  sleep 0.1
-done
+wait_until 60 "the dump to be saved" saved || true
 [ -f "$output" ] || fail "no file was saved at $output"
 [ "$(stat -c %s "$output")" -eq 2048 ] || fail "the saved file is $(stat -c %s "$output") bytes, not 2048"
 if [ -n "$image" ]; then

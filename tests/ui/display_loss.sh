@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The window program when its display goes away or never answers: it must end with its own
-# exit code, never crash (139) or abort with a core dump (134).
-#   display_loss.sh DEMO
+# exit code, never crash (139) or abort with a core dump (134). During a read, the display goes
+# while the held-read demo's port holds the read in its middle.
+#   display_loss.sh DEMO HELD-READ-DEMO
 set -uo pipefail
 demo=$1
+held_read_demo=$2
+. "$(dirname "$0")/../support/waiting.sh"
 scratch=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$scratch"' EXIT
 failures=0
@@ -18,27 +21,31 @@ grep -q "the display could not be opened" <<< "$output" || fail "unreachable dis
 start_x() {  # starts a private X server; sets display and xserver
   Xvfb -displayfd 3 -screen 0 800x600x24 3> "$scratch/display" 2> /dev/null &
   xserver=$!
-  for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+  wait_until 60 "Xvfb to start" test -s "$scratch/display"
   display=":$(cat "$scratch/display")"
 }
 
 # CASE: idle | read | dialog | destroyed
 run_case() {
   start_x
-  DISPLAY=$display QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$demo" > /dev/null 2>&1 &
+  local program=$demo hold=$scratch/hold
+  [ "$1" = read ] && { program=$held_read_demo; hold_reads "$hold"; }
+  DISPLAY=$display LPT_TEST_HOLD=$hold QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program" > /dev/null 2>&1 &
   local pid=$!
   local window
-  window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Korvane' | head -n 1)
-  [ -n "$window" ] || { fail "$1: the window did not appear"; kill "$xserver"; return; }
+  window=$(DISPLAY=$display wait_for_window 120 --pid "$pid" --name '^Korvane') ||
+    { fail "$1: the window did not appear"; kill "$xserver"; kill "$pid"; return; }
   case $1 in
-    read) DISPLAY=$display xdotool mousemove --window "$window" 196 20 click 1; sleep 0.4 ;;
+    read) DISPLAY=$display xdotool mousemove --window "$window" 196 20 click 1
+          wait_until 120 "the read to reach its hold" read_held "$hold" || fail "read: the read did not start" ;;
     dialog) DISPLAY=$display xdotool mousemove --window "$window" 196 20 click 1
-            DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name 'Save' > /dev/null ;;
+            DISPLAY=$display wait_for_window 120 --pid "$pid" --name 'Save' > /dev/null || fail "dialog: no dialog" ;;
     destroyed) DISPLAY=$display xdotool windowclose "$window"
-               for _ in $(seq 30); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
-               kill -0 "$pid" 2> /dev/null && fail "destroyed: still running without its window" ;;
+               wait_until 60 "the program to end without its window" eval '! kill -0 "$pid" 2> /dev/null' ||
+                 fail "destroyed: still running without its window" ;;
   esac
   kill "$xserver"
+  release_read "$hold"
   wait "$pid"
   local status=$?
   [ "$status" -eq 1 ] || fail "$1: exit $status, not 1"

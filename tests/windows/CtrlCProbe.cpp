@@ -1,7 +1,8 @@
 // Presses Ctrl+C on the console while lpt-dump.exe reads, as a user at the keyboard would:
-// starts the command line given on this console, waits until the stand-in DLL's trace file
-// shows the read under way, sends CTRL_C_EVENT to every process on the console, and prints the
-// command's exit code.   ctrl_c_probe TRACE-FILE COMMAND-LINE
+// starts the command line given on this console, whose stand-in DLL holds the read in its middle
+// while HOLD-FILE exists (tests/support/ReadHold.h); once the read is held there, sends
+// CTRL_C_EVENT to every process on the console, lets the read go on, and prints the command's
+// exit code.   ctrl_c_probe HOLD-FILE COMMAND-LINE
 #include <windows.h>
 
 #include <cstdio>
@@ -11,11 +12,10 @@ namespace {
 // Ctrl+C is for the program under test; this one stays to report.
 BOOL WINAPI KeepRunning(DWORD) { return TRUE; }
 
-long long SizeOf(const wchar_t* file) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(file, GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+bool Exists(const std::wstring& file) { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Generous: a loaded machine starts Wine programs many times slower than an idle one.
+constexpr DWORD Deadline = 120000;
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -29,14 +29,15 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "ctrl_c_probe: could not start the command (Windows error %lu)\n", GetLastError());
     return 2;
   }
-  // About a tenth of the read's bus writes: well under way, far from done.
-  constexpr long long UnderWay = 8000;
-  for (int waited = 0; SizeOf(argv[1]) < UnderWay && waited < 3000; waited += 5) Sleep(5);
-  if (SizeOf(argv[1]) < UnderWay) std::fprintf(stderr, "ctrl_c_probe: the read did not start\n");
+  const std::wstring hold = argv[1];
+  const DWORD start = GetTickCount();
+  while (!Exists(hold + L"-reached") && GetTickCount() - start < Deadline) Sleep(10);
+  if (!Exists(hold + L"-reached")) std::fprintf(stderr, "ctrl_c_probe: the read did not reach its hold\n");
   if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) {
     std::fprintf(stderr, "ctrl_c_probe: GenerateConsoleCtrlEvent failed (Windows error %lu)\n", GetLastError());
   }
-  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+  DeleteFileW(hold.c_str());
+  if (WaitForSingleObject(process.hProcess, Deadline) != WAIT_OBJECT_0) {
     std::fprintf(stderr, "ctrl_c_probe: the command did not end after Ctrl+C\n");
     TerminateProcess(process.hProcess, 1);
   }

@@ -6,7 +6,8 @@
 // go nowhere, reads give 0xFF); the port's data register reads back its latch and its control
 // register holds what was written, as a real port's do; LPT_STANDIN_TRACE names a file that gets each data register
 // write as it happens, one byte each; LPT_STANDIN_TIMES names a file that gets each whole read's data register writes,
-// time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace).
+// time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace); LPT_STANDIN_HOLD names a file
+// that holds each read in its middle while it exists (tests/support/ReadHold.h).
 #include <windows.h>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 
 #include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
+#include "tests/support/ReadHold.h"
 
 namespace {
 EmulatedAdapter& Adapter() {
@@ -118,6 +120,8 @@ __declspec(dllexport) void __stdcall Out32(short port, short value) {
     return;
   }
   if (reg == 0x378) {
+    static ReadHold hold = ReadHold::FromEnvironment("LPT_STANDIN_HOLD");
+    hold.OnDataWrite(byte);
     Trace(byte);
     TimeStamp(byte);
     dataLatch = byte;

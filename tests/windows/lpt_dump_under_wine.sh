@@ -11,6 +11,7 @@ other_bitness_dll=$4
 ctrl_c_probe=$5
 hold_file_probe=$6
 dll=$(basename "$standin")
+. "$(dirname "$0")/../support/waiting.sh"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -38,8 +39,10 @@ cmp -s chip.bin "Ausgabe-ß-日本.bin" || fail "the file with a name beyond ASC
 
 # Ctrl+C on the console mid-read (a console needs a terminal under Wine): the bus ends with
 # the clock low, then the chip deselected (0xF1), and no file is left.
-LPT_STANDIN_TRACE=trace.bin script -qec "'$wine' $(basename "$ctrl_c_probe") trace.bin 'lpt-dump.exe -q ctrl-c.bin'" \
-  /dev/null > console.txt
+hold_reads hold
+LPT_STANDIN_HOLD=hold LPT_STANDIN_TRACE=trace.bin \
+  script -qec "'$wine' $(basename "$ctrl_c_probe") hold 'lpt-dump.exe -q ctrl-c.bin'" /dev/null > console.txt
+release_read hold
 sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' console.txt | grep -q "0xC000013A" || fail "Ctrl+C: not ended as by Ctrl+C: $(cat -v console.txt)"
 [ "$(tail -c 2 trace.bin | od -An -tx1 | tr -d ' ')" = f0f1 ] || fail "Ctrl+C: the bus ends $(tail -c 4 trace.bin | od -An -tx1)"
 [ -e ctrl-c.bin ] && fail "Ctrl+C: a file was left"
@@ -87,13 +90,16 @@ head -c 5000 /dev/urandom > earlier.bin
 "$wine" lpt-dump.exe -q earlier.bin 2> err.txt || fail "replacing a file: exit $? ($(cat err.txt))"
 cmp -s chip.bin earlier.bin || fail "the replaced file is not the image"
 
-# Two copies on one port: the second stops before it touches the port (its own trace stays
-# empty) and says why; the first reads the chip undisturbed.
-LPT_STANDIN_TRACE=first-trace.bin "$wine" lpt-dump.exe -q first.bin 2> first-err.txt &
+# Two copies on one port: the second, started while the first's read is held in its middle,
+# stops before it touches the port (its own trace stays empty) and says why; the first reads
+# the chip undisturbed.
+hold_reads hold
+LPT_STANDIN_HOLD=hold "$wine" lpt-dump.exe -q first.bin 2> first-err.txt &
 first=$!
-for _ in $(seq 1 300); do [ "$(stat -c %s first-trace.bin 2> /dev/null || echo 0)" -gt 1000 ] && break; sleep 0.1; done
+wait_until 120 "the first copy's read to reach its hold" read_held hold || fail "two copies: the first did not read"
 LPT_STANDIN_TRACE=second-trace.bin "$wine" lpt-dump.exe -q second.bin 2> err.txt
 status=$?
+release_read hold
 wait "$first" || fail "two copies: the first failed: $(cat first-err.txt)"
 cmp -s chip.bin first.bin || fail "two copies: the first copy's image differs from the chip"
 [ "$status" -eq 3 ] || fail "two copies: the second exited $status, not 3 ($(cat err.txt))"

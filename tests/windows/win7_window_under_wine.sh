@@ -9,15 +9,14 @@ fi
 exe=$1
 standin=$2
 wine=$3
+. "$(dirname "$0")/../support/waiting.sh"
 scratch=$(mktemp -d)
 # A prefix of its own: the Windows version and the DPI stay out of the other tests' prefix.
 export WINEPREFIX=$scratch/prefix
 trap '/usr/lib/wine/wineserver -k 2> /dev/null; rm -rf "$scratch"' EXIT
 failures=0
 fail() { echo "lpt-tool.exe as on Windows 7: $*" >&2; failures=$((failures + 1)); }
-wait_for() {  # TITLE [SECONDS]: the id of a visible window of that title
-  timeout "${2:-60}" xdotool search --sync --onlyvisible --name "$1" 2> /dev/null | head -n 1
-}
+saved() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 2048 ]; }
 
 head -c 2048 /dev/urandom > "$scratch/chip.bin"
 cp "$exe" "$standin" "$scratch/"
@@ -28,18 +27,17 @@ for dpi in 96 144; do
   /usr/lib/wine/wineserver -w
   LPT_STANDIN_IMAGE=chip.bin "$wine" lpt-tool.exe > wine.log 2>&1 &
   # The prefix was only just made: its first programs start slowly on a busy machine.
-  window=$(wait_for '^Korvane$' 120) || true
-  [ -n "$window" ] || { fail "$dpi DPI: the window did not appear within 120 s ($(tail -n 3 wine.log))"; continue; }
+  window=$(wait_for_window 180 --name '^Korvane$') ||
+    { fail "$dpi DPI: the window did not appear ($(tail -n 3 wine.log))"; continue; }
   scaled() { echo $((($1 * dpi + 48) / 96)); }
   size=$(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')
   [ "$size" = "$(scaled 393)x$(scaled 72)" ] || fail "$dpi DPI: the client area is $size"
   xdotool mousemove --window "$window" "$(scaled 196)" "$(scaled 20)" click 1
-  dialog=$(wait_for '^Save As$') || true
-  [ -n "$dialog" ] || { fail "$dpi DPI: no save dialog after the click"; continue; }
-  xdotool windowfocus --sync "$dialog" 2> /dev/null
+  dialog=$(wait_for_window 120 --name '^Save As$') || { fail "$dpi DPI: no save dialog after the click"; continue; }
+  timeout 60 xdotool windowfocus --sync "$dialog" 2> /dev/null
   xdotool type --delay 10 "dump-$dpi.bin"
   xdotool key --delay 100 alt+s
-  for _ in $(seq 100); do [ -f "dump-$dpi.bin" ] && [ "$(stat -c %s "dump-$dpi.bin")" -eq 2048 ] && break; sleep 0.1; done
+  wait_until 60 "dump-$dpi.bin to be saved" saved "dump-$dpi.bin"
   cmp -s chip.bin "dump-$dpi.bin" || fail "$dpi DPI: the saved file is missing or differs from the chip"
   /usr/lib/wine/wineserver -k 2> /dev/null
   wait
