@@ -15,15 +15,14 @@ bool IsDirectAtAddress(const std::string& choice) { return choice.rfind(DirectAt
 }  // namespace
 
 const char* RealPortForms() {
-  return "/dev/parportN, direct (I/O 0x378), direct:ADDRESS such as direct:0xD010 (0x for hex, else decimal), or ";
+  return "/dev/parportN, direct (I/O 0x378), direct:ADDRESS such as direct:0xD010 (0x for hex, else decimal; no "
+         "leading zero), or ";
 }
 
 std::optional<std::string> RealPortProblem(const std::string& choice) {
   if (choice == "direct" || choice.front() == '/') return "";
   if (!IsDirectAtAddress(choice)) return std::nullopt;
-  if (ParseIoBase(choice.substr(DirectAt.size()))) return "";
-  return QuotedName(choice.substr(DirectAt.size())) + " is no I/O address a parallel port can have (" + IoBaseRange +
-         "; /proc/ioports shows addresses in hex, without the 0x)";
+  return IoBaseProblem(choice.substr(DirectAt.size()));
 }
 
 std::unique_ptr<PortBackend> OpenRealPort(const std::string& choice) {

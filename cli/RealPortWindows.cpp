@@ -21,14 +21,12 @@ std::uint16_t BaseOf(const std::string& choice) {
 }  // namespace
 
 const char* RealPortForms() {
-  return "LPTn (a port the system lists), an I/O address such as 0xD010 (0x for hex, else decimal), or ";
+  return "LPTn (a port the system lists), an I/O address such as 0xD010 (0x for hex, else decimal; no leading zero), "
+         "or ";
 }
 
 std::optional<std::string> RealPortProblem(const std::string& choice) {
-  if (LooksLikeAddress(choice)) {
-    if (ParseIoBase(choice)) return "";
-    return QuotedName(choice) + " is outside the I/O addresses a parallel port can have (" + IoBaseRange + ")";
-  }
+  if (LooksLikeAddress(choice)) return IoBaseProblem(choice);
   if (!LooksLikePortName(choice)) return std::nullopt;
   const std::vector<ListedPort> listed = SystemParallelPorts();
   if (ListedPortNamed(listed, choice)) return "";

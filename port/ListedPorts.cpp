@@ -6,6 +6,7 @@
 
 #include "runtime/AsciiUpper.h"
 #include "runtime/HexText.h"
+#include "runtime/QuotedName.h"
 
 namespace {
 // The n of "LPTn"; 0 for a name of another form.
@@ -41,18 +42,45 @@ std::string DescribeListedPorts(const std::vector<ListedPort>& ports) {
   return text;
 }
 
-std::optional<std::uint16_t> ParseIoBase(const std::string& text) {
+namespace {
+// The digits of an address and their base, "0x" taken off; nullopt when it is no number.
+std::optional<unsigned long> NumberIn(const std::string& text) {
   std::string_view digits = text;
   int base = 10;
-  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+  if (digits.size() >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
     digits.remove_prefix(2);
     base = 16;
   }
   unsigned long value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
-  if (value < LowestIoBase || value > HighestIoBase) return std::nullopt;
-  return static_cast<std::uint16_t>(value);
+  if (digits.empty() || end != digits.data() + digits.size()) return std::nullopt;
+  return error == std::errc{} ? value : HighestIoBase + 1;  // too large for any register
+}
+
+// "0378": digits after a leading zero, as /proc/ioports and Device Manager print a base.
+bool HasLeadingZero(const std::string& text) {
+  return text.size() > 1 && text[0] == '0' && std::isdigit(static_cast<unsigned char>(text[1])) != 0;
+}
+}  // namespace
+
+std::string IoBaseProblem(const std::string& text) {
+  if (HasLeadingZero(text)) {
+    const std::string digits =
+        text.substr(text.find_first_not_of('0') == std::string::npos ? text.size() - 1 : text.find_first_not_of('0'));
+    return QuotedName(text) + " starts with a zero, which makes it no address (written as in /proc/ioports or " +
+           "Device Manager, it is hex): did you mean 0x" + digits + "?";
+  }
+  const std::optional<unsigned long> value = NumberIn(text);
+  if (!value) return QuotedName(text) + " is not a number (" + IoBaseRange + ")";
+  if (*value < LowestIoBase || *value > HighestIoBase) {
+    return QuotedName(text) + " is outside the I/O addresses a parallel port can have (" + IoBaseRange + ")";
+  }
+  return "";
+}
+
+std::optional<std::uint16_t> ParseIoBase(const std::string& text) {
+  if (!IoBaseProblem(text).empty()) return std::nullopt;
+  return static_cast<std::uint16_t>(*NumberIn(text));
 }
 
 std::string IoAddressText(std::uint16_t address) { return HexText(address, 3); }

@@ -21,11 +21,15 @@ std::optional<ListedPort> ListedPortNamed(const std::vector<ListedPort>& ports, 
 // "LPT1 at 0x378, LPT3 at 0xD010", or "no parallel port".
 std::string DescribeListedPorts(const std::vector<ListedPort>& ports);
 
-// A port's base address, taken as C takes a number: hex after 0x ("0xD010", as Device Manager and
-// /proc/ioports show it), decimal otherwise ("888" is 0x378). Below 0x100 sit the PC's own timers
-// and controllers, never a parallel port; the three registers from the base must lie within
-// the I/O space, so 0xFFFD is the highest.
+// A port's base address: hex after 0x ("0xD010"), decimal otherwise ("888" is 0x378). A number
+// with a leading zero ("0378", as /proc/ioports and Device Manager print a base, in hex) is no
+// address: C would take it as octal, and decimal would reach another port. Below 0x100 sit the
+// PC's own timers and controllers, never a parallel port; the three registers from the base must
+// lie within the I/O space, so 0xFFFD is the highest.
 std::optional<std::uint16_t> ParseIoBase(const std::string& text);
+// Why `text` is no base address ("" when it is one): a leading zero (with the hex it likely
+// meant), not a number, or outside the range.
+std::string IoBaseProblem(const std::string& text);
 inline constexpr unsigned long LowestIoBase = 0x100;
 inline constexpr unsigned long HighestIoBase = 0xFFFD;
 inline constexpr const char* IoBaseRange = "0x100-0xFFFD; hex after 0x, else decimal: 888 is 0x378";

@@ -224,11 +224,12 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
   for (const std::string arguments :
        {"--port bogus", "--port=", "--port emulate:", "--emulate-flips nan --port emulate",
         "--emulate-flips 0.1 --port direct", "--port direct:0xFF", "--port direct:0x10000", "--port direct:0xFFFE",
-        "--port direct:"}) {
+        "--port direct:", "--port direct:0378"}) {
     const Outcome outcome = Run(arguments + " " + (folder / "dump.bin").string());
     EXPECT_EQ(outcome.exitCode, 2) << arguments << ": " << outcome.err;
     EXPECT_FALSE(fs::exists(folder / "dump.bin"));
   }
+  EXPECT_NE(Run("--port direct:0378 x.bin").err.find("did you mean 0x378?"), std::string::npos);
   const Outcome outcome = Run(chipPort + " -", "script -qec \"", "\" /dev/null");
   EXPECT_EQ(outcome.exitCode, 2) << "binary data onto a terminal";
   EXPECT_NE(outcome.out.find("standard output is a terminal"), std::string::npos) << outcome.out;

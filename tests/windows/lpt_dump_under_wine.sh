@@ -155,11 +155,15 @@ grep -q -- "--port 0xADDRESS" err.txt || fail "no port at 0x378: no advice: $(ca
 # A number is taken as C takes it: 888 is 0x378, where the stand-in answers by default.
 "$wine" lpt-dump.exe -q --port 888 decimal.bin 2> err.txt || fail "--port 888: exit $? ($(cat err.txt))"
 cmp -s chip.bin decimal.bin || fail "the file read at 888 (0x378) differs from the chip"
-for port in LPT2 0xFF 0x10000 0xFFFE D010 direct; do
+for port in LPT2 0xFF 0x10000 0xFFFE D010 direct 0378 0x 0xD01O "888 " 1e3; do
   "$wine" lpt-dump.exe --port "$port" dump.bin 2> err.txt
   status=$?
   [ "$status" -eq 2 ] || fail "--port $port: exit $status, not 2 ($(cat err.txt))"
 done
+"$wine" lpt-dump.exe --port 0378 dump.bin 2> err.txt
+grep -q "did you mean 0x378?" err.txt || fail "--port 0378: $(cat err.txt)"
+"$wine" lpt-dump.exe --port 0xD01O dump.bin 2> err.txt
+grep -q "is not a number" err.txt || fail "--port 0xD01O: $(cat err.txt)"
 "$wine" lpt-dump.exe --port lpt2 dump.bin 2> err.txt
 grep -q 'the system lists no port named "lpt2" (it lists no parallel port)' err.txt ||
   fail "--port lpt2: the message does not say what the system lists: $(cat err.txt)"
