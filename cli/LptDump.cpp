@@ -172,7 +172,8 @@ int Compare(const Options& options) {
 
 int Run(const Options& options) {
   if (!options.compare.empty()) return Compare(options);
-  const bool toStdout = options.output == "-";
+  // /dev/stdout (and /dev/fd/1) is standard output by another name: the same checks and writing.
+  const bool toStdout = options.output == "-" || OwnDescriptorNamed(options.output) == 1;
   if (toStdout && StandardOutputWasClosed()) {
     return Fail(IoFailed,
                 "standard output is closed, so the image would reach nothing: give a file name, or redirect "

@@ -60,5 +60,10 @@ void InOutCheck(TFile& file);
 // that a signal ends. Async-signal-safe on Linux.
 void RemoveUnfinishedFile();
 
+// The process's own descriptor that a name stands for (Linux: /dev/stdout, /dev/fd/N,
+// /proc/self/fd/N, or a link to one of them), or -1. Such a name is written where the descriptor
+// stands, as "-" is standard output; /dev/stderr is refused, as the messages go there.
+int OwnDescriptorNamed(const std::string& name);
+
 // Removes a file by name. Async-signal-safe on Linux.
 void RemoveFile(const char* name);

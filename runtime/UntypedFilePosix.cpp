@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
@@ -97,7 +100,145 @@ int CreateTemporaryBeside(TFile& file, mode_t mode) {
   }
   return -1;
 }
+
+// The file an open descriptor reaches, as the kernel names it ("" when it cannot say).
+std::string PathOfDescriptor(int descriptor) {
+  std::string path(4096, '\0');
+  const ssize_t length =
+      readlink(("/proc/self/fd/" + std::to_string(descriptor)).c_str(), path.data(), path.size() - 1);
+  if (length <= 0 || path[0] != '/') return "";
+  path.resize(static_cast<std::size_t>(length));
+  return path;
+}
+
+// The name is a symbolic link that the kernel refused to follow (it is there, but not what it
+// leads to): a link of another user in a sticky folder that others may write to, which the kernel
+// follows only for the link's owner and the folder's (fs.protected_symlinks).
+bool IsLinkNotFollowed(const std::string& name) {
+  struct stat link {};
+  struct stat folder {};
+  return lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && stat(FolderOf(name).c_str(), &folder) == 0 &&
+         (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0 && link.st_uid != geteuid() &&
+         link.st_uid != folder.st_uid;
+}
+
+// A descriptor of the process's own named as a file: written where it stands, never replaced.
+// Standard error is refused: the messages go there.
+int OpenOwnDescriptor(TFile& file, int own) {
+  if (own == STDERR_FILENO) {
+    file.refusal = "it is standard error, which carries this program's messages";
+    file.refusalAdvice = "Give a file name, or - for standard output.";
+    return -1;
+  }
+  const int flags = fcntl(own, F_GETFL);
+  if (flags < 0) {
+    file.refusal = "it names descriptor " + std::to_string(own) + ", which is not open in this program";
+    file.refusalAdvice = "Open it for writing (as 3> FILE in the shell), or give a file name.";
+    return -1;
+  }
+  if ((flags & O_ACCMODE) == O_RDONLY) {
+    file.refusal = "it names descriptor " + std::to_string(own) + ", which is open for reading only";
+    file.refusalAdvice = "Open it for writing (as 3> FILE in the shell), or give a file name.";
+    return -1;
+  }
+  struct stat status {};
+  if (fstat(own, &status) == 0 && IsParallelPort(status)) {
+    file.refusal = ParallelPortRefusal;
+    return -1;
+  }
+  file.target = file.name;
+  return fcntl(own, F_DUPFD_CLOEXEC, 0);
+}
+
+// Device nodes live on the devtmpfs at /dev: a name there is the system's, not a file's.
+bool InDeviceFolder(const std::string& folder) {
+  struct stat devices {};
+  struct stat root {};
+  struct stat status {};
+  return stat("/dev", &devices) == 0 && stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
+         stat(folder.c_str(), &status) == 0 && status.st_dev == devices.st_dev;
+}
+
+// A file mounted onto its name (a bind mount, as container volumes are): the kernel says so
+// (statx), or, on a kernel that cannot, the file sits on another file system than its folder.
+bool IsMountPoint(const std::string& path, const struct stat& status, const struct stat& folder) {
+  struct statx extended {};
+  if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS, &extended) == 0 &&
+      (extended.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+    return (extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+  }
+  return status.st_dev != folder.st_dev;
+}
+
+// Whether the existing file may be replaced by a rename, found before the read: the kernel is
+// asked to open it for writing as `echo > FILE` would (its permissions, append-only and
+// immutable files, fs.protected_regular in sticky folders), and a sticky folder lets only the
+// file's or the folder's owner rename over it. Says why not in the file's refusal.
+bool MayReplace(TFile& file, const struct stat& status, const std::string& folder) {
+  struct stat folderStatus {};
+  if (stat(folder.c_str(), &folderStatus) != 0) return false;
+  if (IsMountPoint(file.target, status, folderStatus)) {
+    file.refusal =
+        "a file is mounted onto that name (a bind mount, as container volumes are), and such a file "
+        "cannot be replaced";
+    file.refusalAdvice = "Save under another name, or into the mounted file's own folder.";
+    return false;
+  }
+  const int probe = open(file.target.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+  if (probe < 0) {
+    const int error = errno;
+    if (error == EPERM) {
+      file.refusal = "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced";
+      file.refusalAdvice = "Save under another name, or have its owner remove the attribute (chattr -a -i).";
+      return false;
+    }
+    if (error == EACCES && access(file.target.c_str(), W_OK) == 0 && (folderStatus.st_mode & S_ISVTX) != 0 &&
+        status.st_uid != geteuid()) {
+      file.refusal = "it is another user's file in " + QuotedName(folder) +
+                     ", a sticky folder (as /tmp is), where the system lets no one else write it";
+      file.refusalAdvice = "Save under another name.";
+      return false;
+    }
+    errno = error;
+    return false;
+  }
+  close(probe);
+  // Root may write into another user's file in a sticky folder (above), but a rename over it
+  // there needs the file's or the folder's owner.
+  const uid_t user = geteuid();
+  if ((folderStatus.st_mode & S_ISVTX) != 0 && user != 0 && status.st_uid != user && folderStatus.st_uid != user) {
+    file.refusal = "it is another user's file in " + QuotedName(folder) +
+                   ", a sticky folder (as /tmp is), where only its owner may replace it";
+    file.refusalAdvice = "Save under another name.";
+    return false;
+  }
+  return true;
+}
 }  // namespace
+
+// The links are read here only to recognise such a name; what is written goes to the descriptor.
+int OwnDescriptorNamed(const std::string& name) {
+  std::string path = name;
+  char ownFolder[PATH_MAX];
+  if (realpath("/proc/self/fd", ownFolder) == nullptr) return -1;
+  for (int link = 0; link < 40; ++link) {
+    char folder[PATH_MAX];
+    const std::string base = BaseNameOf(path);
+    if (realpath(FolderOf(path).c_str(), folder) != nullptr && std::strcmp(folder, ownFolder) == 0 && !base.empty() &&
+        base.find_first_not_of("0123456789") == std::string::npos && base.size() < 9) {
+      return std::stoi(base);
+    }
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return -1;
+    std::string target(4096, '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0) return -1;
+    target.resize(static_cast<std::size_t>(length));
+    if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
+    path = target;
+  }
+  return -1;
+}
 
 const FileCalls& RealFileCalls() {
   static const FileCalls calls{OpenFile, ::write, ::fsync, ::close, ::rename};
@@ -114,14 +255,40 @@ int OpenForSaving(TFile& file) {
     errno = EISDIR;
     return -1;
   }
-  file.target = FollowLinks(file.name);
+  // /dev/stdout, /dev/fd/3, /proc/self/fd/3: written where that descriptor stands, as "-" is.
+  if (const int own = OwnDescriptorNamed(file.name); own >= 0) return OpenOwnDescriptor(file, own);
+
+  // The kernel follows the name's links, only as far as it lets this process (a link planted in
+  // a sticky folder such as /tmp is not followed for another user, root included:
+  // fs.protected_symlinks), and says which file they reach. O_PATH opens it for nothing else.
   struct stat status {};
-  const bool exists = stat(file.target.c_str(), &status) == 0;
-  if (!exists && errno != ENOENT) return -1;
-  if (struct stat folder{}; !exists && stat(FolderOf(file.target).c_str(), &folder) != 0 && errno == ENOENT) {
-    file.refusal = "the folder " + QuotedName(FolderOf(file.target)) + " does not exist";
-    file.refusalAdvice = "Choose a folder that exists, then try again.";
+  bool exists = false;
+  if (const int located = open(file.name.c_str(), O_PATH | O_CLOEXEC); located >= 0) {
+    exists = fstat(located, &status) == 0;
+    file.target = PathOfDescriptor(located);
+    close(located);
+    if (!exists || file.target.empty()) return -1;
+  } else if (errno == EACCES && IsLinkNotFollowed(file.name)) {
+    file.refusal = "it is a symbolic link in " + QuotedName(FolderOf(file.name)) +
+                   ", a folder that others may write to, and belongs to another user: the system lets no one else "
+                   "follow such a link (fs.protected_symlinks), so nothing is saved through it";
+    file.refusalAdvice = "Give the file's own name, or a name in a folder of your own.";
     return -1;
+  } else if (errno != ENOENT) {
+    return -1;
+  } else {
+    // A new file: the kernel followed the links it met (a dangling link leads to a name that is
+    // free), so the new file is made where they lead.
+    file.target = FollowLinks(file.name);
+  }
+  const std::string folder = FolderOf(file.target);
+
+  if (!exists) {
+    if (struct stat folderStatus{}; stat(folder.c_str(), &folderStatus) != 0 && errno == ENOENT) {
+      file.refusal = "the folder " + QuotedName(folder) + " does not exist";
+      file.refusalAdvice = "Choose a folder that exists, then try again.";
+      return -1;
+    }
   }
   if (exists) {
     if (S_ISDIR(status.st_mode)) {
@@ -131,15 +298,27 @@ int OpenForSaving(TFile& file) {
     if (file.refusal = NotAFile(status); !file.refusal.empty()) return -1;
     // Non-blocking, so a named pipe with no reader fails at once (ENXIO) instead of waiting.
     if (S_ISFIFO(status.st_mode)) {
-      return InstalledFileCalls().open(file.name.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0);
+      return InstalledFileCalls().open(file.target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0);
     }
   }
-  if (InKernelFileSystem(FolderOf(file.target))) {
+  if (InKernelFileSystem(folder)) {
     file.refusal = "it is in /proc or /sys, where files show the kernel's state and keep nothing";
     return -1;
   }
-  // Replacing a file needs the right to write it, as writing it in place would.
-  if (exists && access(file.target.c_str(), W_OK) != 0) return -1;
+  if (!exists && InDeviceFolder(folder)) {
+    file.refusal = "it would be a new file in " + QuotedName(folder) +
+                   ", where the system keeps its devices (a port typed as the output?), and nothing new is made there";
+    file.refusalAdvice = "Give the name of a file on a disk to save the image in; a port is not named here.";
+    return -1;
+  }
+  if (exists && !MayReplace(file, status, folder)) return -1;
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    file.refusal = "the folder " + QuotedName(folder) +
+                   " does not let you make a new file in it, which a safe save needs (the image goes to a temporary "
+                   "file beside the name, which then takes the name's place)";
+    file.refusalAdvice = "Choose a folder you may write to.";
+    return -1;
+  }
   const int descriptor = CreateTemporaryBeside(file, exists ? status.st_mode & 07777 : NewFileMode());
   if (descriptor < 0) return -1;
   file.replacing = exists;

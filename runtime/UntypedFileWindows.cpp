@@ -202,3 +202,6 @@ std::string DeviceRefusal(const std::string& name) {
 bool IsParallelPortDescriptor(int) { return false; }
 
 void RemoveFile(const char* name) { DeleteFileW(WideText(name).c_str()); }
+
+// Windows has no names for a process's descriptors (CON, CONOUT$ are refused as devices).
+int OwnDescriptorNamed(const std::string&) { return -1; }
