@@ -125,7 +125,8 @@ int ReadChip(const Options& options) {
     const std::string message = error.what();
     const bool advised =
         message.find("Check the cable") != std::string::npos || message.find('\n') != std::string::npos;
-    return Fail(PortFailed, advised ? message : message + "\n" + PortAdviceFor(error));
+    const std::string advice = advised ? "" : PortAdviceFor(error);
+    return Fail(PortFailed, advice.empty() ? message : message + "\n" + advice);
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
   }

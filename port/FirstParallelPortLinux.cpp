@@ -39,7 +39,15 @@ constexpr const char* UsbPrinterCable =
 
 std::string PortAdviceFor(const EPortError& error) {
   const bool root = geteuid() == 0;
-  if (const auto* held = dynamic_cast<const EPortHeld*>(&error)) return HeldAdvice(held->Holder());
+  if (const auto* held = dynamic_cast<const EPortHeld*>(&error)) {
+    if (held->Call() == "lock") {
+      return held->Holder().empty() ? "sudo fuser -v /run/lpt-tool/*.lock names that copy."
+                                    : "ps -f -p " + held->Holder() + " shows that copy.";
+    }
+    return HeldAdvice(held->Holder());
+  }
+  // The lock folder's own messages say what to do.
+  if (error.Call() == "lock") return "";
   switch (error.OsError()) {
     case EACCES:
     case EPERM:

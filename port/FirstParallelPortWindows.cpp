@@ -43,6 +43,8 @@ std::string PortAdviceFor(const EPortError& error) {
       "one. Use a port on the board or a PCI or PCIe parallel port card. If this PC has a port that Windows does "
       "not list, give its address: lpt-dump --port 0x378.";
   if (error.Call() == UsbPrinterCall) return usbPrinter;
+  // Another copy of this program reads there (its own message says so): nothing to install.
+  if (error.Call() == "lock") return "Close the other window or wait for its read to end.";
   if (dynamic_cast<const ENoPortAnswers*>(&error) != nullptr) {
     return "Check that an on-board port is enabled in the BIOS setup. A PCI or PCIe card's port sits at the address "
            "Windows gave it: Device Manager, Ports (COM & LPT), the port's Properties, Resources, the first I/O "

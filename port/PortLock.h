@@ -7,8 +7,10 @@ std::string PortLockKey(std::uint16_t base);
 
 // One reader per port: a lock on one I/O address that every copy of the program on this PC
 // takes before it touches the port's registers, so two copies never drive the same lines at once
-// (each would save a garbled image). Linux: flock on a file under /run/lock (or /tmp); Windows:
-// a named mutex in the global namespace. The system drops it when the process ends, however it ends.
+// (each would save a garbled image). Linux: flock on a file in root's own /run/lpt-tool (made
+// 0755, the lock 0600, both checked), which holds the process ID of the copy that has it;
+// Windows: a named mutex in the global namespace. The system drops it when the process ends,
+// however it ends.
 class PortLock {
  public:
   explicit PortLock(std::uint16_t base) : base_(base) {}
@@ -21,6 +23,9 @@ class PortLock {
   bool TryLock();
   void Unlock();
   bool Held() const { return handle_ != NoHandle; }
+  // After a TryLock that found the lock held: the process ID of the copy that holds it, where
+  // the system keeps it (Linux), or "".
+  const std::string& Holder() const { return holder_; }
 
   // The name every copy locks for this address. A test suite keeps its locks apart from a real
   // reader's, and from another run's, by a tag in LPT_TOOL_LOCK_TAG.
@@ -30,4 +35,5 @@ class PortLock {
   static constexpr long NoHandle = -1;
   std::uint16_t base_;
   long handle_ = NoHandle;  // a descriptor, or a mutex handle as a number
+  std::string holder_;
 };

@@ -5,10 +5,10 @@
 
 void RegisterPort::Lock() {
   if (lock_.TryLock()) return;
-  throw EPortHeld("I/O " + IoAddressText(base_) +
-                      " is in use by another copy of this program (a window or lpt-dump reading a chip there): "
-                      "wait until that read is done, then try again",
-                  "", "lock");
+  const std::string process = lock_.Holder().empty() ? "" : "process " + lock_.Holder() + ", ";
+  throw EPortHeld("I/O " + IoAddressText(base_) + " is in use by another copy of this program (" + process +
+                      "a window or lpt-dump reading a chip there): wait until that read is done, then try again",
+                  lock_.Holder(), "lock");
 }
 
 std::uint8_t RegisterPort::ReadPortByte(std::uint16_t port) {

@@ -7,6 +7,8 @@ mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 mount -t tmpfs tmp /tmp
+mkdir -p /run
+mount -t tmpfs run /run
 chmod 1777 /tmp
 modules=/lib/modules
 started=$(date +%s)
@@ -47,7 +49,7 @@ as_reader() { su -s /bin/sh reader -c "$*"; }
 
 # Two copies on one port through direct I/O, which no kernel claim guards: the second, started
 # once the first holds the port's lock (the kernel lists it in /proc/locks), stops before it
-# touches the port, and the first reads the chip undisturbed. The first copy's read is also the
+# touches the port and names the first's process, and the first reads the chip undisturbed. The first copy's read is also the
 # case of direct I/O without parport_pc.
 begin "direct I/O, parport_pc not loaded"
 lpt-dump -q -p direct /tmp/direct.bin 2> /tmp/first.err &
@@ -65,7 +67,7 @@ cp /tmp/first.err /tmp/err
 reads_the_chip "direct I/O, parport_pc not loaded" $first_status /tmp/direct.bin
 begin "two copies on one port"
 cp /tmp/second.err /tmp/err
-refused "two copies on one port" "$second" /tmp/second.bin "in use by another copy of this program"
+refused "two copies on one port" "$second" /tmp/second.bin "in use by another copy of this program (process $first,"
 
 insmod $modules/parport.ko
 insmod $modules/parport_pc.ko

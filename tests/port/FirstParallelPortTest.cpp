@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "bus/BusLines.h"
 #include "port/DirectIoPort.h"
 #include "port/FirstParallelPort.h"
 #include "port/PortError.h"
+#include "port/PortLock.h"
 #include "port/PpdevPort.h"
 #include "tests/support/RecordingPort.h"
 
@@ -129,6 +133,7 @@ const DirectIoCalls fakeIo{[](unsigned long, unsigned long, int) { return 0; },
                            }};
 
 TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead) {
+  if (geteuid() != 0) GTEST_SKIP() << "direct I/O's locks live in root's own /run/lpt-tool";
   using Writes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
   FakeIoBus realPort;
   bus = &realPort;
@@ -185,6 +190,7 @@ TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead)
 // Two copies of the program on one port: the second, another process, stops before it touches
 // the port, and takes it once the first lets go.
 TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) {
+  if (geteuid() != 0) GTEST_SKIP() << "direct I/O's locks live in root's own /run/lpt-tool";
   int toChild[2];
   int toParent[2];
   ASSERT_EQ(pipe(toChild), 0);
@@ -192,7 +198,10 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   char signal = 0;
-  if (child == 0) {  // the first copy: reads, then lets go when told
+  if (child == 0) {  // the first copy: reads, then lets go when told; it dies with the test
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    close(toChild[1]);
+    close(toParent[0]);
     try {
       FakeIoBus first;
       first.base = 0x2E8;
@@ -210,7 +219,18 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
     _exit(0);
   }
   close(toParent[1]);  // a child that dies ends the parent's reads
+  close(toChild[0]);
   ASSERT_EQ(read(toParent[0], &signal, 1), 1);
+  // The lock: a file only root can make or open, holding the first copy's process ID.
+  PortLock lock(0x2E8);
+  struct stat folder {};
+  struct stat file {};
+  ASSERT_EQ(stat("/run/lpt-tool", &folder), 0);
+  EXPECT_EQ(folder.st_mode & 07777, 0755u);
+  ASSERT_EQ(stat(lock.Name().c_str(), &file), 0);
+  EXPECT_EQ(file.st_mode & 07777, 0600u);
+  EXPECT_EQ(file.st_uid, 0u);
+  EXPECT_EQ(folder.st_uid, 0u);
   FakeIoBus second;
   second.base = 0x2E8;
   bus = &second;
@@ -220,7 +240,8 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
       port.WritePortByte(DataPort, 0xF1);
       ADD_FAILURE() << "two copies drove one port";
     } catch (const EPortHeld& error) {
-      EXPECT_NE(std::string(error.what()).find("I/O 0x2E8 is in use by another copy of this program"),
+      EXPECT_NE(std::string(error.what())
+                    .find("I/O 0x2E8 is in use by another copy of this program (process " + std::to_string(child)),
                 std::string::npos)
           << error.what();
     }
