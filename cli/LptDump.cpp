@@ -202,6 +202,9 @@ int Run(const Options& options) {
 
   if (const int code = ReadChip(options); code != Saved) return code;
 
+  // Ctrl+C or another ending signal during the save ends the program once the outcome is said:
+  // "File Saved" when the image took the name's place, or why the save was given up.
+  const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
   TerminalProgress status(stderr, false, "");
   SaveOutcome outcome{};
   try {

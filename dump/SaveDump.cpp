@@ -19,8 +19,9 @@ SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
   // Anything that leaves the save before the image is in place closes the descriptor and removes
   // the temporary file: the name's old content stays untouched.
   const DiscardUnlessCommitted discard{dumpFile};
-  // A termination signal waits until the image is in place (or the save failed), so the last
-  // words never race the rename.
+  // A termination signal (Ctrl+C) waits while the image is written, so the last words never race
+  // the rename; one that came before the rename gives the save up, and one after it lets "File
+  // Saved" be said first. A caller that reports the outcome holds the end too, until it has.
   const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
 
   const int written = BlockWrite(dumpFile, DumpBuffer.data(), static_cast<int>(DumpBuffer.size()));
@@ -39,6 +40,12 @@ SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
   InOutCheck(dumpFile);
   CloseFile(dumpFile);
   InOutCheck(dumpFile);
+  if (ProcessEndRequested()) {
+    GiveUpSave(dumpFile,
+               "the program was asked to end (Ctrl+C or a signal) before the image took the name's place, so the "
+               "save was given up",
+               "Read and save again.");
+  }
   CommitFile(dumpFile);
   InOutCheck(dumpFile);
   statusBar.SetPanelText("File Saved");

@@ -19,11 +19,17 @@ bool EndHeld() { return holds[0] != 0 || holds[1] != 0; }
 
 bool EndHeldBy(EndWaitsFor hold) { return holds[static_cast<int>(hold)] != 0; }
 
-HeldProcessEnd::HeldProcessEnd(EndWaitsFor hold) : hold_(hold) { SetEndHeld(hold_, true); }
+// Nested holds of one stretch (a save inside the stretch that reports it) count: the outermost
+// one carries the end out.
+HeldProcessEnd::HeldProcessEnd(EndWaitsFor hold) : hold_(hold) {
+  const int stretch = static_cast<int>(hold_);
+  holds[stretch] = holds[stretch] + 1;
+}
 
 HeldProcessEnd::~HeldProcessEnd() {
-  SetEndHeld(hold_, false);
-  if (ProcessEndRequested()) EndRequestedProcess();
+  const int stretch = static_cast<int>(hold_);
+  holds[stretch] = holds[stretch] - 1;
+  if (holds[stretch] == 0 && ProcessEndRequested()) EndRequestedProcess();
 }
 
 void RequestProcessEnd(int signalNumber, int exitCode) {

@@ -12,8 +12,8 @@ void SetEndHeld(EndWaitsFor hold, bool held);
 bool EndHeld();
 bool EndHeldBy(EndWaitsFor hold);
 
-// Holds a requested end back while it lives; when it goes, an end asked for meanwhile is
-// carried out.
+// Holds a requested end back while it lives; when the outermost hold of its stretch goes, an end
+// asked for meanwhile is carried out.
 class HeldProcessEnd {
  public:
   explicit HeldProcessEnd(EndWaitsFor hold);

@@ -85,6 +85,14 @@ void CommitFile(TFile& file) {
   MakeRenameLasting(file.target);
 }
 
+void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) {
+  file.lastOperation = "replace";
+  file.ioResult = RefusedError;
+  file.refusal = why;
+  file.refusalAdvice = advice;
+  InOutCheck(file);
+}
+
 void DiscardFile(TFile& file) {
   if (file.descriptor >= 0) {
     InstalledFileCalls().close(file.descriptor);

@@ -39,6 +39,9 @@ void CloseFile(TFile& file);
 // Puts the written, closed temporary file in the name's place (an existing file is replaced in one
 // step) and makes that lasting on the disk. Nothing to do for a file written in place.
 void CommitFile(TFile& file);
+// Gives the save up before CommitFile for a reason of the caller's: raises EInOutError saying
+// why, and what that leaves (the name's content unchanged, or no file made).
+void GiveUpSave(TFile& file, const std::string& why, const std::string& advice);
 // Gives the save up: closes the file if open and removes the temporary file, so what the name
 // held stays as it was. Reports nothing: it runs on the way out of a failure.
 void DiscardFile(TFile& file);

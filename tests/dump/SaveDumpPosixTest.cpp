@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "runtime/ProcessEnd.h"
 #include "runtime/ProcessSafety.h"
 #include "tests/dump/SaveDumpFixture.h"
 #include "tests/support/FileContents.h"
@@ -185,6 +186,46 @@ ssize_t WriteHalfThenDie(int descriptor, const void* buffer, size_t count) {
   RealFileCalls().write(descriptor, buffer, count / 2);
   kill(getpid(), SIGKILL);
   return -1;
+}
+
+// Ctrl+C while the image is written (a slow disk) or just after the rename: the save is given up
+// with the name unchanged, or "File Saved" is said, and only then does the program end with the
+// signal; never a silent replace. The caller holds the end while it reports, as lpt-dump does.
+ssize_t WriteThenInterrupt(int descriptor, const void* buffer, size_t count) {
+  const ssize_t written = RealFileCalls().write(descriptor, buffer, count);
+  std::raise(SIGINT);
+  return written;
+}
+int RenameThenInterrupt(const char* from, const char* to) {
+  const int result = RealFileCalls().rename(from, to);
+  std::raise(SIGINT);
+  return result;
+}
+
+TEST_F(SaveDumpPosixTest, ASignalBeforeTheRenameGivesTheSaveUpAndOneAfterItLetsFileSavedBeSaid) {
+  const fs::path target = folder / "earlier-dump.bin";
+  std::ofstream(target) << std::string(1800, 'x');
+  const auto saveReporting = [&](const FileCalls& calls) {
+    PrepareProcess();
+    InstallFileCalls(&calls);
+    {
+      const HeldProcessEnd reporting(EndWaitsFor::FileBeingWritten);
+      const std::string error = SaveAs(target.string());
+      std::cerr << (error.empty() ? status.PanelText() : error) << std::endl;
+    }
+    _exit(0);
+  };
+  static const FileCalls duringTheWrite{RealFileCalls().open, WriteThenInterrupt, RealFileCalls().fsync,
+                                        RealFileCalls().close, RealFileCalls().rename};
+  EXPECT_EXIT(saveReporting(duringTheWrite), ::testing::KilledBySignal(SIGINT),
+              "asked to end .* so the save was given up.* The existing .* is unchanged");
+  EXPECT_EQ(FileContents(target), std::string(1800, 'x'));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1) << "the temporary file stayed";
+
+  static const FileCalls afterTheRename{RealFileCalls().open, RealFileCalls().write, RealFileCalls().fsync,
+                                        RealFileCalls().close, RenameThenInterrupt};
+  EXPECT_EXIT(saveReporting(afterTheRename), ::testing::KilledBySignal(SIGINT), "^File Saved\n$");
+  EXPECT_EQ(FileContents(target), BufferAsString());
 }
 
 TEST_F(SaveDumpPosixTest, ASignalOrAKillDuringTheSaveLeavesTheEarlierDump) {
