@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -75,14 +76,24 @@ mode_t NewFileMode() {
 }
 
 // "dump.bin.lpt-tool-unfinished-4f1c2a": beside the target, named for what it is should a crash
-// leave it behind, and short enough for the folder's name limit.
+// leave it behind. It fits wherever the name fits: within one name's limit (NAME_MAX) and the
+// whole path's (PATH_MAX), the name's part shortened where needed, and cut only where a character
+// starts (a name cut inside a UTF-8 character is no valid name on exFAT or NTFS).
 std::string TemporaryNameFor(const std::string& target, unsigned number) {
-  constexpr std::size_t LongestBase = 200;
-  std::string base = BaseNameOf(target);
-  if (base.size() > LongestBase) base.resize(LongestBase);
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
-  return FolderOf(target) + "/" + base + suffix;
+  const std::string folder = FolderOf(target);
+  const std::size_t suffixLength = std::strlen(suffix);
+  const std::size_t pathUsed = folder.size() + 1 + suffixLength;
+  const std::size_t pathRoom = pathUsed >= PATH_MAX - 1 ? 0 : PATH_MAX - 1 - pathUsed;
+  const std::size_t room = std::min<std::size_t>(NAME_MAX - suffixLength, pathRoom);
+  std::string base = BaseNameOf(target);
+  if (base.size() > room) {
+    std::size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80) --cut;
+    base.resize(cut);
+  }
+  return folder + "/" + base + suffix;
 }
 
 int CreateTemporaryBeside(TFile& file, mode_t mode) {

@@ -116,11 +116,21 @@ std::string ProgramFileRefusal(const std::string& name) {
 }
 
 // "dump.bin.lpt-tool-unfinished-4f1c2a": beside the target, named for what it is should a crash
-// leave it behind.
+// leave it behind. It fits wherever the name fits: one name holds at most 255 UTF-16 units, so
+// the name's part is shortened where needed, never between the two halves of a character.
 std::string TemporaryNameFor(const std::string& target, unsigned number) {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
-  return target + suffix;
+  const std::size_t slash = target.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  std::wstring base = WideText(target.substr(folder.size()));
+  const std::size_t room = 255 - std::strlen(suffix);
+  if (base.size() > room) {
+    std::size_t cut = room;
+    if (cut > 0 && base[cut - 1] >= 0xD800 && base[cut - 1] <= 0xDBFF) --cut;  // a pair's first half
+    base.resize(cut);
+  }
+  return folder + Utf8Text(base) + suffix;
 }
 }  // namespace
 

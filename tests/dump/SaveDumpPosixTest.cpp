@@ -228,6 +228,54 @@ TEST_F(SaveDumpPosixTest, ASignalBeforeTheRenameGivesTheSaveUpAndOneAfterItLetsF
   EXPECT_EQ(FileContents(target), BufferAsString());
 }
 
+// The temporary file's name is valid wherever the name is: not cut inside a character, within
+// one name's limit and the whole path's.
+std::vector<std::string> openedNames;
+int RecordingOpen(const char* path, int flags, mode_t mode) {
+  openedNames.emplace_back(path);
+  return RealFileCalls().open(path, flags, mode);
+}
+bool ValidUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t j = 1; j < length; ++j) {
+      if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+TEST_F(SaveDumpPosixTest, LongAndMultibyteNamesGetATemporaryNameThatIsValidWhereTheyAre) {
+  static const FileCalls recording{RecordingOpen, RealFileCalls().write, RealFileCalls().fsync, RealFileCalls().close,
+                                   RealFileCalls().rename};
+  const FileCalls* previous = InstallFileCalls(&recording);
+  std::string euros;
+  for (int i = 0; i < 70; ++i) euros += "\u20AC";  // 214 bytes with ".bin": fine on exFAT and NTFS
+  fs::path deep = folder;
+  while (deep.string().size() < 3900) deep /= std::string(200, 'd');
+  fs::create_directories(deep);
+  const std::string longPath = (deep / std::string(4091 - deep.string().size() - 1, 'n')).string();
+  for (const std::string& name :
+       {(folder / (euros + ".bin")).string(), (folder / std::string(255, 'x')).string(), longPath}) {
+    openedNames.clear();
+    EXPECT_EQ(SaveAs(name), "") << name.size() << " bytes";
+    EXPECT_EQ(FileContents(name), BufferAsString());
+    ASSERT_EQ(openedNames.size(), 1u);
+    const std::string temporary = fs::path(openedNames[0]).filename().string();
+    EXPECT_TRUE(ValidUtf8(temporary)) << temporary;
+    EXPECT_LE(temporary.size(), 255u);
+    EXPECT_LE(openedNames[0].size(), 4095u);
+  }
+  InstallFileCalls(previous);
+}
+
 TEST_F(SaveDumpPosixTest, ASignalOrAKillDuringTheSaveLeavesTheEarlierDump) {
   const fs::path target = folder / "earlier-dump.bin";
   std::ofstream(target) << std::string(1800, 'x');

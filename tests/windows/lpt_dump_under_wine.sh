@@ -73,6 +73,10 @@ mkdir -p "$long"
 "$wine" lpt-dump.exe -q "${long}long.bin" 2> err.txt || fail "a name over 260 characters: exit $? ($(cat err.txt))"
 cmp -s chip.bin "${long}long.bin" || fail "the file with a name over 260 characters is missing or differs"
 "$wine" cmd /c 'lpt-dump.exe -q - > NUL' 2> err.txt || fail "> NUL: exit $? ($(cat err.txt))"
+# One name of 250 characters, beyond what the temporary name's suffix leaves of the 255: saved.
+name250=$(printf 'n%.0s' $(seq 1 246)).bin
+"$wine" lpt-dump.exe -q "$name250" 2> err.txt || fail "a name of 250 characters: exit $? ($(cat err.txt))"
+cmp -s chip.bin "$name250" || fail "the file with a name of 250 characters is missing or differs"
 
 # Names Windows cannot save under are refused before the read, with the cause.
 for case in " |is blank" 'a"b.bin|may not hold'; do
