@@ -1,9 +1,12 @@
 // The file routines' system calls on Linux.
+#include <acl/libacl.h>
+#include <attr/libattr.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -225,6 +228,32 @@ bool MayReplace(TFile& file, const struct stat& status, const std::string& folde
   }
   return true;
 }
+
+// Gives the new file the old one's access: its permission bits and ACL (libacl's perm_copy_fd,
+// which keeps an ACL's mask apart from the group's bits, so no one gains a right), and its other
+// extended attributes (libattr's attr_copy_fd, /etc/xattr.conf's choice). On a file system
+// without ACLs the bits alone are copied. What could not be carried over, or "".
+std::string CarryAccessOver(const std::string& from, const struct stat& status, const std::string& to, int descriptor) {
+  const int old = open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (old < 0) {
+    // A file this user may write but not read: its bits, as long as nothing else guards it.
+    if (listxattr(from.c_str(), nullptr, 0) > 0) {
+      return "its access list (ACL) and extended attributes cannot be read to carry them over to the new file";
+    }
+    fchmod(descriptor, status.st_mode & 07777);
+    return "";
+  }
+  std::string lost;
+  if (perm_copy_fd(from.c_str(), old, to.c_str(), descriptor, nullptr) != 0) {
+    lost = std::string("its permissions and access list (ACL) could not be carried over to the new file (") +
+           std::strerror(errno) + ")";
+  } else if (attr_copy_fd(from.c_str(), old, to.c_str(), descriptor, nullptr, nullptr) != 0 && errno != ENOTSUP) {
+    lost = std::string("its extended attributes could not be carried over to the new file (") + std::strerror(errno) +
+           ")";
+  }
+  close(old);
+  return lost;
+}
 }  // namespace
 
 // The links are read here only to recognise such a name; what is written goes to the descriptor.
@@ -334,11 +363,19 @@ int OpenForSaving(TFile& file) {
   if (descriptor < 0) return -1;
   file.replacing = exists;
   if (exists) {
-    // The replaced file's owner, group and bits, where this user may give them (root, or a group
-    // the user is in); open gave the bits only as far as the umask let it.
+    // The replaced file's owner and group, where this user may give them (root, or a group the
+    // user is in), then its access as it was, never more.
     if (fchown(descriptor, status.st_uid, status.st_gid) != 0)
       (void)fchown(descriptor, static_cast<uid_t>(-1), status.st_gid);
-    fchmod(descriptor, status.st_mode & 07777);
+    if (const std::string lost = CarryAccessOver(file.target, status, file.temporary, descriptor); !lost.empty()) {
+      InstalledFileCalls().close(descriptor);
+      RemoveFile(file.temporary.c_str());
+      file.temporary.clear();
+      file.replacing = false;
+      file.refusal = lost;
+      file.refusalAdvice = "Save under a new name, or copy the file's access by hand after saving elsewhere.";
+      return -1;
+    }
   }
   return descriptor;
 }

@@ -3,6 +3,7 @@
 // sticky folders, append-only files, mounts, /dev, and the process's own descriptors named as
 // files. The suite runs as root: the ordinary user's cases run in a child that has become
 // "nobody", and the kernel settings are Debian's for the test and put back afterwards.
+#include <acl/libacl.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/fs.h>
@@ -11,6 +12,7 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -142,6 +144,42 @@ TEST_F(SaveDumpPermissionsTest, AnOrdinaryUserReplacesOnlyWhatTheUserMayWrite) {
   EXPECT_NE(message.find("the folder \"" + folder.string() + "\" does not let you make a new file"), std::string::npos)
       << message;
   EXPECT_EQ(FileContents(folder / "users-file.bin"), earlier);
+}
+
+// A file's access list and extended attributes (setfacl -m u:nobody:rw, setfattr -n user.note)
+// pass to the file that replaces it, and the access list's mask does not become the group's bits:
+// no one gains a right.
+std::string AccessListOf(const fs::path& file) {
+  acl_t list = acl_get_file(file.c_str(), ACL_TYPE_ACCESS);
+  if (list == nullptr) return "";
+  char* text = acl_to_any_text(list, nullptr, ',', 0);
+  std::string result = text != nullptr ? text : "";
+  acl_free(text);
+  acl_free(list);
+  return result;
+}
+
+TEST_F(SaveDumpPermissionsTest, AReplacedFileKeepsItsAccessListAndExtendedAttributesAndNoOneGainsARight) {
+  const fs::path dump = folder / "shared.bin";
+  std::ofstream(dump) << earlier;
+  acl_t list = acl_from_text("u::rw-,u:nobody:rw-,g::r--,m::rw-,o::r--");
+  ASSERT_NE(list, nullptr);
+  const bool listed = acl_set_file(dump.c_str(), ACL_TYPE_ACCESS, list) == 0;
+  acl_free(list);
+  if (!listed) GTEST_SKIP() << "this file system keeps no access lists";
+  const bool noted = setxattr(dump.c_str(), "user.note", "chip A", 6, 0) == 0;
+  const std::string before = AccessListOf(dump);
+
+  EXPECT_EQ(SaveAs(dump.string()), "");
+  EXPECT_EQ(FileContents(dump), BufferAsString());
+  EXPECT_EQ(AccessListOf(dump), before);
+  EXPECT_NE(before.find("user:nobody:rw-"), std::string::npos) << before;
+  EXPECT_NE(before.find("group::r--"), std::string::npos) << "the group may still only read: " << before;
+  if (noted) {
+    char note[16] = "";
+    EXPECT_EQ(getxattr(dump.c_str(), "user.note", note, sizeof note), 6);
+    EXPECT_STREQ(note, "chip A");
+  }
 }
 
 // Files that a rename cannot replace are found before the read: append-only, a bind mount.
