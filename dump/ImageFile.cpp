@@ -23,7 +23,9 @@ EepromImage LoadEepromImage(const std::string& path) {
   };
   // A named pipe or a device would be waited on, or read without end: only a file will do.
   if (const std::string device = DeviceRefusal(path); !device.empty()) {
-    throw std::runtime_error("The image " + QuotedName(path) + " is no file: " + device +
+    // What the save says of a port ("never written to") is beside the point for a file to read.
+    const std::string what = IsParallelPortFile(path) ? "it is a parallel port, not an image" : device;
+    throw std::runtime_error("The image " + QuotedName(path) + " is no file: " + what +
                              ". Give a 2048-byte image file.");
   }
   std::error_code error;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
@@ -37,11 +38,32 @@ int CreateNewFile(const char* path, int, mode_t) {
   return HandleToLong(file);
 }
 
-// Replaces the target in one step, not returning before the change is on the disk.
-int ReplaceFile(const char* from, const char* to) {
-  return MoveFileExW(WideText(from).c_str(), WideText(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-             ? 0
-             : -1;
+// Puts the new file in the target's place in one step. An existing target is replaced as Windows
+// replaces a file (ReplaceFileW): the new file takes on its attributes (hidden, system), its ACL,
+// its creation time and its short name. A new name is a rename that returns only once the change
+// is on the disk.
+int PutInPlace(const char* from, const char* to) {
+  // Full names: some ReplaceFileW implementations (Wine's) fail on relative ones.
+  const auto full = [](const char* name) {
+    const std::wstring wide = WideText(name);
+    std::wstring path(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    if (path.empty()) return wide;
+    path.resize(GetFullPathNameW(wide.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr));
+    return path;
+  };
+  const std::wstring source = full(from);
+  const std::wstring target = full(to);
+  if (const DWORD attributes = GetFileAttributesW(target.c_str()); attributes != INVALID_FILE_ATTRIBUTES) {
+    // Given to the new file first as well, so that a hidden or system file stays one wherever
+    // ReplaceFileW merges less (Wine's).
+    constexpr DWORD Kept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((attributes & Kept) != 0) SetFileAttributesW(source.c_str(), attributes & Kept);
+    return ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               ? 0
+               : -1;
+  }
+  return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : -1;
 }
 
 ssize_t WriteToFile(int descriptor, const void* buffer, size_t count) {
@@ -61,7 +83,7 @@ int CloseFileHandle(int descriptor) { return CloseHandle(AsHandle(descriptor)) ?
 }  // namespace
 
 const FileCalls& RealFileCalls() {
-  static const FileCalls calls{CreateNewFile, WriteToFile, FlushToDisk, CloseFileHandle, ReplaceFile};
+  static const FileCalls calls{CreateNewFile, WriteToFile, FlushToDisk, CloseFileHandle, PutInPlace};
   return calls;
 }
 
@@ -98,19 +120,70 @@ std::string FullPath(const std::string& name) {
   return Utf8Text(full);
 }
 
+// A file itself, whatever name spells it (another drive letter, \\?\, a linked folder, an 8.3
+// name): its volume and its file ID.
+struct FileIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& name) {
+  const HANDLE file = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = GetFileInformationByHandle(file, &information) != 0;
+  CloseHandle(file);
+  if (!known) return std::nullopt;
+  return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
+}
+
+std::wstring RunningProgram() {
+  std::wstring path(32768, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+
+// The name with every 8.3 part spelled out (INPO~ZOJ.DLL is inpoutx64.dll), where it exists.
+std::string LongName(const std::string& name) {
+  const std::wstring wide = WideText(name);
+  std::wstring full(GetLongPathNameW(wide.c_str(), nullptr, 0), L'\0');
+  if (full.empty()) return name;
+  full.resize(GetLongPathNameW(wide.c_str(), full.data(), static_cast<DWORD>(full.size())));
+  return Utf8Text(full);
+}
+
+constexpr const char* InpOutRefusal =
+    "it is InpOut's DLL, which the program loads to reach the port; an image in its place would leave the port "
+    "unreachable";
+
 // InpOut's DLL, wherever it lies, and the program's own files: replaced by an image, the next run
-// could not reach the port or would not start.
+// could not reach the port or would not start. Known by name (spelled out in full) and, for what
+// exists, by identity, so that no other spelling reaches them.
 std::string ProgramFileRefusal(const std::string& name) {
-  const std::string full = Lower(FullPath(name));
+  const std::string full = Lower(LongName(FullPath(name)));
   const std::string base = full.substr(full.find_last_of("\\/") + 1);
-  if (base == "inpout32.dll" || base == "inpoutx64.dll") {
-    return "it is InpOut's DLL, which the program loads to reach the port; an image in its place would leave the port "
-           "unreachable";
+  if (base == "inpout32.dll" || base == "inpoutx64.dll") return InpOutRefusal;
+  const std::optional<FileIdentity> target = IdentityOf(WideText(name));
+  if (!target) return "";
+  if (IdentityOf(RunningProgram()) == target) {
+    return "it is this program itself, which is running; an image in its place would break it";
   }
-  const bool programFile =
-      base.size() > 4 && (base.substr(base.size() - 4) == ".exe" || base.substr(base.size() - 4) == ".dll");
-  if (programFile && FolderOf(full) == Lower(Utf8Text(ProgramFolder()))) {
-    return "it is one of the program's own files; an image in its place would break the program";
+  for (const wchar_t* pattern : {L"*.exe", L"*.dll"}) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((ProgramFolder() + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    bool same = false;
+    do {
+      same = IdentityOf(ProgramFolder() + found.cFileName) == target;
+    } while (!same && FindNextFileW(search, &found));
+    FindClose(search);
+    if (same) return "it is one of the program's own files; an image in its place would break the program";
+  }
+  for (const char* dll : {"inpout32.dll", "inpoutx64.dll"}) {
+    if (IdentityOf(SystemFolder() + WideText(dll)) == target) return InpOutRefusal;
   }
   return "";
 }
@@ -167,13 +240,16 @@ int OpenForSaving(TFile& file) {
     }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
       file.refusal = "it is read-only";
+      file.refusalAdvice =
+          "Clear its read-only attribute (the file's Properties, or attrib -r), or save under "
+          "another name.";
       return -1;
     }
     // The replacement must be allowed to take the file's place: another program that holds it
-    // open without sharing it (an editor, a scan) is found now, not after the read.
+    // open at all (an editor, a scan), even one that shares it for deletion, makes the rename
+    // fail, so it is found now, not after the read: opening it shared with no one fails then.
     const HANDLE existing =
-        CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (existing == INVALID_HANDLE_VALUE) return -1;
     CloseHandle(existing);
   }
@@ -185,6 +261,15 @@ int OpenForSaving(TFile& file) {
       file.temporary = name;
       file.replacing = exists;
       return descriptor;
+    }
+    if (GetLastError() == ERROR_ACCESS_DENIED) {
+      // The file may be writable, but a safe save needs a new file beside it.
+      const std::string folder = FolderOf(file.target);
+      file.refusal = "the folder " + QuotedName(folder.empty() ? "." : folder) +
+                     " does not let you make a new file in it, which a safe save needs (the image goes to a "
+                     "temporary file beside the name, which then takes the name's place)";
+      file.refusalAdvice = "Choose a folder you may write to, such as your Documents.";
+      return -1;
     }
     if (GetLastError() != ERROR_FILE_EXISTS) return -1;
   }

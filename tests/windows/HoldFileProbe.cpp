@@ -1,13 +1,17 @@
-// Holds a file open the way a hex editor or an antivirus scan can, sharing it with no one, while
-// a command runs; exits with the command's exit code.   hold_file_probe FILE COMMAND-LINE
+// Holds a file open the way a hex editor or an antivirus scan can, sharing it with no one (or,
+// with --share-all, sharing it for reading, writing and deletion), while a command runs; exits
+// with the command's exit code.   hold_file_probe [--share-all] FILE COMMAND-LINE
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 2;
-  const HANDLE held = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  const bool shareAll = argc == 4 && std::wstring(argv[1]) == L"--share-all";
+  if (shareAll) ++argv;
+  if (argc != (shareAll ? 4 : 3)) return 2;
+  const DWORD sharing = shareAll ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0;
+  const HANDLE held = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (held == INVALID_HANDLE_VALUE) {
     std::fprintf(stderr, "hold_file_probe: could not open the file (Windows error %lu)\n", GetLastError());
     return 2;

@@ -111,17 +111,27 @@ grep -q "in use by another copy of this program" err.txt || fail "two copies: $(
 [ -s second-trace.bin ] && fail "two copies: the second copy touched the port"
 [ -e second.bin ] && fail "two copies: the second copy saved a file"
 
-# InpOut's DLL and the program itself are no place for an image: refused before the read.
+# InpOut's DLL and the program itself are no place for an image, whatever spells them: another
+# drive letter for the same folder, \\?\, a linked folder, an 8.3 name. Refused before the read.
 cp "$dll" dll-before.bin
-for name in "$dll" lpt-dump.exe; do
+cp lpt-dump.exe program-before.bin
+ln -s . linked
+ln -sfn / "${WINEPREFIX:-${TMPDIR:-/tmp}/lpt-tool-wineprefix}/dosdevices/y:"
+here=$(pwd | tr / '\\')
+# The DLL's 8.3 name as the system lists it (dir /x), where its long name needs one.
+short_dll=$("$wine" cmd /c dir /x "$dll" 2> /dev/null | tr -d '\r' | awk -v dll="$dll" '$NF == dll && $(NF - 1) ~ /~/ { print $(NF - 1) }')
+for name in "$dll" lpt-dump.exe "\\\\?\\Z:$here\\lpt-dump.exe" "Y:$here\\lpt-dump.exe" "linked\\lpt-dump.exe" \
+  "Y:$here\\linked\\$dll" "${short_dll:-$dll}"; do
   LPT_STANDIN_TRACE=own-trace.bin "$wine" lpt-dump.exe "$name" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$name as OUTPUT: exit $status, not 4 ($(cat err.txt))"
-  grep -q -E "InpOut's DLL|the program's own files" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
+  grep -q -E "InpOut's DLL|this program itself" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
   [ -s own-trace.bin ] && fail "$name as OUTPUT: the chip was read first"
   rm -f own-trace.bin
 done
+rm -f linked
 cmp -s "$dll" dll-before.bin || fail "InpOut's DLL was changed"
+cmp -s lpt-dump.exe program-before.bin || fail "the program was changed"
 
 # Devices as input images are refused at once, never waited on.
 for arguments in "--compare CON" "--compare \\\\.\\COM1" "-p emulate:CON x.bin" "-p emulate:\\\\.\\COM1 x.bin"; do
@@ -143,6 +153,29 @@ for command in "lpt-dump.exe held.bin" "lpt-dump.exe --compare held.bin"; do
   rm -f held-trace.bin
 done
 cmp -s chip.bin held.bin || fail "a file held open was changed"
+# Held open by a program that shares it even for deletion: the rename would still fail, so the
+# save is refused before the read all the same.
+LPT_STANDIN_TRACE=held-trace.bin "$wine" "$(basename "$hold_file_probe")" --share-all held.bin "lpt-dump.exe held.bin" \
+  2> err.txt
+status=$?
+[ "$status" -eq 4 ] || fail "held open, shared for deletion: exit $status, not 4 ($(cat err.txt))"
+grep -qi "another program has the file open" err.txt || fail "held open, shared for deletion: $(cat err.txt)"
+[ -s held-trace.bin ] && fail "held open, shared for deletion: the chip was read first"
+rm -f held-trace.bin
+
+# A hidden system file stays hidden and a system file when a dump replaces it, as Windows keeps
+# them through ReplaceFileW; a read-only one is refused with what to do.
+head -c 100 /dev/urandom > hidden.bin
+"$wine" cmd /c attrib +s hidden.bin > /dev/null 2>&1
+"$wine" cmd /c attrib +h hidden.bin > /dev/null 2>&1
+"$wine" lpt-dump.exe -q hidden.bin 2> err.txt || fail "a hidden file: exit $? ($(cat err.txt))"
+cmp -s chip.bin hidden.bin || fail "the hidden file was not replaced by the image"
+attributes=$("$wine" cmd /c attrib hidden.bin 2> /dev/null | tr -d '\r' | sed 's/Z:.*//')
+[[ "$attributes" == *S*H* ]] || fail "the replaced file lost its hidden or system attribute: $attributes"
+cp chip.bin read-only.bin
+"$wine" cmd /c attrib +r read-only.bin > /dev/null 2>&1
+"$wine" lpt-dump.exe -q read-only.bin 2> err.txt
+grep -q "attrib -r" err.txt || fail "a read-only file: no advice: $(cat err.txt)"
 
 # A PCIe card's port at 0xD010: the stand-in answers there only. Wine lists no parallel port,
 # so a name is refused, as are addresses no parallel port can have, and direct I/O.
