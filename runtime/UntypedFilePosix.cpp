@@ -248,8 +248,8 @@ std::string CarryAccessOver(const std::string& from, const struct stat& status, 
     lost = std::string("its permissions and access list (ACL) could not be carried over to the new file (") +
            std::strerror(errno) + ")";
   } else if (attr_copy_fd(from.c_str(), old, to.c_str(), descriptor, nullptr, nullptr) != 0 && errno != ENOTSUP) {
-    lost = std::string("its extended attributes could not be carried over to the new file (") + std::strerror(errno) +
-           ")";
+    lost =
+        std::string("its extended attributes could not be carried over to the new file (") + std::strerror(errno) + ")";
   }
   close(old);
   return lost;
