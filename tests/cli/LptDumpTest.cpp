@@ -129,6 +129,13 @@ TEST_F(LptDumpTest, SavesTheChipWithFileSavedAndTheFilesChecksums) {
   EXPECT_EQ(outcome.err.substr(0, 18), "File Saved\nCRC-32 ")
       << "no progress noise when standard error is not a terminal";
   EXPECT_EQ(outcome.err.substr(outcome.err.size() - 65), FileContents(sum).substr(0, 64) + "\n") << outcome.err;
+  // The CRC-32 as gzip records it for the file (its "crc" column).
+  const std::string crc = (folder / "crc").string();
+  ASSERT_EQ(
+      std::system(
+          ("gzip -c " + (folder / "dump.bin").string() + " | gzip -lv | awk 'NR == 2 { print $2 }' > " + crc).c_str()),
+      0);
+  EXPECT_EQ(outcome.err.substr(18, 8), FileContents(crc).substr(0, 8)) << outcome.err;
   EXPECT_EQ(outcome.out, "");
 }
 
