@@ -386,10 +386,11 @@ void ReadyForWriting(int descriptor) {
 }
 
 void MakeRenameLasting(const std::string& target) {
-  const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const FileCalls& calls = InstalledFileCalls();
+  const int folder = calls.open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (folder < 0) return;
-  fsync(folder);
-  close(folder);
+  calls.fsync(folder);
+  calls.close(folder);
 }
 
 // A pipe, socket or terminal cannot be synchronised (EINVAL): what was written has already gone

@@ -267,13 +267,52 @@ TEST_F(SaveDumpPosixTest, LongAndMultibyteNamesGetATemporaryNameThatIsValidWhere
     openedNames.clear();
     EXPECT_EQ(SaveAs(name), "") << name.size() << " bytes";
     EXPECT_EQ(FileContents(name), BufferAsString());
-    ASSERT_EQ(openedNames.size(), 1u);
+    ASSERT_FALSE(openedNames.empty());  // the temporary file first, then its folder for the flush
     const std::string temporary = fs::path(openedNames[0]).filename().string();
     EXPECT_TRUE(ValidUtf8(temporary)) << temporary;
     EXPECT_LE(temporary.size(), 255u);
     EXPECT_LE(openedNames[0].size(), 4095u);
   }
   InstallFileCalls(previous);
+}
+
+// The order that makes a save last through a power cut: the image written and flushed, the file
+// closed, renamed over the name, and then the folder flushed, so that the rename is on the disk.
+std::vector<std::string> calls;
+int NotedOpen(const char* path, int flags, mode_t mode) {
+  const int descriptor = RealFileCalls().open(path, flags, mode);
+  calls.push_back(((flags & O_DIRECTORY) != 0 ? "open folder " : "open file ") + std::to_string(descriptor));
+  return descriptor;
+}
+ssize_t NotedWrite(int descriptor, const void* buffer, size_t count) {
+  calls.push_back("write " + std::to_string(descriptor));
+  return RealFileCalls().write(descriptor, buffer, count);
+}
+int NotedFsync(int descriptor) {
+  calls.push_back("fsync " + std::to_string(descriptor));
+  return RealFileCalls().fsync(descriptor);
+}
+int NotedClose(int descriptor) {
+  calls.push_back("close " + std::to_string(descriptor));
+  return RealFileCalls().close(descriptor);
+}
+int NotedRename(const char* from, const char* to) {
+  calls.push_back("rename");
+  return RealFileCalls().rename(from, to);
+}
+
+TEST_F(SaveDumpPosixTest, TheImageIsFlushedBeforeTheRenameAndTheFolderAfterIt) {
+  static const FileCalls noting{NotedOpen, NotedWrite, NotedFsync, NotedClose, NotedRename};
+  const FileCalls* previous = InstallFileCalls(&noting);
+  calls.clear();
+  EXPECT_EQ(SaveAs((folder / "dump.bin").string()), "");
+  InstallFileCalls(previous);
+  ASSERT_EQ(calls.size(), 8u);
+  const std::string file = calls[0].substr(calls[0].rfind(' ') + 1);
+  const std::string folderDescriptor = calls[5].substr(calls[5].rfind(' ') + 1);
+  EXPECT_EQ(calls, (std::vector<std::string>{"open file " + file, "write " + file, "fsync " + file, "close " + file,
+                                             "rename", "open folder " + folderDescriptor, "fsync " + folderDescriptor,
+                                             "close " + folderDescriptor}));
 }
 
 TEST_F(SaveDumpPosixTest, ASignalOrAKillDuringTheSaveLeavesTheEarlierDump) {
