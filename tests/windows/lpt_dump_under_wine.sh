@@ -13,7 +13,9 @@ hold_file_probe=$6
 dll=$(basename "$standin")
 . "$(dirname "$0")/../support/waiting.sh"
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# One server for the whole run of programs, ended with it.
+"$wine" --keep-server
+trap '"$wine" --end-server; rm -rf "$scratch"' EXIT
 failures=0
 fail() { echo "lpt-dump.exe: $*" >&2; failures=$((failures + 1)); }
 
@@ -110,6 +112,18 @@ cmp -s chip.bin first.bin || fail "two copies: the first copy's image differs fr
 grep -q "in use by another copy of this program" err.txt || fail "two copies: $(cat err.txt)"
 [ -s second-trace.bin ] && fail "two copies: the second copy touched the port"
 [ -e second.bin ] && fail "two copies: the second copy saved a file"
+
+# A copy ended by TerminateProcess in the middle of its read leaves the lock abandoned, not held:
+# the next copy reads the chip.
+hold_reads hold
+LPT_STANDIN_HOLD=hold "$wine" lpt-dump.exe -q killed.bin 2> /dev/null &
+wait_until 120 "the read to reach its hold" read_held hold || fail "a killed copy: its read did not start"
+"$wine" taskkill /f /im lpt-dump.exe > /dev/null 2>&1
+wait
+release_read hold
+rm -f killed.bin.lpt-tool-unfinished-*  # what a kill leaves, as its name says
+"$wine" lpt-dump.exe -q after-kill.bin 2> err.txt || fail "after a copy was killed mid-read: exit $? ($(cat err.txt))"
+cmp -s chip.bin after-kill.bin || fail "after a copy was killed mid-read, the image differs from the chip"
 
 # InpOut's DLL and the program itself are no place for an image, whatever spells them: another
 # drive letter for the same folder, \\?\, a linked folder, an 8.3 name. Refused before the read.
