@@ -23,8 +23,20 @@ void SetIdleLineFlags() {
 }
 
 void PutBusIdle() {
-  SetIdleLineFlags();
-  OutputLines();
+  // From whatever an earlier program left on the lines: a transfer stopped with the chip selected
+  // ends as every read ends, the clock low before the chip is deselected. Without the supply
+  // pattern on bits 3..7 (a printer driver's or the kernel's probe bytes) the adapter is off, and
+  // the first write powers it with the chip deselected.
+  const auto latch = ReadDataLatch();
+  if (latch && (*latch & (Wiring::UnusedLowBit | Wiring::SupplyBits)) == Wiring::SupplyBits) {
+    NoteLineByteOnPort(*latch);
+  }
+  if (ChipSelectedOnBus()) {
+    TakeLinesIdle();
+  } else {
+    SetIdleLineFlags();
+    OutputLines();
+  }
   BusDelay();
 }
 

@@ -18,6 +18,8 @@ std::uint8_t ReadPortByte(std::uint16_t port) { return Backend().ReadPortByte(po
 
 void WritePortByte(std::uint16_t port, std::uint8_t value) { Backend().WritePortByte(port, value); }
 
+std::optional<std::uint8_t> ReadDataLatch() { return Backend().DataLatch(); }
+
 void ReleasePort() {
   if (installedBackend != nullptr) installedBackend->Release();
 }

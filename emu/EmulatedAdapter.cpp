@@ -21,6 +21,7 @@ void EmulatedAdapter::WritePortByte(std::uint16_t port, std::uint8_t value) {
   if ((value & (Wiring::UnusedLowBit | Wiring::SupplyBits)) != Wiring::SupplyBits) {
     Violation(access, "data bits 4..7 must stay high (they supply the adapter) and bit 3 low");
   }
+  latch_ = value;
   if (socket_ != Socket::Chip) return;
   try {
     chip_.Drive(value & Wiring::CsBit, value & Wiring::SckBit, value & Wiring::SiBit);

@@ -22,6 +22,7 @@ class EmulatedAdapter : public PortBackend {
 
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
+  std::optional<std::uint8_t> DataLatch() override { return latch_; }  // the last byte written
 
   Eeprom25160& Chip() { return chip_; }
 
@@ -32,4 +33,5 @@ class EmulatedAdapter : public PortBackend {
   Socket socket_;
   std::minstd_rand noise_;
   unsigned long accesses_ = 0;
+  std::optional<std::uint8_t> latch_;
 };

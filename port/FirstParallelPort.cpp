@@ -57,6 +57,10 @@ void FirstParallelPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
   Use([&](PortBackend& opened) { opened.WritePortByte(port, value); });
 }
 
+std::optional<std::uint8_t> FirstParallelPort::DataLatch() {
+  return Use([&](PortBackend& opened) { return opened.DataLatch(); });
+}
+
 void FirstParallelPort::Release() {
   if (port_) port_->Release();
 }

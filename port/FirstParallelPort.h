@@ -30,6 +30,7 @@ class FirstParallelPort : public PortBackend {
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
   void Release() override;
+  std::optional<std::uint8_t> DataLatch() override;
 
  private:
   PortBackend& Opened();

@@ -123,6 +123,13 @@ std::uint8_t PpdevPort::ReadPortByte(std::uint16_t port) {
   return status;
 }
 
+std::optional<std::uint8_t> PpdevPort::DataLatch() {
+  if (!claimed_) Claim();
+  unsigned char data = 0;
+  if (calls_.ioctl(fd_, PPRDATA, &data) != 0) return std::nullopt;
+  return data;
+}
+
 void PpdevPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
   if (port != DataPort) throw EPortError("ppdev backend: only the data register can be written");
   unsigned char data = value;

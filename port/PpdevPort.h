@@ -40,6 +40,7 @@ class PpdevPort : public PortBackend {
   std::uint8_t ReadPortByte(std::uint16_t port) override;
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
   void Release() override;
+  std::optional<std::uint8_t> DataLatch() override;  // PPRDATA, nullopt if the driver does not say
 
  private:
   void Claim();

@@ -16,6 +16,12 @@ std::uint8_t RegisterPort::ReadPortByte(std::uint16_t port) {
   return In(Address(port));
 }
 
+std::optional<std::uint8_t> RegisterPort::DataLatch() {
+  Lock();
+  if ((In(Address(ControlPort)) & DataLinesAreInputs) != 0) return std::nullopt;
+  return In(Address(DataPort));
+}
+
 void RegisterPort::WritePortByte(std::uint16_t port, std::uint8_t value) {
   Lock();
   Out(Address(port), value);

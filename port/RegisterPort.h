@@ -25,6 +25,9 @@ class RegisterPort : public PortBackend {
   std::uint8_t ReadPortByte(std::uint16_t port) final;
   void WritePortByte(std::uint16_t port, std::uint8_t value) final;
   void Release() final { lock_.Unlock(); }
+  // The data register as read before the first write; nullopt on a bidirectional port left
+  // reading, whose data register shows the lines, not the latch.
+  std::optional<std::uint8_t> DataLatch() final;
 
  protected:
   explicit RegisterPort(std::uint16_t base) : base_(base), lock_(base) {}

@@ -2,6 +2,8 @@
 
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
+#include "dump/ImageFile.h"
+#include "emu/EmulatedAdapter.h"
 #include "port/PortError.h"
 #include "tests/support/RecordingPort.h"
 
@@ -49,5 +51,38 @@ TEST(Port95, RaisesAClearErrorWithoutABackend) {
   EXPECT_THROW(WritePortByte(DataPort, 0xF1), EPortError);
   EXPECT_THROW(ReadPortByte(StatusPort), EPortError);
   InstallPortBackend(previous);
+}
+// A port whose data register holds what the kernel's probe left there.
+class FakeLatch : public PortBackend {
+ public:
+  std::uint8_t ReadPortByte(std::uint16_t) override { return 0x10; }
+  void WritePortByte(std::uint16_t, std::uint8_t) override {}
+  std::optional<std::uint8_t> DataLatch() override { return 0xAA; }
+};
+
+// Whatever an earlier program left on the lines, the start-up takes the bus idle as a read's end
+// does: a chip left selected with the clock high gets the clock low first, then the deselect
+// (the emulated chip raises an error when CS changes while SCK is high).
+TEST(PutBusIdle, StartsFromWhatTheDataRegisterHolds) {
+  // A latch off the supply pattern (the kernel's probe left 0xAA) powers the adapter deselected.
+  {
+    FakeLatch probed;
+    RecordingPort port(&probed);
+    PutBusIdle();
+    EXPECT_EQ(port.Writes(), std::vector<std::uint8_t>{0xF1});
+  }
+  for (const std::uint8_t left : {0xF2, 0xF6, 0xF0, 0xF1}) {
+    EmulatedAdapter adapter(AddressPatternImage());
+    adapter.WritePortByte(0x378, 0xF1);
+    if ((left & 0x01) == 0) adapter.WritePortByte(0x378, left & ~0x02);  // selected with the clock low
+    adapter.WritePortByte(0x378, left);
+    RecordingPort port(&adapter);
+    ASSERT_NO_THROW(PutBusIdle()) << "left at " << int(left);
+    const bool selectedWithClockHigh = (left & 0x03) == 0x02;
+    const std::vector<std::uint8_t> expected =
+        selectedWithClockHigh ? std::vector<std::uint8_t>{static_cast<std::uint8_t>(left & ~0x02), 0xF1}
+                              : std::vector<std::uint8_t>{0xF1};
+    EXPECT_EQ(port.Writes(), expected) << "left at " << int(left);
+  }
 }
 }  // namespace

@@ -28,6 +28,7 @@ class RecordingPort : public PortBackend, public BusDelayHook {
   void WritePortByte(std::uint16_t port, std::uint8_t value) override;
   void OnBusDelay() override;
   void Release() override;
+  std::optional<std::uint8_t> DataLatch() override { return inner_ != nullptr ? inner_->DataLatch() : std::nullopt; }
 
   std::vector<BusEvent> events;
   std::uint8_t idleStatus = 0x10;
