@@ -29,6 +29,7 @@ struct LinesIdleOnAnyWayOut {
   ~LinesIdleOnAnyWayOut();
 };
 
-// Called at every bus wait: when an end was asked for, takes the lines idle (0xF0 first when the
-// clock is high, then 0xF1) and ends the process. Returns at once otherwise.
+// Called at every bus wait: when an end was asked for, takes the lines idle (when the clock is
+// high, first a write that takes it low with CS and SI as they were, then 0xF1) and ends the
+// process. Returns at once otherwise.
 void StopBusIfRequested();
