@@ -1,6 +1,6 @@
 #include "bus/BusDelay.h"
 
-#include "bus/IdleOnExit.h"
+#include "bus/LinesIdleOnAnyEnd.h"
 
 namespace {
 BusDelayHook* installedHook = nullptr;

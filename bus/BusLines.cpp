@@ -1,7 +1,7 @@
 #include "bus/BusLines.h"
 
 #include "bus/BusDelay.h"
-#include "bus/IdleOnExit.h"
+#include "bus/LinesIdleOnAnyEnd.h"
 #include "bus/Port95.h"
 
 std::uint8_t CsLine = 0;

@@ -14,11 +14,11 @@ extern std::uint8_t SiLine;
 void SetIdleLineFlags();
 
 // The bus's start-up: the idle flags, written (0xF1), then one wait. (The way out of a read is
-// TakeLinesIdle, bus/IdleOnExit.h.)
+// TakeLinesIdle, bus/LinesIdleOnAnyEnd.h.)
 void PutBusIdle();
 
 // Composes the line byte from the three flags and writes it to DataPort: one write per call.
-// The byte the port took is noted for the way out (bus/IdleOnExit.h).
+// The byte the port took is noted for the way out (bus/LinesIdleOnAnyEnd.h).
 void OutputLines();
 
 // The line byte for the given flags, without writing it.

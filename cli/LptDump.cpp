@@ -24,8 +24,8 @@
 #include "dump/SaveDump.h"
 #include "port/FirstParallelPort.h"
 #include "port/PortError.h"
+#include "runtime/EndingSignals.h"
 #include "runtime/ProcessEnd.h"
-#include "runtime/ProcessSafety.h"
 #include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
 

@@ -15,7 +15,7 @@ struct WhenTheReadEnds {
 };
 }  // namespace
 
-void StartBusIdle() {
+void PutBusIdleAndReleasePort() {
   PutBusIdle();
   ReleasePort();  // other programs may use the port while the window waits
 }

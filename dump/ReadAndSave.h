@@ -9,7 +9,7 @@ class TStatusBar;
 
 // FormCreate: the bus idle (0xF1, then one wait), and the port left to other programs while the
 // window waits.
-void StartBusIdle();
+void PutBusIdleAndReleasePort();
 
 // Button1Click: the read, then the save. Once the read has ended, finished or failed, the port is
 // handed back and `whenTheReadEnds` runs: the window brings its screen up to date and deals with

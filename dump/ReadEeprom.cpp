@@ -5,7 +5,7 @@
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
-#include "bus/IdleOnExit.h"
+#include "bus/LinesIdleOnAnyEnd.h"
 #include "bus/Port95.h"
 #include "dump/DumpBuffer.h"
 #include "runtime/IntToStr.h"

@@ -18,8 +18,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "runtime/EndingSignals.h"
 #include "runtime/ProcessEnd.h"
-#include "runtime/ProcessSafety.h"
 #include "tests/dump/SaveDumpFixture.h"
 #include "tests/support/FileContents.h"
 

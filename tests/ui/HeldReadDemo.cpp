@@ -7,7 +7,7 @@
 #include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
 #include "port/PortRegisters.h"
-#include "runtime/ProcessSafety.h"
+#include "runtime/EndingSignals.h"
 #include "tests/support/ReadHold.h"
 #include "ui/qt/ProgramEntry.h"
 

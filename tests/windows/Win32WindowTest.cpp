@@ -119,7 +119,7 @@ TEST_F(Win32WindowTest, TheStatusTextIsThePanelsOwnAndTheDialogAsksNothingBefore
   Application.CreateForm(Form1);
   Form1->StatusBar1->SetPanelText("Address : 2047, Content : 255");
   Form1->StatusBar1->Refresh();
-  ShowPaintedNow();  // the control gets its text by the next frame
+  PaintWaitingControlsNow();  // the control gets its text by the next frame
   wchar_t text[64] = L"";
   SendMessageW(FindWindowExW(static_cast<HWND>(Form1->Handle()), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
                reinterpret_cast<LPARAM>(text));
@@ -149,7 +149,7 @@ TEST_F(Win32WindowTest, TheScreenShowsTheReadsLastByteWhenTheSaveDialogOpens) {
   Form1->Button1Click();
   UnhookWindowsHookEx(hook);
   ASSERT_FALSE(statusWhenTheDialogOpened.Empty()) << "no save dialog was created";
-  ShowPaintedNow();  // as the window does before it waits for input
+  PaintWaitingControlsNow();  // as the window does before it waits for input
   ASSERT_TRUE(HandleMessagesUntilOnScreen(window)) << "the window did not reach the screen within a minute";
   EXPECT_EQ(Form1->StatusBar1->PanelText(), "Address : 2047, Content : 0");
   EXPECT_TRUE(statusWhenTheDialogOpened == MemoryPicture::OnScreen(GetDlgItem(window, IDC_STATUSBAR1)))
@@ -185,7 +185,7 @@ TEST_F(Win32WindowTest, DuringAReadTheWindowShowsCopiesOfTheBarsThatLookExactlyL
         << "the frame did not reach the screen at byte " << byte;
     EXPECT_TRUE(MemoryPicture::OnScreen(status) == statusCopy) << "the frame did not reach the screen at byte " << byte;
 
-    ShowPaintedNow();  // the bars get their state and paint themselves
+    PaintWaitingControlsNow();  // the bars get their state and paint themselves
     EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), byte);
     EXPECT_TRUE(MemoryPicture::InWindow(progress) == progressCopy)
         << "the progress bar's copy differs from it at " << byte;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "bus/IdleOnExit.h"
+#include "bus/LinesIdleOnAnyEnd.h"
 #include "runtime/ProcessEnd.h"
 
 namespace {

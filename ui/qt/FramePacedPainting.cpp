@@ -57,7 +57,7 @@ void ShowFrameIfDue() {
   const Clock::time_point now = Clock::now();
   longestGapSinceFrame = std::max(longestGapSinceFrame, now - lastPaint);
   lastPaint = now;
-  if (now - lastFrame + longestGapSinceFrame >= FrameBudget) ShowPaintedNow();
+  if (now - lastFrame + longestGapSinceFrame >= FrameBudget) PaintWaitingControlsNow();
 }
 }  // namespace
 
@@ -68,7 +68,7 @@ void PaintByNextFrame(QWidget& widget) {
   ShowFrameIfDue();
 }
 
-void ShowPaintedNow() {
+void PaintWaitingControlsNow() {
   for (const QPointer<QWidget>& widget : waitingForFrame) {
     if (widget) PaintIntoBackingStore(*widget);
   }

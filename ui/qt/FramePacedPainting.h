@@ -17,4 +17,4 @@ void PaintByNextFrame(QWidget& widget);
 
 // Paints what is waiting and sends every painted but unsent area to the display server now:
 // before anything else (a dialog, a message box) takes the screen, the window shows its last state.
-void ShowPaintedNow();
+void PaintWaitingControlsNow();

@@ -10,7 +10,7 @@ QtSaveDialog::QtSaveDialog(QWidget* owner) : dialog_(new ExactNameFileDialog(own
 }
 
 bool QtSaveDialog::Execute() {
-  ShowPaintedNow();  // the read's last text and bar are on screen before the dialog opens
+  PaintWaitingControlsNow();  // the read's last text and bar are on screen before the dialog opens
   if (!fileName_.empty()) dialog_->selectFile(QString::fromStdString(fileName_));
   if (dialog_->exec() != QDialog::Accepted) return false;
   const QString chosen = dialog_->ChosenFile();

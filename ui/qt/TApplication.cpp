@@ -34,7 +34,7 @@ void TApplication::Shutdown() {
 void TApplication::DestroyMainForm() { mainForm_.reset(); }
 
 void TApplication::ShowError(const std::string& message) {
-  ShowPaintedNow();
+  PaintWaitingControlsNow();
   const QString title = mainForm_ ? mainForm_->windowTitle() : QApplication::applicationName();
   QMessageBox::critical(mainForm_.get(), title, QString::fromStdString(message));
 }

@@ -10,7 +10,7 @@
 #include "bus/Port95.h"
 #include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
-#include "runtime/ProcessSafety.h"
+#include "runtime/EndingSignals.h"
 #include "ui/qt/ProgramEntry.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // lpt-tool: the window on the PC's first parallel port.
 #include "bus/Port95.h"
 #include "port/FirstParallelPort.h"
-#include "runtime/ProcessSafety.h"
+#include "runtime/EndingSignals.h"
 #include "ui/qt/ProgramEntry.h"
 
 int main(int argc, char** argv) {

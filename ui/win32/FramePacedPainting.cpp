@@ -89,7 +89,7 @@ void UpdateByNextFrame(HWND control, std::function<void()> apply, ControlCopy* c
   PaintIfFrameDue();
 }
 
-void ShowPaintedNow() {
+void PaintWaitingControlsNow() {
   HandOverWaiting();
   for (ControlCopy* copy : copies) copy->Forget();
 }

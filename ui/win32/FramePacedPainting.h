@@ -32,7 +32,7 @@ void PaintIfFrameDue();
 void UpdateByNextFrame(HWND control, std::function<void()> apply, ControlCopy* copy = nullptr);
 
 // Hands every control what waits for it and paints it now.
-void ShowPaintedNow();
+void PaintWaitingControlsNow();
 
 // Returns once the screen shows what the control has painted (a system may put a window's
 // painting on the screen later: Wine's window surfaces, a compositor's next frame), or after

@@ -168,7 +168,7 @@ void TForm1::Layout(unsigned dpi) {
   PlaceStatusBar(window);
 }
 
-void TForm1::FormCreate() { StartBusIdle(); }
+void TForm1::FormCreate() { PutBusIdleAndReleasePort(); }
 
 void TForm1::Button1Click() {
   ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, [this] { AfterTheRead(); });
@@ -176,7 +176,7 @@ void TForm1::Button1Click() {
 
 void TForm1::AfterTheRead() {
   // The screen shows the read's last byte before the dialog or an error box takes it.
-  ShowPaintedNow();
+  PaintWaitingControlsNow();
   for (const int control : {IDC_STATUSBAR1, IDC_PROGRESSBAR1}) {
     WaitUntilOnScreen(GetDlgItem(static_cast<HWND>(window_), control), 100);
   }

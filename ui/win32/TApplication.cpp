@@ -27,7 +27,7 @@ int TApplication::Run() {
   UpdateWindow(window);
   MSG message{};
   for (;;) {
-    ShowPaintedNow();  // nothing waits off the screen while the window waits for input
+    PaintWaitingControlsNow();  // nothing waits off the screen while the window waits for input
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
     // Tab, Return and Space work on the window as in a dialog.
     if (IsDialogMessageW(window, &message)) continue;
@@ -44,6 +44,6 @@ void TApplication::ShowError(const std::string& message) {
   const auto window = mainForm_ ? static_cast<HWND>(mainForm_->Handle()) : nullptr;
   wchar_t caption[256] = L"LPT_Tool";
   if (window != nullptr) GetWindowTextW(window, caption, 256);
-  ShowPaintedNow();  // the window shows its last state behind the box
+  PaintWaitingControlsNow();  // the window shows its last state behind the box
   MessageBoxW(window, WideText(message).c_str(), caption, MB_OK | MB_ICONERROR);
 }

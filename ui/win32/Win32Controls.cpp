@@ -27,7 +27,7 @@ int Win32ProgressBar::Min() const { return static_cast<int>(SendMessageW(AsWindo
 int Win32ProgressBar::Max() const { return static_cast<int>(SendMessageW(AsWindow(control_), PBM_GETRANGE, FALSE, 0)); }
 
 void Win32ProgressBar::SetMax(int max) {
-  ShowPaintedNow();  // the control holds the position the new range is set around
+  PaintWaitingControlsNow();  // the control holds the position the new range is set around
   SendMessageW(AsWindow(control_), PBM_SETRANGE32, Min(), max);
   position_ = static_cast<int>(SendMessageW(AsWindow(control_), PBM_GETPOS, 0, 0));
 }
@@ -68,7 +68,7 @@ void Win32StatusBar::Refresh() { PaintIfFrameDue(); }
 unsigned long Win32SaveDialog::Flags() { return OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING; }
 
 bool Win32SaveDialog::Execute() {
-  ShowPaintedNow();  // the window shows its last state before the dialog takes the screen
+  PaintWaitingControlsNow();  // the window shows its last state before the dialog takes the screen
   std::wstring name = WideText(fileName_);
   name.resize(32768, L'\0');  // the longest path Windows takes
   OPENFILENAMEW dialog{};

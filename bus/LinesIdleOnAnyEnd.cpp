@@ -1,4 +1,4 @@
-#include "bus/IdleOnExit.h"
+#include "bus/LinesIdleOnAnyEnd.h"
 
 #include <exception>
 

@@ -8,8 +8,8 @@
 #include <initializer_list>
 
 #include "runtime/CallDeadline.h"
+#include "runtime/EndingSignals.h"
 #include "runtime/ProcessEnd.h"
-#include "runtime/ProcessSafety.h"
 
 namespace {
 bool standardOutputWasClosed = false;

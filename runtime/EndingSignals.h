@@ -10,9 +10,10 @@
 //   SIGUSR1, SIGALRM, SIGPIPE from outside, the real-time signals, ...) and that the caller did
 //   not ignore: during a read it puts the bus idle before the process ends with the signal
 //   (a core-dumping one still dumps core); during a save it waits until the file is written and
-//   closed, so an existing file is never left emptied; at any other time it ends the process at
-//   once. A SIGPIPE from the program's own write to a pipe whose reader went away only makes
-//   that write fail (EPIPE). A fault of the program's own (SIGSEGV, ...) keeps its default action.
+//   closed, then gives the save up if the image has not yet taken the name's place, or lets
+//   "File Saved" be said if it has; at any other time it ends the process at once. A SIGPIPE from the program's own
+//   write to a pipe whose reader went away only makes that write fail (EPIPE). A fault of the program's own (SIGSEGV,
+//   ...) keeps its default action.
 // On Windows: Ctrl+C, Ctrl+Break and closing the console do the same as those signals, standard
 // output is binary (no 0x0A becomes 0x0D 0x0A), the console shows UTF-8, and the current folder
 // is taken out of the DLL search path.

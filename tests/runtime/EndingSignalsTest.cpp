@@ -14,13 +14,13 @@
 #include "dump/ImageFile.h"
 #include "dump/ReadEeprom.h"
 #include "emu/EmulatedAdapter.h"
+#include "runtime/EndingSignals.h"
 #include "runtime/ProcessEnd.h"
-#include "runtime/ProcessSafety.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {
-TEST(ProcessSafetyDeathTest, ClosedStandardDescriptorsAreReopenedOnDevNull) {
+TEST(EndingSignalsDeathTest, ClosedStandardDescriptorsAreReopenedOnDevNull) {
   EXPECT_EXIT(
       {
         close(STDOUT_FILENO);
@@ -78,7 +78,7 @@ void ReadUntilSignalled(int signalNumber, std::size_t delay) {
   _exit(0);
 }
 
-TEST(ProcessSafetyDeathTest, ASignalDuringAReadTakesTheClockLowThenDeselectsBeforeTheProcessEnds) {
+TEST(EndingSignalsDeathTest, ASignalDuringAReadTakesTheClockLowThenDeselectsBeforeTheProcessEnds) {
   // Delay 100 follows a 0xF2 (clock high) of the address; delay 101 a 0xF0.
   EXPECT_EXIT(ReadUntilSignalled(SIGINT, 100), ::testing::KilledBySignal(SIGINT), "F2 F0 F1 $");
   EXPECT_EXIT(ReadUntilSignalled(SIGTERM, 101), ::testing::KilledBySignal(SIGTERM), "F2 F0 F1 $");
@@ -91,7 +91,7 @@ TEST(ProcessSafetyDeathTest, ASignalDuringAReadTakesTheClockLowThenDeselectsBefo
   }
 }
 
-TEST(ProcessSafetyDeathTest, WithoutARunningReadTheProcessEndsASecondLaterWithTheSignal) {
+TEST(EndingSignalsDeathTest, WithoutARunningReadTheProcessEndsASecondLaterWithTheSignal) {
   EXPECT_EXIT(
       {
         PrepareProcess();
@@ -103,7 +103,7 @@ TEST(ProcessSafetyDeathTest, WithoutARunningReadTheProcessEndsASecondLaterWithTh
       ::testing::KilledBySignal(SIGTERM), "");
 }
 
-TEST(ProcessSafetyDeathTest, ASignalWhileTheBusIsIdleEndsTheProcessAtOnce) {
+TEST(EndingSignalsDeathTest, ASignalWhileTheBusIsIdleEndsTheProcessAtOnce) {
   EXPECT_EXIT(
       {
         PrepareProcess();

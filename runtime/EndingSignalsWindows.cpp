@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "runtime/EndingSignals.h"
 #include "runtime/ProcessEnd.h"
-#include "runtime/ProcessSafety.h"
 
 namespace {
 // The exit status Windows gives a process ended by Ctrl+C.
