@@ -33,9 +33,24 @@ void TakeLinesIdle() {
   OutputLines();
 }
 
+std::optional<std::string> LinesIdleOnAnyWayOut::TakeIdleNow() {
+  taken_ = true;
+  std::optional<std::string> outcome;
+  if (ChipSelectedOnBus()) {
+    try {
+      TakeLinesIdle();
+      outcome = "";
+    } catch (const std::exception& error) {
+      outcome = error.what();
+    }
+  }
+  SetIdleLineFlags();
+  return outcome;
+}
+
 LinesIdleOnAnyWayOut::~LinesIdleOnAnyWayOut() {
   if (std::uncaught_exceptions() == 0) return;
-  if (ChipSelectedOnBus()) {
+  if (!taken_ && ChipSelectedOnBus()) {
     try {
       TakeLinesIdle();
     } catch (...) {

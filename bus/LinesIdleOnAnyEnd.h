@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 
 // Leaving the bus idle, whatever ends a read: its end, a port error, any exception, or a signal
 // (or a dying display) that asks the process to end. The one place that knows how:
@@ -21,12 +23,22 @@ bool ChipSelectedOnBus();
 void TakeLinesIdle();
 
 // Takes the lines idle (ignoring a port that fails again) and leaves the flags idle when an
-// exception leaves the scope; nothing on a normal way out.
-struct LinesIdleOnAnyWayOut {
+// exception leaves the scope; nothing on a normal way out. A caller that reports what the way out
+// met takes it at once with TakeIdleNow; the scope's end then only leaves the flags idle: one
+// attempt at the port, never two.
+class LinesIdleOnAnyWayOut {
+ public:
   LinesIdleOnAnyWayOut() = default;
   LinesIdleOnAnyWayOut(const LinesIdleOnAnyWayOut&) = delete;
   LinesIdleOnAnyWayOut& operator=(const LinesIdleOnAnyWayOut&) = delete;
   ~LinesIdleOnAnyWayOut();
+
+  // Where the chip is selected, takes the lines idle now: "" when that worked, else what the
+  // port said. nullopt where the chip was not selected (nothing to do).
+  std::optional<std::string> TakeIdleNow();
+
+ private:
+  bool taken_ = false;
 };
 
 // Called at every bus wait: when an end was asked for, takes the lines idle (when the clock is

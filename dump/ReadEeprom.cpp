@@ -42,20 +42,14 @@ std::uint8_t ReceiveByte() {
   return accumulator;
 }
 
-// A port error can stop the read between two line changes. When the chip was selected, one
-// attempt takes the clock low and deselects it, so the chip is not left in the middle of a
-// transaction; what that attempt met is added to the message. The flags end idle in any case,
-// so the next read starts with SCK and SI low, as the first instruction bits need.
-std::string LinesIdleAfterPortError() {
-  if (!ChipSelectedOnBus()) return "";
-  std::string outcome;
-  try {
-    TakeLinesIdle();
-    outcome = "\nThe clock was taken low and the chip deselected.";
-  } catch (const std::exception& error) {
-    outcome = std::string("\nTaking the clock low and deselecting the chip failed too: ") + error.what();
-  }
-  return outcome + "\nCheck the cable, the adapter's supply and the parallel port (or its card), then read again.";
+// What the way out met after a port error stopped the read between two line changes, for the
+// message: the clock taken low and the chip deselected, or the port failing that too. The chip
+// is not left in the middle of a transaction, so the next read starts with SCK and SI low.
+std::string WhatTheWayOutMet(const std::optional<std::string>& outcome) {
+  if (!outcome) return "";
+  const std::string met = outcome->empty() ? "\nThe clock was taken low and the chip deselected."
+                                           : "\nTaking the clock low and deselecting the chip failed too: " + *outcome;
+  return met + "\nCheck the cable, the adapter's supply and the parallel port (or its card), then read again.";
 }
 
 void ReadAllBytes(TProgressBar& progressBar, TStatusBar& statusBar) {
@@ -101,12 +95,12 @@ void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
   // Whatever ends the read early (a port error, a display that fails, memory running out), the
   // clock goes low, then the chip is deselected: a chip left selected would go on from where it
   // stopped at the next read, which would then save a shifted image.
-  const LinesIdleOnAnyWayOut idleOnAnyWayOut;
+  LinesIdleOnAnyWayOut idleOnAnyWayOut;
   try {
     ReadAllBytes(progressBar, statusBar);
   } catch (const EPortError& error) {
     // Said in the message: what the way out met.
-    const std::string afterwards = LinesIdleAfterPortError();
+    const std::string afterwards = WhatTheWayOutMet(idleOnAnyWayOut.TakeIdleNow());
     if (afterwards.empty()) throw;
     throw EPortError(error.what() + afterwards, error.OsError(), error.Call());
   }

@@ -13,7 +13,3 @@ bool IsParallelPortFile(const std::string& name);
 // device path, "nul.bin", "C:\\x\\com1 .txt"), as Windows itself resolves it.
 std::string DeviceRefusal(const std::string& name);
 bool IsParallelPortDescriptor(int descriptor);
-// Why the image must never be saved under this name, "" when it may be tried: DeviceRefusal's
-// devices, and on Windows also a hidden stream ("dump.bin:x"), InpOut's DLL and the program's own
-// files. (Linux refuses devices, sockets and kernel files once the name is opened.)
-std::string SaveRefusal(const std::string& name);

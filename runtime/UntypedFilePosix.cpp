@@ -404,7 +404,6 @@ bool IsParallelPortFile(const std::string& name) {
 
 std::string DeviceRefusal(const std::string& name) { return IsParallelPortFile(name) ? ParallelPortRefusal : ""; }
 
-std::string SaveRefusal(const std::string& name) { return DeviceRefusal(name); }
 
 bool IsParallelPortDescriptor(int descriptor) {
   struct stat status {};

@@ -205,8 +205,9 @@ std::string TemporaryNameFor(const std::string& target, unsigned number) {
   }
   return folder + Utf8Text(base) + suffix;
 }
-}  // namespace
 
+// Why the image must never be saved under this name, "" when it may be tried: a blank name, a
+// device, a hidden stream ("dump.bin:x"), InpOut's DLL and the program's own files.
 std::string SaveRefusal(const std::string& name) {
   // Windows drops the spaces at a name's end: a name of only spaces names nothing.
   const std::string last = name.substr(name.find_last_of("\\/") + 1);
@@ -219,6 +220,7 @@ std::string SaveRefusal(const std::string& name) {
   }
   return ProgramFileRefusal(name);
 }
+}  // namespace
 
 int OpenForSaving(TFile& file) {
   file.target = file.name;
