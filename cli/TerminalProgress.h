@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "ui/toolkit/TProgressBar.h"
-#include "ui/toolkit/TStatusBar.h"
+#include "display/TProgressBar.h"
+#include "display/TStatusBar.h"
 
 // The read's progress bar and status bar on a terminal: one line on standard error with the
 // percentage, the address just read, the speed and the time left. Drawn only when standard

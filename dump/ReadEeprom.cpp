@@ -7,10 +7,10 @@
 #include "bus/BusLines.h"
 #include "bus/LinesIdleOnAnyEnd.h"
 #include "bus/Port95.h"
+#include "display/TProgressBar.h"
+#include "display/TStatusBar.h"
 #include "dump/DumpBuffer.h"
 #include "runtime/IntToStr.h"
-#include "ui/toolkit/TProgressBar.h"
-#include "ui/toolkit/TStatusBar.h"
 
 namespace {
 // One full clock period in SPI mode 0: rise, wait, fall, wait.

@@ -1,10 +1,10 @@
 #include "dump/SaveDump.h"
 
+#include "display/TSaveDialog.h"
+#include "display/TStatusBar.h"
 #include "dump/DumpBuffer.h"
 #include "runtime/ProcessEnd.h"
 #include "runtime/UntypedFile.h"
-#include "ui/toolkit/TSaveDialog.h"
-#include "ui/toolkit/TStatusBar.h"
 
 SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
   if (!saveDialog.Execute()) return SaveOutcome::Cancelled;

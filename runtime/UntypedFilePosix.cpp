@@ -404,7 +404,6 @@ bool IsParallelPortFile(const std::string& name) {
 
 std::string DeviceRefusal(const std::string& name) { return IsParallelPortFile(name) ? ParallelPortRefusal : ""; }
 
-
 bool IsParallelPortDescriptor(int descriptor) {
   struct stat status {};
   return fstat(descriptor, &status) == 0 && IsParallelPort(status);

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit/TProgressBar.h"
-#include "ui/toolkit/TSaveDialog.h"
-#include "ui/toolkit/TStatusBar.h"
+#include "display/TProgressBar.h"
+#include "display/TSaveDialog.h"
+#include "display/TStatusBar.h"
 
 // A progress bar that behaves like the window's (min 0, max 100, step 1 at first).
 class FakeProgressBar : public TProgressBar {

@@ -3,7 +3,7 @@
 #include <QProgressBar>
 #include <QStyle>
 
-#include "ui/toolkit/TProgressBar.h"
+#include "display/TProgressBar.h"
 
 class QStyleOptionProgressBar;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "ui/toolkit/TSaveDialog.h"
+#include "display/TSaveDialog.h"
 
 class ExactNameFileDialog;
 class QFileDialog;

@@ -2,7 +2,7 @@
 #include <QStatusBar>
 #include <QString>
 
-#include "ui/toolkit/TStatusBar.h"
+#include "display/TStatusBar.h"
 
 class StatusPanel;
 

@@ -2,9 +2,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/toolkit/TProgressBar.h"
-#include "ui/toolkit/TSaveDialog.h"
-#include "ui/toolkit/TStatusBar.h"
+#include "display/TProgressBar.h"
+#include "display/TSaveDialog.h"
+#include "display/TStatusBar.h"
 
 // The toolkit's displays and dialog on the Windows common controls. Each wraps a control the
 // window's resource created (passed as its HWND); the control's own behaviour is relied on, as

