@@ -2,8 +2,10 @@
 // or a script. The same read and save as the window, with terminal displays.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "bus/BusLines.h"
@@ -232,7 +234,9 @@ int ParseAndRun(int argc, char** argv) {
   CLI::App app("Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port and saves it as a plain image.",
                "lpt-dump");
   app.footer(ExitCodesHelp);
-  app.set_version_flag("--version", "lpt-dump " LPT_VERSION);
+  app.set_version_flag("--version", "lpt-dump " LPT_VERSION
+                                    "\nCopyright (c) 2026 The LPT_Tool developers. MIT License: the software is "
+                                    "provided as is, without warranty; see the LICENSE file.");
   Options options;
   CLI::Option* output = app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output");
   app.add_option("-p,--port", options.port,
@@ -310,6 +314,12 @@ int ParseAndRun(int argc, char** argv) {
     const int code = app.exit(error, out, err);
     WriteText(stdout, out.str());
     WriteText(stderr, err.str());
+    // The help or the version that never reached standard output (a full disk, a closed pipe) is
+    // a failure, as for every command-line tool: exit 1 and say so.
+    if (code == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
+      Fail(1, std::string("write error on standard output: ") + std::strerror(errno));
+      return 1;
+    }
     return code == 0 ? Saved : Usage;
   }
   return Run(options);

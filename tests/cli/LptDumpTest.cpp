@@ -341,6 +341,19 @@ TEST_F(LptDumpTest, APipeWhoseReaderHasGoneIsAFailedSaveNamedAsSuch) {
   }
 }
 
+// As coreutils do: help or a version that never reached standard output is exit 1, said.
+TEST_F(LptDumpTest, HelpAndVersionOntoAFullDiskExitOneAndSaySo) {
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full, 0);
+  for (const char* option : {"--help", "--version"}) {
+    EXPECT_EQ(Finish(Start({option}, full)), 1) << option;
+    EXPECT_NE(FileContents(folder / "err").find("write error on standard output: No space left on device"),
+              std::string::npos)
+        << option << ": " << FileContents(folder / "err");
+  }
+  close(full);
+}
+
 TEST_F(LptDumpTest, AnErasedOrSilentChipIsSavedWithAWarning) {
   std::ofstream(folder / "erased.bin") << std::string(2048, '\xFF');
   const Outcome outcome =
