@@ -6,7 +6,7 @@
 #   input_during_read.sh HELD-READ-DEMO
 set -uo pipefail
 if [ -z "${LPT_INSIDE_XVFB:-}" ]; then
-  exec env LPT_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec env LPT_INSIDE_XVFB=1 "$(dirname "$0")/../support/with-xvfb" "$0" "$@"
 fi
 demo=$1
 . "$(dirname "$0")/../support/waiting.sh"

@@ -4,7 +4,7 @@
 #   win7_window_under_wine.sh LPT-TOOL.EXE STAND-IN.DLL WINE-RUN
 set -uo pipefail
 if [ -z "${LPT_INSIDE_XVFB:-}" ]; then
-  exec env LPT_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec env LPT_INSIDE_XVFB=1 "$(dirname "$0")/../support/with-xvfb" "$0" "$@"
 fi
 exe=$1
 standin=$2
