@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -40,18 +41,26 @@ std::string FolderOf(const std::string& path) {
 
 std::string BaseNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
+// Where a symbolic link leads, relative targets taken from the link's folder; nullopt when the
+// name is no link.
+std::optional<std::string> WhereLinkLeads(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return std::nullopt;
+  std::string target(4096, '\0');
+  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+  if (length <= 0) return std::nullopt;
+  target.resize(static_cast<std::size_t>(length));
+  if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
+  return target;
+}
+
 // The name with its symbolic links followed to the file they lead to, existing or not: the link
 // stays a link, and the file it points at gets the image.
 std::string FollowLinks(std::string path) {
   for (int link = 0; link < 40; ++link) {
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-    std::string target(4096, '\0');
-    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-    if (length <= 0) return path;
-    target.resize(static_cast<std::size_t>(length));
-    if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
-    path = target;
+    const std::optional<std::string> target = WhereLinkLeads(path);
+    if (!target) return path;
+    path = *target;
   }
   return path;
 }
@@ -268,14 +277,9 @@ int OwnDescriptorNamed(const std::string& name) {
         base.find_first_not_of("0123456789") == std::string::npos && base.size() < 9) {
       return std::stoi(base);
     }
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return -1;
-    std::string target(4096, '\0');
-    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-    if (length <= 0) return -1;
-    target.resize(static_cast<std::size_t>(length));
-    if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
-    path = target;
+    const std::optional<std::string> target = WhereLinkLeads(path);
+    if (!target) return -1;
+    path = *target;
   }
   return -1;
 }

@@ -45,6 +45,9 @@ wait_for_window() {
 # no_window SEARCH...: true while no visible window matches (for wait_until).
 no_window() { [ -z "$(visible_window "$@")" ]; }
 
+# saved FILE: true once FILE holds a whole image (2048 bytes).
+saved() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 2048 ]; }
+
 # A read held in its middle (tests/support/ReadHold.h): hold_reads HOLD-FILE makes every later
 # read stop at about its tenth while the file exists; read_held HOLD-FILE is true once a read
 # has stopped there; release_read HOLD-FILE lets it go on and clears the sign for the next one.

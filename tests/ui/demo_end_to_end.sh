@@ -28,7 +28,6 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 
 fail() { echo "end-to-end: $*" >&2; exit 1; }
-saved() { [ -f "$output" ] && [ "$(stat -c %s "$output")" -eq 2048 ]; }
 
 # A platform theme of the desktop would swap in a native dialog; Qt's own is what is driven here.
 QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$demo" ${image:+"$image"} &
@@ -43,7 +42,7 @@ xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 5 "$output"
 xdotool key Return
 
-wait_until 60 "the dump to be saved" saved || true
+wait_until 60 "the dump to be saved" saved "$output" || true
 [ -f "$output" ] || fail "no file was saved at $output"
 [ "$(stat -c %s "$output")" -eq 2048 ] || fail "the saved file is $(stat -c %s "$output") bytes, not 2048"
 if [ -n "$image" ]; then

@@ -17,7 +17,6 @@ failures=0
 fail() { echo "input during a read: $*" >&2; failures=$((failures + 1)); }
 dialog() { visible_window --pid "$pid" --name 'Save'; }
 no_dialog() { [ -z "$(dialog)" ]; }
-saved() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 2048 ]; }
 
 hold=$scratch/hold
 hold_reads "$hold"

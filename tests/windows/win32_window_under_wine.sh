@@ -19,7 +19,6 @@ failures=0
 fail() { echo "lpt-tool.exe: $*" >&2; failures=$((failures + 1)); }
 status() { "$wine" "$probe" Korvane | tr -d '\r'; }
 status_is() { [ "$(status)" = "$1" ]; }
-saved() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 2048 ]; }
 click_read() { xdotool mousemove --window "$window" 196 20 click 1; }
 # In the save dialog that a read opens: types NAME (if any), then the keys; waits for the dialog
 # to close.

@@ -16,7 +16,6 @@ export WINEPREFIX=$scratch/prefix
 trap '/usr/lib/wine/wineserver -k 2> /dev/null; rm -rf "$scratch"' EXIT
 failures=0
 fail() { echo "lpt-tool.exe as on Windows 7: $*" >&2; failures=$((failures + 1)); }
-saved() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 2048 ]; }
 
 head -c 2048 /dev/urandom > "$scratch/chip.bin"
 cp "$exe" "$standin" "$scratch/"
