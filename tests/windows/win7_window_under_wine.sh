@@ -24,9 +24,9 @@ cd "$scratch"
 for dpi in 96 144; do
   "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null 2>&1
   # The DPI takes effect for a desktop started anew (Wine 10 keeps it in the running one): the
-  # server and its programs end first; then one server for this DPI's programs, ended below.
+  # server and its programs end first. The window, a program of the server's all the while it is
+  # used, starts the next one.
   /usr/lib/wine/wineserver -w
-  "$wine" --keep-server
   LPT_STANDIN_IMAGE=chip.bin "$wine" lpt-tool.exe > wine.log 2>&1 &
   # The prefix was only just made: its first programs start slowly on a busy machine.
   window=$(wait_for_window 180 --name '^Korvane$') ||
