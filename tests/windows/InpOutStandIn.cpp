@@ -6,7 +6,8 @@
 // go nowhere, reads give 0xFF); the port's data register reads back its latch and its control
 // register holds what was written, as a real port's do; LPT_STANDIN_TRACE names a file that gets each data register
 // write as it happens, one byte each; LPT_STANDIN_TIMES names a file that gets each whole read's data register writes,
-// time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace); LPT_STANDIN_HOLD names a file
+// time-stamped ("MICROS VALUE" lines), once the read ends (bench/window-pace), and "<file>.paints" the paints
+// of the window's progress and status bars during it ("PROGRESS STATUS" lines); LPT_STANDIN_HOLD names a file
 // that holds each read in its middle while it exists (tests/support/ReadHold.h).
 #include <windows.h>
 
@@ -63,12 +64,53 @@ void Trace(std::uint8_t value) {
   DWORD written = 0;
   if (file != INVALID_HANDLE_VALUE) WriteFile(file, &value, 1, &written, nullptr);
 }
+// The paints of the window's two bars, counted by a window procedure put in front of each bar's
+// own (a hook would cost every message of the thread a round trip to Wine's server).
+unsigned progressPaints = 0;
+unsigned statusPaints = 0;
+WNDPROC progressProcedure = nullptr;
+WNDPROC statusProcedure = nullptr;
+LRESULT CALLBACK CountProgressPaints(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) ++progressPaints;
+  return CallWindowProcW(progressProcedure, bar, message, wParam, lParam);
+}
+LRESULT CALLBACK CountStatusPaints(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) ++statusPaints;
+  return CallWindowProcW(statusProcedure, bar, message, wParam, lParam);
+}
+BOOL CALLBACK CountPaintsOf(HWND child, LPARAM) {
+  wchar_t kind[32] = L"";
+  GetClassNameW(child, kind, 32);
+  if (_wcsicmp(kind, L"msctls_progress32") == 0 && progressProcedure == nullptr) {
+    progressProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountProgressPaints)));
+  }
+  if (_wcsicmp(kind, L"msctls_statusbar32") == 0 && statusProcedure == nullptr) {
+    statusProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountStatusPaints)));
+  }
+  return TRUE;
+}
+void CountBarPaints() {
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM) {
+        EnumChildWindows(window, CountPaintsOf, 0);
+        return TRUE;
+      },
+      0);
+}
+
 // Kept in memory during a read, written once the chip is deselected, so the file costs the
 // read nothing.
 void TimeStamp(std::uint8_t value) {
   static const char* const name = std::getenv("LPT_STANDIN_TIMES");
   static std::vector<std::pair<LONGLONG, std::uint8_t>> writes;
   if (name == nullptr) return;
+  if (writes.empty()) {
+    CountBarPaints();
+    progressPaints = statusPaints = 0;
+  }
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
   writes.emplace_back(now.QuadPart, value);
@@ -81,6 +123,10 @@ void TimeStamp(std::uint8_t value) {
         std::fprintf(file, "%.3f %u\n", 1e6 * static_cast<double>(at) / static_cast<double>(frequency.QuadPart),
                      written);
       }
+      std::fclose(file);
+    }
+    if (std::FILE* file = std::fopen((std::string(name) + ".paints").c_str(), "a")) {
+      std::fprintf(file, "%u %u\n", progressPaints, statusPaints);
       std::fclose(file);
     }
   }

@@ -177,8 +177,5 @@ void TForm1::Button1Click() {
 void TForm1::AfterTheRead() {
   // The screen shows the read's last byte before the dialog or an error box takes it.
   PaintWaitingControlsNow();
-  for (const int control : {IDC_STATUSBAR1, IDC_PROGRESSBAR1}) {
-    WaitUntilOnScreen(GetDlgItem(static_cast<HWND>(window_), control), 100);
-  }
   if (DropInputOfTheRead()) closeAsked_ = true;
 }

@@ -6,7 +6,6 @@
 #include <commdlg.h>
 
 #include "runtime/WindowsText.h"
-#include "ui/win32/ControlCopies.h"
 #include "ui/win32/FramePacedPainting.h"
 
 namespace {
@@ -14,13 +13,11 @@ HWND AsWindow(void* control) { return static_cast<HWND>(control); }
 }  // namespace
 
 Win32ProgressBar::Win32ProgressBar(void* control)
-    : control_(control),
-      position_(static_cast<int>(SendMessageW(AsWindow(control), PBM_GETPOS, 0, 0))),
-      copy_(std::make_unique<ProgressBarCopy>(AsWindow(control))) {
+    : control_(control), position_(static_cast<int>(SendMessageW(AsWindow(control), PBM_GETPOS, 0, 0))) {
   SendMessageW(AsWindow(control_), PBM_SETSTEP, 1, 0);  // the native control steps by 10
 }
 
-Win32ProgressBar::~Win32ProgressBar() { WithdrawFromFrames(AsWindow(control_), copy_.get()); }
+Win32ProgressBar::~Win32ProgressBar() { WithdrawFromFrames(AsWindow(control_)); }
 
 int Win32ProgressBar::Min() const { return static_cast<int>(SendMessageW(AsWindow(control_), PBM_GETRANGE, TRUE, 0)); }
 
@@ -36,31 +33,23 @@ int Win32ProgressBar::Position() const { return position_; }
 
 void Win32ProgressBar::StepIt() {
   position_ = SteppedPosition(position_, Step(), Min(), Max());
-  const int position = position_;
-  copy_->SetPosition(position);
-  UpdateByNextFrame(
-      AsWindow(control_), [control = AsWindow(control_), position] { SendMessageW(control, PBM_SETPOS, position, 0); },
-      copy_.get());
+  UpdateByNextFrame(AsWindow(control_), [control = AsWindow(control_), position = position_] {
+    SendMessageW(control, PBM_SETPOS, position, 0);
+  });
 }
 
-Win32StatusBar::Win32StatusBar(void* control)
-    : control_(control), copy_(std::make_unique<StatusBarCopy>(AsWindow(control))) {
+Win32StatusBar::Win32StatusBar(void* control) : control_(control) {
   int rightEdges[] = {-1};  // one part, to the right edge
   SendMessageW(AsWindow(control_), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
 }
 
-Win32StatusBar::~Win32StatusBar() { WithdrawFromFrames(AsWindow(control_), copy_.get()); }
+Win32StatusBar::~Win32StatusBar() { WithdrawFromFrames(AsWindow(control_)); }
 
 void Win32StatusBar::SetPanelText(const std::string& text) {
   text_ = text;
-  std::wstring wide = WideText(text_);
-  copy_->SetText(wide);
-  HandOverByNextFrame(
-      AsWindow(control_),
-      [control = AsWindow(control_), wide = std::move(wide)] {
-        SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-      },
-      copy_.get());
+  HandOverByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
+    SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  });
 }
 
 void Win32StatusBar::Refresh() { PaintIfFrameDue(); }

@@ -1,5 +1,4 @@
 #pragma once
-#include <memory>
 #include <string>
 
 #include "display/TProgressBar.h"
@@ -12,8 +11,7 @@
 
 // msctls_progress32: Max is PBM_SETRANGE32 (the position stays); StepIt advances the position by
 // one and starts over from the minimum past the maximum. The control gets its new position at the
-// display's pace (FramePacedPainting.h); until then a copy of it may show the position.
-class ProgressBarCopy;
+// display's pace (FramePacedPainting.h).
 class Win32ProgressBar : public TProgressBar {
  public:
   explicit Win32ProgressBar(void* control);
@@ -30,14 +28,11 @@ class Win32ProgressBar : public TProgressBar {
  private:
   void* control_;
   int position_;
-  std::unique_ptr<ProgressBarCopy> copy_;
 };
 
 // msctls_statusbar32 with one part reaching the right edge. The panel's text is the one last set;
 // the control gets it with the next frame, and Refresh paints it as soon as a frame is due
-// (FramePacedPainting.h): at the display's pace, not once per byte. Until the control has it,
-// a copy of the bar may show it.
-class StatusBarCopy;
+// (FramePacedPainting.h): at the display's pace, not once per byte.
 class Win32StatusBar : public TStatusBar {
  public:
   explicit Win32StatusBar(void* control);
@@ -51,7 +46,6 @@ class Win32StatusBar : public TStatusBar {
  private:
   void* control_;
   std::string text_;
-  std::unique_ptr<StatusBarCopy> copy_;
 };
 
 // GetSaveFileNameW from a zeroed OPENFILENAMEW: no filter, extension, folder or title, no

@@ -1,4 +1,4 @@
-#include "ui/win32/MemoryPicture.h"
+#include "tests/support/MemoryPicture.h"
 
 #include <algorithm>
 #include <utility>
@@ -65,38 +65,17 @@ MemoryPicture MemoryPicture::Of(HWND control) {
   return picture;
 }
 
-MemoryPicture MemoryPicture::CopiedFrom(HDC source, POINT origin, SIZE size) {
-  MemoryPicture picture(size.cx, size.cy);
-  if (!picture.Empty()) {
-    BitBlt(picture.dc_, 0, 0, size.cx, size.cy, source, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-  }
-  return picture;
-}
-
-MemoryPicture MemoryPicture::InWindow(HWND control) {
-  RECT area{};
-  GetWindowRect(control, &area);
-  const HDC window = GetWindowDC(control);
-  MemoryPicture picture = CopiedFrom(window, {0, 0}, {area.right - area.left, area.bottom - area.top});
-  ReleaseDC(control, window);
-  return picture;
-}
-
 MemoryPicture MemoryPicture::OnScreen(HWND control) {
-  RECT area{};
-  GetWindowRect(control, &area);
+  RECT client{};
+  GetClientRect(control, &client);
+  MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  MemoryPicture picture(client.right - client.left, client.bottom - client.top);
+  if (picture.Empty()) return picture;
   const HDC screen = GetDC(nullptr);
-  MemoryPicture picture = CopiedFrom(screen, {area.left, area.top}, {area.right - area.left, area.bottom - area.top});
+  BitBlt(picture.dc_, 0, 0, picture.width_, picture.height_, screen, client.left, client.top, SRCCOPY);
   ReleaseDC(nullptr, screen);
+  GdiFlush();
   return picture;
-}
-
-bool MemoryPicture::ColumnDiffers(const MemoryPicture& other, int x) const {
-  for (int y = 0; y < height_; ++y) {
-    if (Visible(*Pixel(x, y)) != Visible(*other.Pixel(x, y))) return true;
-  }
-  return false;
 }
 
 bool MemoryPicture::operator==(const MemoryPicture& other) const {
