@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "ui/qt/LPT_Tool.h"
 #include "ui/qt/TApplication.h"
@@ -17,7 +18,7 @@ const char* programName = "lpt-tool";
 
 void SayNoDisplay(const char* why) {
   std::fprintf(stderr,
-               "%s: %s\n"
+               "%s: error: %s\n"
                "Run it on a desktop, over 'ssh -X', or under 'xvfb-run'; or use lpt-dump, which needs no display.\n",
                programName, why);
 }
@@ -42,7 +43,7 @@ void SendWindowImagesAsData() {
 }
 
 int RunMainWindow(int argc, char** argv, const std::string& caption, const WithTheArgumentsLeft& prepare) {
-  if (argc > 0) programName = argv[0];
+  if (argc > 0) programName = std::strrchr(argv[0], '/') != nullptr ? std::strrchr(argv[0], '/') + 1 : argv[0];
   if (!EnvironmentHas("QT_QPA_PLATFORM") && !EnvironmentHas("DISPLAY") && !EnvironmentHas("WAYLAND_DISPLAY")) {
     SayNoDisplay("no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).");
     return 3;
