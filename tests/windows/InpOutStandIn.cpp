@@ -91,15 +91,11 @@ BOOL CALLBACK CountPaintsOf(HWND child, LPARAM) {
   }
   return TRUE;
 }
-void CountBarPaints() {
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM) {
-        EnumChildWindows(window, CountPaintsOf, 0);
-        return TRUE;
-      },
-      0);
+BOOL CALLBACK CountPaintsInWindow(HWND window, LPARAM) {
+  EnumChildWindows(window, CountPaintsOf, 0);
+  return TRUE;
 }
+void CountBarPaints() { EnumThreadWindows(GetCurrentThreadId(), CountPaintsInWindow, 0); }
 
 // Kept in memory during a read, written once the chip is deselected, so the file costs the
 // read nothing.

@@ -211,18 +211,18 @@ struct DialogAnswers {
 };
 DialogAnswers answers;
 
+BOOL CALLBACK FindVisibleEdit(HWND child, LPARAM result) {
+  wchar_t kind[32] = L"";
+  GetClassNameW(child, kind, 32);
+  if (_wcsicmp(kind, L"Edit") != 0 || !IsWindowVisible(child)) return TRUE;
+  *reinterpret_cast<HWND*>(result) = child;
+  return FALSE;
+}
+
+// The dialog's file name box: its one visible edit control.
 HWND FileNameEdit(HWND dialog) {
   HWND found = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM result) {
-        wchar_t kind[32] = L"";
-        GetClassNameW(child, kind, 32);
-        if (_wcsicmp(kind, L"Edit") != 0 || !IsWindowVisible(child)) return TRUE;
-        *reinterpret_cast<HWND*>(result) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(dialog, FindVisibleEdit, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

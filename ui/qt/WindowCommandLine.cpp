@@ -52,8 +52,7 @@ std::optional<int> RefuseUnknownArguments(const std::vector<std::string>& left, 
     }
   }
   if (operandsGiven.size() <= operands) return std::nullopt;
-  std::fprintf(stderr, "%s: error: unexpected argument '%s'\n", program.name.c_str(),
-               operandsGiven[operands].c_str());
+  std::fprintf(stderr, "%s: error: unexpected argument '%s'\n", program.name.c_str(), operandsGiven[operands].c_str());
   PrintUsage(stderr, program);
   return 2;
 }
