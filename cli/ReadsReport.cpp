@@ -78,20 +78,25 @@ std::string LikelyCause(const ReadsDisagreement& found, When when, bool oneRange
              " differs: SO is sampled at a marginal moment for that clock of each byte (a slow SO edge on a long or "
              "loaded cable, a weak inverter on the adapter); shorten the wires and check the SO line. ";
   }
+  // The way the bits flip is told by proportion: one way holding four in five flips or more is a
+  // pattern; a chance flip the other way among many does not make it a poor contact.
   const std::size_t down = sum(found.oneReadAsZero);
   const std::size_t up = sum(found.zeroReadAsOne);
-  if (up > 0 && down == 0) {
-    cause +=
-        "Only 0s read as 1s: SO is not always driven: a floating SO pin, or another device on the bus; check "
-        "SO's contact and hold the other chips deselected. ";
-  } else if (down > 0 && up == 0) {
-    cause +=
-        "Only 1s read as 0s: something pulls SO low at times: another device on the bus, or the chip's supply "
-        "dipping. ";
+  const std::size_t flips = up + down;
+  const auto share = [flips](std::size_t some, const char* way) {
+    return " (" + std::to_string(some) + " of " + std::to_string(flips) + " flips " + way + ")";
+  };
+  if (up > 0 && 5 * up >= 4 * flips) {
+    cause += std::string(down == 0 ? "Only" : "Mostly") + " 0s read as 1s" + share(up, "0 to 1") +
+             ": SO is not always driven: a floating SO pin, or another device on the bus; check SO's contact and hold "
+             "the other chips deselected. ";
+  } else if (down > 0 && 5 * down >= 4 * flips) {
+    cause += std::string(up == 0 ? "Only" : "Mostly") + " 1s read as 0s" + share(down, "1 to 0") +
+             ": something pulls SO low at times: another device on the bus, or the chip's supply dipping. ";
   } else if (down > 0 && up > 0 && bitPositions > 1) {
-    cause +=
-        "Bits flip both ways: a poor contact or a noisy cable; reseat the clip, clean the pins, shorten the "
-        "cable. ";
+    cause += "Bits flip both ways (" + std::to_string(down) + " of " + std::to_string(flips) + " flips 1 to 0, " +
+             std::to_string(up) + " 0 to 1): a poor contact or a noisy cable; reseat the clip, clean the pins, " +
+             "shorten the cable. ";
   } else if (down == 0 && up == 0) {
     cause +=
         "Each differing bit split the reads evenly, so the way it flips cannot be told: read more times "

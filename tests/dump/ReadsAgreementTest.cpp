@@ -1,9 +1,16 @@
 // Repeated reads of one chip: how they are kept, and what their comparison and its report say.
 #include <gtest/gtest.h>
 
+#include "bus/BusLines.h"
 #include "cli/ReadsReport.h"
+#include "dump/DumpBuffer.h"
 #include "dump/ImageFile.h"
+#include "dump/ReadEeprom.h"
 #include "dump/ReadsAgreement.h"
+#include "emu/BitFlips.h"
+#include "emu/EmulatedAdapter.h"
+#include "tests/support/FakeDisplays.h"
+#include "tests/support/RecordingPort.h"
 
 namespace {
 // The chip's image with `count` bytes changed from address `from` on (each one's low bit flipped).
@@ -65,5 +72,34 @@ TEST(CompareReads, OneDifferingByteIsNamedOnceInHexAndDecimal) {
   same.Add(AddressPatternImage());
   same.Add(AddressPatternImage());
   EXPECT_FALSE(CompareReads(same));
+}
+// Flips only from 0 to 1 (a floating SO), three reads, seeds 1 to 8 (as `--emulate-flips 0.01,0to1
+// --reads 3`): a chance byte that differs the other way (two flips meeting in one byte) must not
+// turn the finding into "both ways"; the report gives the proportion.
+TEST(CompareReads, OneWayFlipsAreToldByTheirProportionWhateverTheSeed) {
+  for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+    EmulatedAdapter adapter(DemoEepromImage());
+    BitFlips flips;
+    flips.share = 0.01;
+    flips.seed = seed;
+    flips.direction = BitFlips::Direction::ZeroToOne;
+    adapter.Chip().InjectBitFlips(flips);
+    RecordingPort port(&adapter);
+    CsLine = SckLine = SiLine = 0;
+    RepeatedReads reads;
+    for (int read = 0; read < 3; ++read) {
+      FakeProgressBar progress;
+      FakeStatusBar status;
+      ReadEeprom(progress, status);
+      reads.Add(DumpBuffer);
+      port.events.clear();
+    }
+    const auto found = CompareReads(reads);
+    ASSERT_TRUE(found) << "seed " << seed;
+    const std::string report = DescribeDisagreement(*found);
+    EXPECT_EQ(report.find("both ways"), std::string::npos) << "seed " << seed << ": " << report;
+    EXPECT_NE(report.find("0s read as 1s ("), std::string::npos) << "seed " << seed << ": " << report;
+    EXPECT_NE(report.find(" flips 0 to 1)"), std::string::npos) << "seed " << seed << ": " << report;
+  }
 }
 }  // namespace
