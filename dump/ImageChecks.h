@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "dump/EepromImage.h"
@@ -20,6 +21,11 @@ std::optional<std::size_t> RepeatPeriod(const EepromImage& image);
 
 // The 25xxx part whose size is that period ("25080" for 1024 bytes).
 const char* PartOfSize(std::size_t bytes);
+
+// What a user is told about an image that looks wrong, in one paragraph: every byte 0xFF (no
+// chip answered, or an erased chip), every byte 0x00 (no supply), or a smaller part's content
+// repeated. Nothing for an image that looks like a 25160's content.
+std::optional<std::string> ImageFinding(const EepromImage& image);
 
 // The addresses at which two images differ, in ascending order.
 std::vector<std::size_t> DifferingAddresses(const EepromImage& first, const EepromImage& second);

@@ -2,6 +2,9 @@
 
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
+#include "display/TSaveQuestion.h"
+#include "dump/DumpBuffer.h"
+#include "dump/ImageChecks.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
 
@@ -20,11 +23,12 @@ void PutBusIdleAndReleasePort() {
   ReleasePort();  // other programs may use the port while the window waits
 }
 
-void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog,
+void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog, TSaveQuestion& question,
                  const std::function<void()>& whenTheReadEnds) {
   {
     const WhenTheReadEnds readEnded{whenTheReadEnds};
     ReadEeprom(progressBar, statusBar);
   }
+  if (const auto finding = ImageFinding(DumpBuffer); finding && !question.SaveAnyway(*finding)) return;
   SaveDump(saveDialog, statusBar);
 }

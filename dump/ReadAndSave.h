@@ -3,6 +3,7 @@
 
 class TProgressBar;
 class TSaveDialog;
+class TSaveQuestion;
 class TStatusBar;
 
 // The window's two handlers, the same whatever the toolkit.
@@ -14,6 +15,7 @@ void PutBusIdleAndReleasePort();
 // Button1Click: the read, then the save. Once the read has ended, finished or failed, the port is
 // handed back and `whenTheReadEnds` runs: the window brings its screen up to date and deals with
 // the input that waited while the read handled none. A failed read raises after that, and no
-// save follows.
-void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog,
+// save follows. An image that looks wrong (ImageFinding) is saved only if the user answers the
+// question to save it anyway: a re-read with a loose clip must not silently replace a good dump.
+void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog, TSaveQuestion& question,
                  const std::function<void()>& whenTheReadEnds);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -126,6 +127,60 @@ TEST_F(MainWindowTest, EachClickRunsAFullReadWithItsOwnDialog) {
   EXPECT_EQ(port.Count(Kind::Delay), 2u * 32819u);
   EXPECT_EQ(port.Count(Kind::Read), 2u * 16384u);
   EXPECT_EQ(FileBytes(SavedFile()), ChipBytes());
+}
+
+// Answers the next question box over the window with the button named `answer`, and keeps what
+// the box said.
+struct QuestionAnswerer {
+  QString title;
+  QString text;
+  QString defaultButton;
+  int asked = 0;
+  void Answer(const QString& answer) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [this, timer, answer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      title = box->windowTitle();
+      text = box->text() + "\n" + box->informativeText();
+      defaultButton = box->defaultButton() != nullptr ? box->defaultButton()->text() : "";
+      ++asked;
+      timer->stop();
+      timer->deleteLater();
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == answer) button->click();
+      }
+    });
+    timer->start(10);
+  }
+};
+
+// No chip in the socket: every byte reads 0xFF. The window says so before the save dialog, and
+// saves only when told to save anyway; not saving is the default.
+TEST_F(MainWindowTest, AReadThatLooksWrongIsSavedOnlyWhenTheUserSaysSo) {
+  EmulatedAdapter empty(TestImage(), EmulatedAdapter::Socket::Empty);
+  RecordingPort emptySocket(&empty);
+  CreateWindow();
+  QuestionAnswerer question;
+  question.Answer("Don't Save");
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  EXPECT_EQ(question.asked, 1);
+  EXPECT_EQ(question.title, "Korvane");
+  EXPECT_TRUE(question.text.startsWith("Every byte read is 0xFF: no chip answered")) << question.text.toStdString();
+  EXPECT_TRUE(question.text.endsWith("Save the image anyway?")) << question.text.toStdString();
+  EXPECT_EQ(question.defaultButton, "Don't Save");
+  EXPECT_EQ(dialogs.answered, 0) << "the save dialog opened after Don't Save";
+  EXPECT_FALSE(QFile::exists(SavedFile()));
+  EXPECT_EQ(Status(), "Address : 2047, Content : 255");
+
+  question.Answer("Save Anyway");
+  Form1->Button1->click();
+  EXPECT_EQ(question.asked, 2);
+  EXPECT_EQ(dialogs.answered, 1);
+  EXPECT_EQ(FileBytes(SavedFile()), QByteArray(2048, '\xFF'));
+  EXPECT_EQ(Status(), "File Saved");
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {

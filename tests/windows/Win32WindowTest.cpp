@@ -324,4 +324,61 @@ TEST_F(Win32WindowTest, TheScreenShowsWhatTheBarsHoldDuringAndAfterEveryRead) {
       << "read 4 saved no faithful image";
   std::filesystem::remove_all(folder);
 }
+// The boxes over the window during a read of an empty socket: the question is answered with
+// `questionAnswer`; a save dialog, if one opens, is cancelled and counted.
+struct QuestionWatch {
+  int questionAnswer = IDNO;
+  std::wstring title;
+  std::wstring text;
+  int questions = 0;
+  int saveDialogs = 0;
+};
+QuestionWatch watch;
+
+BOOL CALLBACK KeepStaticText(HWND child, LPARAM) {
+  wchar_t kind[32] = L"";
+  GetClassNameW(child, kind, 32);
+  wchar_t text[1024] = L"";
+  GetWindowTextW(child, text, 1024);
+  if (_wcsicmp(kind, L"Static") == 0 && wcslen(text) > watch.text.size()) watch.text = text;
+  return TRUE;
+}
+
+LRESULT CALLBACK AnswerTheQuestion(int code, WPARAM window, LPARAM parameter) {
+  const auto opened = reinterpret_cast<HWND>(window);
+  if (code == HCBT_ACTIVATE && GetParent(opened) == Form1->Handle()) {
+    wchar_t title[64] = L"";
+    GetWindowTextW(opened, title, 64);
+    if (std::wstring(title) == L"Save As") {
+      ++watch.saveDialogs;
+      PostMessageW(opened, WM_COMMAND, IDCANCEL, 0);
+    } else {
+      ++watch.questions;
+      watch.title = title;
+      EnumChildWindows(opened, KeepStaticText, 0);
+      PostMessageW(opened, WM_COMMAND, watch.questionAnswer, 0);
+    }
+  }
+  return CallNextHookEx(nullptr, code, window, parameter);
+}
+
+// No chip in the socket: every byte reads 0xFF. The window says so before the save dialog,
+// which opens only when the user answers Yes (save anyway); No is the default.
+TEST_F(Win32WindowTest, AReadThatLooksWrongIsSavedOnlyWhenTheUserSaysSo) {
+  ShowTheWindow();
+  EmulatedAdapter empty(DemoEepromImage(), EmulatedAdapter::Socket::Empty);
+  RecordingPort emptySocket(&empty);
+  const HHOOK hook = SetWindowsHookExW(WH_CBT, AnswerTheQuestion, nullptr, GetCurrentThreadId());
+  watch = {};
+  Form1->Button1Click();
+  EXPECT_EQ(watch.questions, 1);
+  EXPECT_EQ(watch.saveDialogs, 0) << "the save dialog opened after No";
+  EXPECT_EQ(watch.title, L"Korvane");
+  EXPECT_EQ(watch.text.rfind(L"Every byte read is 0xFF: no chip answered", 0), 0u) << Utf8Text(watch.text);
+  watch.questionAnswer = IDYES;
+  Form1->Button1Click();
+  EXPECT_EQ(watch.questions, 2);
+  EXPECT_EQ(watch.saveDialogs, 1) << "no save dialog after Yes";
+  UnhookWindowsHookEx(hook);
+}
 }  // namespace

@@ -57,7 +57,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::FormCreate() { PutBusIdleAndReleasePort(); }
 
 void TForm1::Button1Click() {
-  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, [this] { AfterTheRead(); });
+  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); });
 }
 
 // The read handled no events. Of what came meanwhile, a request to close the window is taken

@@ -2,6 +2,7 @@
 #include <QWidget>
 
 #include "ui/qt/QtSaveDialog.h"
+#include "ui/qt/QtSaveQuestion.h"
 #include "ui_LPT_Tool.h"
 
 class QPushButton;
@@ -17,6 +18,8 @@ class TForm1 : public QWidget {
 
   // The components, in the order the window description gives them.
   QtSaveDialog SaveDialog1;
+  // Asks before the save dialog when the image read looks wrong (no chip, no supply).
+  QtSaveQuestion SaveQuestion{this};
   QPushButton* Button1;
   QtStatusBar* StatusBar1;
   QtProgressBar* ProgressBar1;

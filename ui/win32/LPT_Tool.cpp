@@ -135,6 +135,7 @@ TForm1::TForm1() {
   StatusBar1 = std::make_unique<Win32StatusBar>(GetDlgItem(window, IDC_STATUSBAR1));
   ProgressBar1 = std::make_unique<Win32ProgressBar>(GetDlgItem(window, IDC_PROGRESSBAR1));
   SaveDialog1.SetOwner(window);
+  SaveQuestion.SetOwner(window);
   ShowProgramIcon(window);
   Layout(DpiOfWindow(window));
 }
@@ -171,7 +172,7 @@ void TForm1::Layout(unsigned dpi) {
 void TForm1::FormCreate() { PutBusIdleAndReleasePort(); }
 
 void TForm1::Button1Click() {
-  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, [this] { AfterTheRead(); });
+  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); });
 }
 
 void TForm1::AfterTheRead() {

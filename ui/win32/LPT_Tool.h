@@ -17,6 +17,8 @@ class TForm1 : public TForm {
 
   // The components, in the order the window description gives them.
   Win32SaveDialog SaveDialog1;
+  // Asks before the save dialog when the image read looks wrong (no chip, no supply).
+  Win32SaveQuestion SaveQuestion;
   void* Button1 = nullptr;  // its HWND
   std::unique_ptr<Win32StatusBar> StatusBar1;
   std::unique_ptr<Win32ProgressBar> ProgressBar1;

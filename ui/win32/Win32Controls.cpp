@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cctype>
+
 #include "runtime/WindowsText.h"
 #include "ui/win32/FramePacedPainting.h"
 
@@ -69,4 +71,15 @@ bool Win32SaveDialog::Execute() {
   if (!GetSaveFileNameW(&dialog)) return false;
   fileName_ = Utf8Text(name.c_str());
   return true;
+}
+
+bool Win32SaveQuestion::SaveAnyway(const std::string& finding) {
+  PaintWaitingControlsNow();  // the window shows its last state behind the box
+  wchar_t caption[256] = L"LPT_Tool";
+  GetWindowTextW(AsWindow(owner_), caption, 256);
+  std::string text = finding;
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  text += "\n\nSave the image anyway?";
+  return MessageBoxW(AsWindow(owner_), WideText(text).c_str(), caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+         IDYES;
 }

@@ -3,6 +3,7 @@
 
 #include "display/TProgressBar.h"
 #include "display/TSaveDialog.h"
+#include "display/TSaveQuestion.h"
 #include "display/TStatusBar.h"
 
 // The toolkit's displays and dialog on the Windows common controls. Each wraps a control the
@@ -61,4 +62,15 @@ class Win32SaveDialog : public TSaveDialog {
  private:
   void* owner_ = nullptr;
   std::string fileName_;
+};
+
+// A warning box over the window, titled with its caption, Yes to save anyway and No (the
+// default) to leave the image unsaved.
+class Win32SaveQuestion : public TSaveQuestion {
+ public:
+  void SetOwner(void* window) { owner_ = window; }
+  bool SaveAnyway(const std::string& finding) override;
+
+ private:
+  void* owner_ = nullptr;
 };
