@@ -369,8 +369,10 @@ int OpenForSaving(TFile& file) {
   if (exists) {
     // The replaced file's owner and group, where this user may give them (root, or a group the
     // user is in), then its access as it was, never more.
-    if (fchown(descriptor, status.st_uid, status.st_gid) != 0)
-      (void)fchown(descriptor, static_cast<uid_t>(-1), status.st_gid);
+    if (fchown(descriptor, status.st_uid, status.st_gid) != 0 &&
+        fchown(descriptor, static_cast<uid_t>(-1), status.st_gid) != 0) {
+      // Neither: the file keeps this user as its owner, as every file the user makes.
+    }
     if (const std::string lost = CarryAccessOver(file.target, status, file.temporary, descriptor); !lost.empty()) {
       InstalledFileCalls().close(descriptor);
       RemoveFile(file.temporary.c_str());

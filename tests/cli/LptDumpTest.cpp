@@ -177,7 +177,7 @@ TEST_F(LptDumpTest, AFullDiskKeepsTheEarlierDumpAndSaysSo) {
   const Outcome outcome = Run(chipPort + " " + (disk / "dump.bin").string());
   const std::string left = FileContents(disk / "dump.bin");
   const auto names = std::distance(fs::directory_iterator(disk), fs::directory_iterator());
-  std::system(("umount " + disk.string()).c_str());
+  EXPECT_EQ(std::system(("umount " + disk.string()).c_str()), 0) << "the small disk stays mounted";
   EXPECT_EQ(outcome.exitCode, 4) << outcome.err;
   EXPECT_NE(outcome.err.find("No space left on device"), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("is unchanged."), std::string::npos) << outcome.err;

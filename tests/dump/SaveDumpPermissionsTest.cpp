@@ -53,7 +53,7 @@ class SaveDumpPermissionsTest : public SaveDumpTest {
   fs::path UsersFolder() {
     const fs::path users = folder / "users";
     fs::create_directory(users);
-    chown(users.c_str(), Nobody, Nobody);
+    EXPECT_EQ(chown(users.c_str(), Nobody, Nobody), 0);
     return users;
   }
   fs::path StickyFolder() {
@@ -99,8 +99,8 @@ TEST_F(SaveDumpPermissionsTest, RootFollowsNoLinkThatAnotherUserPlantedInASticky
   std::ofstream(folder / "system-file") << earlier;
   fs::create_symlink(folder / "system-file", sticky / "dump.bin");
   fs::create_symlink(folder / "made-through-a-link", sticky / "dangling.bin");
-  lchown((sticky / "dump.bin").c_str(), Nobody, Nobody);
-  lchown((sticky / "dangling.bin").c_str(), Nobody, Nobody);
+  EXPECT_EQ(lchown((sticky / "dump.bin").c_str(), Nobody, Nobody), 0);
+  EXPECT_EQ(lchown((sticky / "dangling.bin").c_str(), Nobody, Nobody), 0);
   for (const char* planted : {"dump.bin", "dangling.bin"}) {
     EXPECT_NE(SaveAs((sticky / planted).string()).find("fs.protected_symlinks"), std::string::npos) << planted;
   }
@@ -118,7 +118,7 @@ TEST_F(SaveDumpPermissionsTest, RootFollowsNoLinkThatAnotherUserPlantedInASticky
 TEST_F(SaveDumpPermissionsTest, AnOrdinaryUserReplacesOnlyWhatTheUserMayWrite) {
   const fs::path users = UsersFolder();
   std::ofstream(users / "read-only.bin") << earlier;
-  chown((users / "read-only.bin").c_str(), Nobody, Nobody);
+  EXPECT_EQ(chown((users / "read-only.bin").c_str(), Nobody, Nobody), 0);
   chmod((users / "read-only.bin").c_str(), 0444);
   EXPECT_NE(SaveAsOrdinaryUser((users / "read-only.bin").string()).find("Permission denied"), std::string::npos);
   EXPECT_EQ(FileContents(users / "read-only.bin"), earlier);
@@ -139,7 +139,7 @@ TEST_F(SaveDumpPermissionsTest, AnOrdinaryUserReplacesOnlyWhatTheUserMayWrite) {
 
   // The user's own file in a folder that the user may not add to: the folder is named as the cause.
   std::ofstream(folder / "users-file.bin") << earlier;
-  chown((folder / "users-file.bin").c_str(), Nobody, Nobody);
+  EXPECT_EQ(chown((folder / "users-file.bin").c_str(), Nobody, Nobody), 0);
   const std::string message = SaveAsOrdinaryUser((folder / "users-file.bin").string());
   EXPECT_NE(message.find("the folder \"" + folder.string() + "\" does not let you make a new file"), std::string::npos)
       << message;
