@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -181,6 +183,26 @@ TEST_F(MainWindowTest, AReadThatLooksWrongIsSavedOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(FileBytes(SavedFile()), QByteArray(2048, '\xFF'));
   EXPECT_EQ(Status(), "File Saved");
   EXPECT_TRUE(errors.empty());
+}
+
+// What assistive technology is told: a name for each control, and the status as the screen
+// shows it, "File Saved" once the save ends.
+TEST_F(MainWindowTest, AssistiveTechnologyHearsTheControlsAndTheResult) {
+  CreateWindow();
+  const auto name = [](QObject* object) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString("(not accessible)");
+  };
+  EXPECT_EQ(name(Form1->Button1), "Read And Save Content Of EEPROM 25160");
+  EXPECT_EQ(name(Form1->ProgressBar1), "Read progress");
+  EXPECT_EQ(name(Form1->StatusBar1), "Status");
+  dialogs.AnswerWith(SavedFile());
+  Form1->Button1->click();
+  auto* panel = Form1->StatusBar1->findChild<QWidget*>("StatusPanel");
+  ASSERT_NE(panel, nullptr);
+  QDeadlineTimer deadline(30000);
+  while (name(panel) != "File Saved" && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(name(panel), "File Saved");
 }
 
 TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {

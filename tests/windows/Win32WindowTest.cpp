@@ -118,6 +118,9 @@ TEST_F(Win32WindowTest, LooksAsDescribedAndStartsTheBusIdle) {
   EXPECT_EQ(statusBar.top, client.bottom - scaled(19)) << "the description's height, clear of the progress bar";
   EXPECT_EQ(statusBar.right - statusBar.left, client.right) << "over the full width";
   EXPECT_EQ(Form1->StatusBar1->PanelText(), "");
+  wchar_t progressName[64] = L"";
+  GetWindowTextW(GetDlgItem(window, IDC_PROGRESSBAR1), progressName, 64);
+  EXPECT_STREQ(progressName, L"Read progress") << "the progress bar's name for assistive technology";
 }
 
 TEST_F(Win32WindowTest, TheProgressBarStepsByOneAndStartsOverPastItsMaximum) {

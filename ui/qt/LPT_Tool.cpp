@@ -24,6 +24,9 @@ TForm1::TForm1(QWidget* parent)
   Button1 = ui_.Button1;
   StatusBar1 = ui_.StatusBar1;
   ProgressBar1 = ui_.ProgressBar1;
+  // Names for assistive technology: the button's is its text; the bars say what they show.
+  ProgressBar1->setAccessibleName("Read progress");
+  StatusBar1->setAccessibleName("Status");
   // The description's geometry is the client area; the stored position is the frame's, kept
   // where the window fits on the screen (a large scale factor, a small screen) and moved onto it
   // where it does not. The frame's own size is known only once shown: allow for a usual one.

@@ -18,6 +18,7 @@
 class StatusPanel : public QWidget {
  public:
   explicit StatusPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName("StatusPanel");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   }
@@ -26,6 +27,7 @@ class StatusPanel : public QWidget {
     if (text == text_) return;
     text_ = text;
     update();
+    if (!isVisible()) TellAssistiveTechnology();
   }
   const QString& Text() const { return text_; }
 
@@ -36,6 +38,7 @@ class StatusPanel : public QWidget {
   }
 
   void paintEvent(QPaintEvent*) override {
+    TellAssistiveTechnology();
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     painter.setPen(palette().windowText().color());
@@ -52,6 +55,13 @@ class StatusPanel : public QWidget {
   }
 
  private:
+  // The panel's accessible name is the text it shows, given with each paint: during a read at the
+  // display's pace, not 2,048 times. A new name is announced (a name change event), so a screen
+  // reader hears "File Saved" or "ERROR" when the save ends.
+  void TellAssistiveTechnology() {
+    if (accessibleName() != text_) setAccessibleName(text_);
+  }
+
   std::optional<QGlyphRun> GlyphRunWithin(int width) {
     if (!rawFont_.isValid()) rawFont_ = QRawFont::fromFont(font());
     const QList<quint32> glyphs = rawFont_.glyphIndexesForString(text_);

@@ -134,6 +134,9 @@ TForm1::TForm1() {
   Button1 = GetDlgItem(window, IDC_BUTTON1);
   StatusBar1 = std::make_unique<Win32StatusBar>(GetDlgItem(window, IDC_STATUSBAR1));
   ProgressBar1 = std::make_unique<Win32ProgressBar>(GetDlgItem(window, IDC_PROGRESSBAR1));
+  // The progress bar's text is its name for assistive technology (the button's is its caption,
+  // the status bar's its text); a progress bar shows no text of its own.
+  SetWindowTextW(GetDlgItem(window, IDC_PROGRESSBAR1), L"Read progress");
   SaveDialog1.SetOwner(window);
   SaveQuestion.SetOwner(window);
   ShowProgramIcon(window);

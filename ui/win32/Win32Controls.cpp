@@ -51,6 +51,9 @@ void Win32StatusBar::SetPanelText(const std::string& text) {
   text_ = text;
   HandOverByNextFrame(AsWindow(control_), [control = AsWindow(control_), wide = WideText(text_)] {
     SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    // Assistive technology hears the new status (once a frame during a read; "File Saved" or
+    // "ERROR" at the end of a save).
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
   });
 }
 
