@@ -11,6 +11,7 @@
 #include "bus/BusLines.h"
 #include "bus/Port95.h"
 #include "cli/Console.h"
+#include "cli/HelpLayout.h"
 #include "cli/ImageReport.h"
 #include "cli/LptDump.h"
 #include "cli/OutputCheck.h"
@@ -37,12 +38,13 @@ enum ExitCode { Saved = 0, ShortWrite = 1, Usage = 2, PortFailed = 3, IoFailed =
 constexpr const char* ExitCodesHelp =
     "Exit codes:\n"
     "  0  the image was saved (\"File Saved\")\n"
-    "  1  the disk took fewer than 2048 bytes (\"ERROR\"); an existing file is unchanged\n"
+    "  1  the disk took fewer than 2048 bytes (\"ERROR\"); an existing file is kept\n"
     "  2  bad command line\n"
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
     "  4  the file could not be written (with --compare: FILE could not be read)\n"
-    "  5  --reads, --verify, --until-agree: the reads do not agree (a report says how); nothing was saved.\n"
-    "     --compare: the chip and FILE differ (with both, the message tells which)\n";
+    "  5  --reads, --verify, --until-agree: the reads do not agree (a report says\n"
+    "     how); nothing was saved. --compare: the chip and FILE differ (with both,\n"
+    "     the message tells which)\n";
 
 struct Options {
   std::string output;
@@ -65,7 +67,7 @@ const CLI::Validator WholeNumber(
     "");
 
 int Fail(int code, const std::string& message) {
-  WriteText(stderr, "lpt-dump: " + message + "\n");
+  WriteText(stderr, "lpt-dump: error: " + message + "\n");
   return code;
 }
 
@@ -231,9 +233,14 @@ int Run(const Options& options) {
 }
 
 int ParseAndRun(int argc, char** argv) {
-  CLI::App app("Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port and saves it as a plain image.",
+  CLI::App app("Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port and saves it\nas a plain image.",
                "lpt-dump");
   app.footer(ExitCodesHelp);
+  app.formatter(std::make_shared<HelpLayout>());
+  app.set_help_all_flag("--help-all", "also the options for testing with the emulated chip");
+  app.failure_message([](const CLI::App*, const CLI::Error& error) {
+    return "lpt-dump: error: " + std::string(error.what()) + "\nRun 'lpt-dump --help' for the usage.\n";
+  });
   app.set_version_flag("--version", "lpt-dump " LPT_VERSION
                                     "\nCopyright (c) 2026 The LPT_Tool developers. MIT License: the software is "
                                     "provided as is, without warranty; see the LICENSE file.");
@@ -279,7 +286,7 @@ int ParseAndRun(int argc, char** argv) {
           "SHARE[,...]")
       ->group("Testing");
   unsigned flipSeed = 1;
-  app.add_option("--emulate-seed", flipSeed, "testing: seed of the flipped bits")->group("Testing");
+  app.add_option("--emulate-seed", flipSeed, "testing: seed of the flipped bits")->type_name("SEED")->group("Testing");
   try {
     // CLI11 takes the next argument as the value of an empty "--port=" or "--compare=".
     const auto given = [&](std::string_view argument) {

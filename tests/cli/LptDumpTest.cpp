@@ -242,7 +242,19 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
   EXPECT_NE(outcome.out.find("standard output is a terminal"), std::string::npos) << outcome.out;
 
   EXPECT_EQ(Run(chipPort + " \"\"").exitCode, 2) << "an empty OUTPUT, as an unset variable gives";
-  EXPECT_EQ(Run(chipPort + " " + chipPort + " x.bin").err, "lpt-dump: --port is given more than once: give it once.\n");
+  EXPECT_EQ(Run(chipPort + " " + chipPort + " x.bin").err,
+            "lpt-dump: error: --port is given more than once: give it once.\n");
+  EXPECT_EQ(Run("--bogus x.bin").err.rfind("lpt-dump: error: ", 0), 0u) << "one message form for every error";
+}
+
+// --help for users: 80 columns, and the testing options only with --help-all.
+TEST_F(LptDumpTest, TheHelpFitsEightyColumnsAndKeepsTheTestingOptionsForHelpAll) {
+  const std::string help = Run("--help").out;
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  EXPECT_NE(help.find("  -p, --port PORT "), std::string::npos) << help;
+  EXPECT_EQ(help.find("--emulate-flips"), std::string::npos) << help;
+  EXPECT_NE(Run("--help-all").out.find("--emulate-flips SHARE"), std::string::npos);
 }
 
 TEST_F(LptDumpTest, OnATerminalTheProgressStaysOneLineOfItsWidthAndNamesAreEscaped) {

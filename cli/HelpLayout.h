@@ -1,0 +1,22 @@
+#pragma once
+#include <CLI/CLI.hpp>
+
+// lpt-dump's --help for users: each option with its value's name, its text wrapped to 80
+// columns beside it, no type or validator notes, and the options for testing with the emulated
+// chip (the group "Testing") only under --help-all.
+class HelpLayout : public CLI::Formatter {
+ public:
+  static constexpr std::size_t Width = 80;
+  static constexpr std::size_t NameColumn = 24;
+
+  std::string make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const override;
+  std::string make_group(std::string group, bool isPositional, std::vector<const CLI::Option*> options) const override;
+  std::string make_option(const CLI::Option* option, bool isPositional) const override;
+
+ private:
+  mutable CLI::AppFormatMode mode_ = CLI::AppFormatMode::Normal;
+};
+
+// `text` broken into lines of at most `width` characters at spaces, each line after the first
+// indented by `indent` spaces.
+std::string Wrapped(const std::string& text, std::size_t width, std::size_t indent);
