@@ -19,8 +19,9 @@ DirectIoPort::DirectIoPort(const DirectIoCalls& calls, std::uint16_t base) : Reg
 DirectIoPort::~DirectIoPort() { calls_.ioperm(Base(), RegisterCount, 0); }
 
 ENoPortAnswers DirectIoPort::NoPortAnswers(std::uint8_t written, std::uint8_t readBack) const {
-  return ENoPortAnswers(NoPortAnswersAt(Base(), written, readBack) +
-                            "); check that the port is enabled in the BIOS setup; a PCI or PCIe card sits at another "
-                            "address (see /proc/ioports): use it through ppdev, or give --port direct:ADDRESS",
-                        ENODEV, "probe");
+  return ENoPortAnswers(
+      NoPortAnswersAt(Base(), written, readBack) +
+          "); check that the port is enabled in the BIOS setup; a PCI or PCIe card sits at another "
+          "address (see /proc/ioports): use it through ppdev, or read it with lpt-dump --port direct:ADDRESS",
+      ENODEV, "probe");
 }

@@ -2,13 +2,14 @@
 
 #include "port/PortError.h"
 
-FirstParallelPort::FirstParallelPort() : FirstParallelPort(DefaultParallelPortAttempts()) {}
+FirstParallelPort::FirstParallelPort(AdviceReader reader) : FirstParallelPort(DefaultParallelPortAttempts(), reader) {}
 
-FirstParallelPort::FirstParallelPort(std::vector<Attempt> attempts) : attempts_(std::move(attempts)) {}
+FirstParallelPort::FirstParallelPort(std::vector<Attempt> attempts, AdviceReader reader)
+    : attempts_(std::move(attempts)), reader_(reader) {}
 
 void FirstParallelPort::AddFailure(const std::string& attempt, const EPortError& error) {
   failures_ += "  - " + attempt + ": " + error.what() + "\n";
-  const std::string fix = PortAdviceFor(error);
+  const std::string fix = PortAdviceFor(error, reader_);
   if (advice_.find(fix) == std::string::npos) advice_ += (advice_.empty() ? "" : "\n") + fix;
 }
 

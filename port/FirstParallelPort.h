@@ -7,6 +7,11 @@
 #include "port/PortBackend.h"
 #include "port/PortError.h"
 
+// Who reads the advice when the port does not open: a user at a terminal (lpt-dump, whose
+// options can name another port or the emulated chip) or at a window (which reads the first port
+// only, and whose advice must be something a window user can do).
+enum class AdviceReader { Terminal, Window };
+
 // The first parallel port, opened at its first access, trying each of the platform's ways in
 // turn (DefaultParallelPortAttempts). When none opens, the access raises EPortError listing each
 // attempt with its OS error and the fixes; the next access tries again, so a user who loads the
@@ -21,8 +26,9 @@ class FirstParallelPort : public PortBackend {
     bool (*foundNoPort)(const EPortError&) = nullptr;
   };
 
-  FirstParallelPort();  // the platform's ways, DefaultParallelPortAttempts
-  explicit FirstParallelPort(std::vector<Attempt> attempts);
+  // The platform's ways, DefaultParallelPortAttempts.
+  explicit FirstParallelPort(AdviceReader reader = AdviceReader::Terminal);
+  explicit FirstParallelPort(std::vector<Attempt> attempts, AdviceReader reader = AdviceReader::Terminal);
 
   // Opens the port now, without any access, so a missing port is reported before the bus is used.
   void Open();
@@ -40,6 +46,7 @@ class FirstParallelPort : public PortBackend {
   EPortError NotOpened() const;
 
   std::vector<Attempt> attempts_;
+  AdviceReader reader_;
   std::unique_ptr<PortBackend> port_;
   std::string openedWith_;
   std::string failures_;  // of the last opening, one line per attempt
@@ -51,4 +58,4 @@ std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts();
 
 // The fix that fits the failure's cause: permissions, a missing driver or port, a port held by
 // another driver, a device that is no parallel port. Without a known cause, every fix.
-std::string PortAdviceFor(const EPortError& error);
+std::string PortAdviceFor(const EPortError& error, AdviceReader reader = AdviceReader::Terminal);

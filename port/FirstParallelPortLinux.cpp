@@ -37,8 +37,10 @@ constexpr const char* UsbPrinterCable =
     "(sudo modprobe parport_pc ppdev, then /dev/parport0 appears).";
 }  // namespace
 
-std::string PortAdviceFor(const EPortError& error) {
+std::string PortAdviceFor(const EPortError& error, AdviceReader reader) {
   const bool root = geteuid() == 0;
+  const bool window = reader == AdviceReader::Window;
+  const std::string emulatedChip = window ? "lpt-tool-demo" : "lpt-tool-demo, or lpt-dump --port emulate";
   if (const auto* held = dynamic_cast<const EPortHeld*>(&error)) {
     if (held->Call() == "lock") {
       return held->Holder().empty() ? "sudo fuser -v /run/lpt-tool/*.lock names that copy."
@@ -63,7 +65,8 @@ std::string PortAdviceFor(const EPortError& error) {
       if (access("/dev/usb/lp0", F_OK) == 0) return UsbPrinterCable;
       return "Load the drivers (sudo modprobe parport_pc ppdev). If /dev/parport0 still does not appear, this PC "
              "has no parallel port: fit a PCI or PCIe parallel port card, or try the emulated chip "
-             "(lpt-tool-demo, lpt-dump --port emulate).";
+             "(" +
+             emulatedChip + ").";
     case EBUSY:
       return HeldAdvice("");
     case ENXIO:
@@ -79,13 +82,16 @@ std::string PortAdviceFor(const EPortError& error) {
       break;
   }
   if (error.Call() == "ioperm") {
-    return "This kernel gives no direct port access (not an x86 PC, or a container or virtual machine without it): "
-           "use ppdev (sudo modprobe parport_pc ppdev, then --port /dev/parport0).";
+    return std::string(
+               "This kernel gives no direct port access (not an x86 PC, or a container or virtual machine "
+               "without it): use ppdev (sudo modprobe parport_pc ppdev") +
+           (window ? "; the window then opens /dev/parport0 itself)." : ", then --port /dev/parport0).");
   }
   // Root needs no group and no more rights: only the drivers, or a port.
   std::string advice = "To fix: load the drivers (sudo modprobe parport_pc ppdev)";
   if (!root) advice += ", join the lp group (sudo usermod -aG lp $USER, then log in again), or run as root";
   return advice +
          ". Under kernel lockdown (Secure Boot) direct I/O is refused even to root, so use ppdev there. "
-         "Without a parallel port, try the emulated chip: lpt-tool-demo, or lpt-dump --port emulate.";
+         "Without a parallel port, try the emulated chip: " +
+         emulatedChip + ".";
 }

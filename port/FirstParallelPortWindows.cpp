@@ -30,7 +30,7 @@ std::unique_ptr<PortBackend> OpenFirstListedPort() {
 
 std::vector<FirstParallelPort::Attempt> DefaultParallelPortAttempts() { return {{"InpOut", OpenFirstListedPort}}; }
 
-std::string PortAdviceFor(const EPortError& error) {
+std::string PortAdviceFor(const EPortError& error, AdviceReader reader) {
   const std::string placeDll = std::string("Get InpOut (InpOutBinaries, from highrez.co.uk) and put the ") +
                                InpOutLibrary + " from its " + InpOutFolder + " folder beside the program.";
   const std::string installDriver =
@@ -52,5 +52,6 @@ std::string PortAdviceFor(const EPortError& error) {
   }
   if (error.Call() == "LoadLibrary") return placeDll;
   if (error.Call() == "IsInpOutDriverOpen") return installDriver;
-  return placeDll + " " + installDriver + " Without a parallel port, try the emulated chip: lpt-dump --port emulate.";
+  return placeDll + " " + installDriver + " Without a parallel port, try the emulated chip: " +
+         (reader == AdviceReader::Window ? "lpt-tool-demo.exe." : "lpt-dump --port emulate.");
 }

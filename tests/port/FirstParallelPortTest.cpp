@@ -99,6 +99,16 @@ TEST(PortAdvice, FitsTheCause) {
   if (geteuid() == 0) {
     EXPECT_EQ(advice("open", EMFILE).find("lp group"), std::string::npos) << "no group helps root";
   }
+  // A window reads the first port only: its advice names no command-line option.
+  for (const auto& [call, osError] : {std::pair{"open", ENOENT},
+                                      {"open", EACCES},
+                                      {"ioperm", ENOSYS},
+                                      {"ioperm", EPERM},
+                                      {"open", EMFILE},
+                                      {"ioctl PPCLAIM", ENXIO}}) {
+    const std::string forTheWindow = PortAdviceFor(OsPortError(call, "/dev/parport0", osError), AdviceReader::Window);
+    EXPECT_EQ(forTheWindow.find("--"), std::string::npos) << call << " " << osError << ": " << forTheWindow;
+  }
   const std::string permission = advice("open", EACCES);
   if (geteuid() == 0) {
     EXPECT_EQ(permission.find("run as root"), std::string::npos) << "never tell root to run as root";

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   return RunMainWindow(argc, argv, "", [&port](const std::vector<std::string>& arguments) -> int {
     if (const auto refused = RefuseUnknownArguments(arguments, 0, Program)) return *refused;
     // The port is looked for only now, with the command line taken.
-    InstallPortBackend(&port.emplace());
+    InstallPortBackend(&port.emplace(AdviceReader::Window));
     return 0;
   });
 }

@@ -6,7 +6,7 @@
 #include "ui/win32/ProgramEntry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  FirstParallelPort port;
+  FirstParallelPort port(AdviceReader::Window);
   InstallPortBackend(&port);
   return RunMainWindow();
 }
