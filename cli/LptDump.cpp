@@ -293,6 +293,10 @@ int ParseAndRun(int argc, char** argv) {
       return std::find(argv + 1, argv + argc, argument) != argv + argc;
     };
     if (given("--port=")) throw CLI::ValidationError("--port", PortChoiceProblem(""));
+#ifdef _WIN32
+    // Windows' own way to ask a console program for its usage.
+    if (argc == 2 && std::string_view(argv[1]) == "/?") throw CLI::CallForHelp();
+#endif
     constexpr const char* CompareNeedsAFile = "needs a 2048-byte image file (standard input is not taken)";
     if (given("--compare=")) throw CLI::ValidationError("--compare", CompareNeedsAFile);
     app.parse(argc, argv);

@@ -34,6 +34,10 @@ cmp -s chip.bin dump.bin || fail "the file read through InpOut differs from the 
 "$wine" lpt-dump.exe -q - > stdout.bin 2> err.txt || fail "read to standard output: exit $?"
 cmp -s chip.bin stdout.bin || fail "standard output is not the image byte for byte ($(stat -c %s stdout.bin) bytes)"
 
+# Windows' way to ask for the usage.
+"$wine" lpt-dump.exe '/?' > usage.txt 2>&1 || fail "/?: exit $?"
+grep -q "Usage: lpt-dump" usage.txt || fail "/? gives no usage: $(head -c 300 usage.txt)"
+
 cp chip.bin "Bild-äöü-€.bin"
 "$wine" lpt-dump.exe -q --port "emulate:Bild-äöü-€.bin" "Ausgabe-ß-日本.bin" 2> err.txt ||
   fail "names beyond ASCII: exit $? ($(cat err.txt))"
