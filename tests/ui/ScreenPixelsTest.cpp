@@ -61,7 +61,9 @@ class DialogShowCamera : public QObject {
 
 TEST(ScreenPixels, TheServerShowsEveryReadAndItsLastByteBeforeTheDialog) {
   ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs under a real X server";
-  EmulatedAdapter adapter(AddressPatternImage());
+  // The demo's image: the plain address pattern repeats every 256 bytes, which the window would
+  // question before the save dialog.
+  EmulatedAdapter adapter(DemoEepromImage());
   MidReadCamera camera(adapter);
   InstallPortBackend(&camera);
   SetIdleLineFlags();
