@@ -1,20 +1,11 @@
 #include "ui/qt/QtStatusBar.h"
 
-#include <QEvent>
-#include <QGlyphRun>
 #include <QPainter>
-#include <QRawFont>
-#include <optional>
 
 #include "ui/qt/FramePacedPainting.h"
 
 // A text panel that paints itself: a QLabel asks its parent layout to recompute on every new
 // text, and repainting it also repaints the status bar behind it.
-//
-// It is repainted with every display frame of a read, so the text is drawn from the font's
-// glyphs directly: shaping and eliding a text through QPainter::drawText costs more than the
-// rest of the paint together. Texts with a character the font lacks, or too wide for the panel,
-// take the full way (font fallback, eliding).
 class StatusPanel : public QWidget {
  public:
   explicit StatusPanel(QWidget* parent) : QWidget(parent) {
@@ -32,11 +23,6 @@ class StatusPanel : public QWidget {
   const QString& Text() const { return text_; }
 
  protected:
-  void changeEvent(QEvent* event) override {
-    if (event->type() == QEvent::FontChange) rawFont_ = QRawFont();
-    QWidget::changeEvent(event);
-  }
-
   void paintEvent(QPaintEvent*) override {
     TellAssistiveTechnology();
     QPainter painter(this);
@@ -47,11 +33,7 @@ class StatusPanel : public QWidget {
     const QPoint origin(textArea.left(),
                         textArea.top() + (textArea.height() - metrics.height()) / 2 + metrics.ascent());
     painter.setClipRect(textArea);
-    if (const auto run = GlyphRunWithin(textArea.width())) {
-      painter.drawGlyphRun(origin, *run);
-    } else {
-      painter.drawText(origin, metrics.elidedText(text_, Qt::ElideRight, textArea.width()));
-    }
+    painter.drawText(origin, metrics.elidedText(text_, Qt::ElideRight, textArea.width()));
   }
 
  private:
@@ -62,28 +44,7 @@ class StatusPanel : public QWidget {
     if (accessibleName() != text_) setAccessibleName(text_);
   }
 
-  std::optional<QGlyphRun> GlyphRunWithin(int width) {
-    if (!rawFont_.isValid()) rawFont_ = QRawFont::fromFont(font());
-    const QList<quint32> glyphs = rawFont_.glyphIndexesForString(text_);
-    if (glyphs.size() != text_.size() || glyphs.contains(0)) return std::nullopt;
-    const QList<QPointF> advances = rawFont_.advancesForGlyphIndexes(glyphs);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
-    QPointF pen;
-    for (const QPointF& advance : advances) {
-      positions.append(pen);
-      pen += advance;
-    }
-    if (pen.x() > width) return std::nullopt;
-    QGlyphRun run;
-    run.setRawFont(rawFont_);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    return run;
-  }
-
   QString text_;
-  QRawFont rawFont_;
 };
 
 QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent), panel_(new StatusPanel(this)) {
