@@ -10,7 +10,10 @@ install(FILES data/lpt-tool.desktop data/lpt-tool-demo.desktop DESTINATION ${CMA
 install(FILES data/lpt-tool.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/lpt-dump.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME lpt-dump)
-install(FILES README.md docs/adapter.svg DESTINATION ${LPT_DOC_DIR})
+# The user's README (the programs, the adapter, the port), not the developers'; and how a Debian
+# user gets the port without root.
+install(FILES docs/README-user.md DESTINATION ${LPT_DOC_DIR} RENAME README.md)
+install(FILES docs/adapter.svg debian/README.Debian DESTINATION ${LPT_DOC_DIR})
 install(FILES debian/copyright DESTINATION ${LPT_DOC_DIR})
 
 # Manual pages and the Debian changelog, compressed as Debian's policy asks (gzip -n: no time
