@@ -18,7 +18,10 @@ endif()
 set(LPT_VERSION ${PROJECT_VERSION})
 configure_file(docs/README-windows.txt ${CMAKE_CURRENT_BINARY_DIR}/zip/README.txt @ONLY)
 configure_file(LICENSE ${CMAKE_CURRENT_BINARY_DIR}/zip/LICENSE.txt COPYONLY)
-foreach(text README.txt LICENSE.txt)
+# The licences of the libraries linked into the programs (tests/windows/zip_contents.sh checks it
+# against the programs' link maps).
+configure_file(docs/THIRD-PARTY-NOTICES-windows.txt ${CMAKE_CURRENT_BINARY_DIR}/zip/THIRD-PARTY-NOTICES.txt COPYONLY)
+foreach(text README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
   file(READ ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} content)
   string(REPLACE "\n" "\r\n" content "${content}")
   file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} "${content}")

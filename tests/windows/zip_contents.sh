@@ -13,10 +13,10 @@ mkdir "$scratch/unpacked"
 root=$(echo "$scratch"/unpacked/*)
 failures=0
 fail() { echo "zip: $*" >&2; failures=$((failures + 1)); }
-for file in lpt-tool.exe lpt-tool-demo.exe lpt-dump.exe README.txt LICENSE.txt; do
+for file in lpt-tool.exe lpt-tool-demo.exe lpt-dump.exe README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt; do
   [ -s "$root/$file" ] || fail "$file is missing"
 done
-for text in README.txt LICENSE.txt; do
+for text in README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt; do
   [ -s "$root/$text" ] || continue
   grep -q $'[^\r]$' "$root/$text" && fail "$text has lines without a Windows line end"
 done
@@ -30,5 +30,24 @@ grep -q "Copy $dll from InpOut" "$root/README.txt" || fail "the README does not 
 grep -q -- "--port 0xD010" "$root/README.txt" || fail "the README gives no Windows port form"
 grep -q "LICENSE.txt" "$root/README.txt" || fail "the README does not name LICENSE.txt"
 grep -q -E '/dev/|parport|```|@[A-Z_]+@' "$root/README.txt" && fail "the README has Linux forms, Markdown or placeholders"
-[ "$failures" -eq 0 ] && echo "zip: $(basename "$root"): three programs, README.txt for Windows and LICENSE.txt with CRLF, the README's pictures"
+# Every library that the link maps show inside a program has its licence in the notices.
+for map in lpt-tool lpt-tool-demo lpt-dump; do
+  [ -s "$build/$map.map" ] || fail "no link map $map.map in $build"
+done
+while read -r archive heading; do
+  if grep -q -F "/$archive(" "$build"/lpt-tool.map "$build"/lpt-tool-demo.map "$build"/lpt-dump.map 2> /dev/null; then
+    # Each library's part starts with "== NAME (what it does)".
+    grep -q -F -- "== $heading (" "$root/THIRD-PARTY-NOTICES.txt" || fail "$archive is linked in, but the notices lack \"$heading\""
+  fi
+done <<'LIBRARIES'
+libwinpthread.a winpthreads
+libpthread.a winpthreads
+libmingw32.a MinGW-w64 runtime
+libmingwex.a MinGW-w64 runtime
+libz.a zlib
+libstdc++.a libstdc++ and libgcc
+libgcc.a libstdc++ and libgcc
+libgcc_eh.a libstdc++ and libgcc
+LIBRARIES
+[ "$failures" -eq 0 ] && echo "zip: $(basename "$root"): three programs, README.txt for Windows, LICENSE.txt and THIRD-PARTY-NOTICES.txt with CRLF, the README's pictures, a notice for each library linked in"
 exit "$failures"
