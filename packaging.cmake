@@ -7,6 +7,8 @@ set(LPT_MAINTAINER "LPT_Tool developers <lpt-tool@localhost>"
 
 install(TARGETS lpt-tool lpt-tool-demo lpt-dump RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/lpt-tool.desktop data/lpt-tool-demo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# What software centres show of the program (AppStream).
+install(FILES data/io.github.lpt_tool.lpt_tool.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/lpt-tool.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/lpt-dump.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME lpt-dump)
