@@ -10,6 +10,10 @@ install(FILES data/lpt-tool.desktop data/lpt-tool-demo.desktop DESTINATION ${CMA
 # What software centres show of the program (AppStream).
 install(FILES data/io.github.lpt_tool.lpt_tool.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/lpt-tool.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES data/icons/lpt-tool-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME lpt-tool.png)
+endforeach()
 install(FILES data/lpt-dump.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME lpt-dump)
 # The user's README (the programs, the adapter, the port), not the developers'; and how a Debian

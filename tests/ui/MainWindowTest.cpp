@@ -73,6 +73,9 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, LooksAsDescribed) {
   CreateWindow();
   EXPECT_EQ(Form1->windowTitle(), "Korvane");
+  const QList<QSize> iconSizes = Form1->windowIcon().availableSizes();
+  for (const int size : {16, 24, 32, 48})
+    EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << "no icon of " << size << " px";
   EXPECT_EQ(Form1->size(), QSize(393, 72));
   EXPECT_EQ(Form1->pos(), QPoint(227, 151));
   EXPECT_EQ(Form1->font().family(), "MS Sans Serif");

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 
@@ -24,6 +25,12 @@ TForm1::TForm1(QWidget* parent)
   Button1 = ui_.Button1;
   StatusBar1 = ui_.StatusBar1;
   ProgressBar1 = ui_.ProgressBar1;
+  // The program's icon in the title bar, the task bar and Alt+Tab, each size drawn for itself.
+  // The icons are compiled into this library; a static library's resources need naming once.
+  Q_INIT_RESOURCE(icons);
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) icon.addFile(QString(":/icons/lpt-tool-%1.png").arg(size));
+  setWindowIcon(icon);
   // Names for assistive technology: the button's is its text; the bars say what they show.
   ProgressBar1->setAccessibleName("Read progress");
   StatusBar1->setAccessibleName("Status");
