@@ -31,6 +31,7 @@
 #include "runtime/ProcessEnd.h"
 #include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
+#include "runtime/VersionText.h"
 
 namespace {
 enum ExitCode { Saved = 0, ShortWrite = 1, Usage = 2, PortFailed = 3, IoFailed = 4, VerifyMismatch = 5 };
@@ -241,9 +242,7 @@ int ParseAndRun(int argc, char** argv) {
   app.failure_message([](const CLI::App*, const CLI::Error& error) {
     return "lpt-dump: error: " + std::string(error.what()) + "\nRun 'lpt-dump --help' for the usage.\n";
   });
-  app.set_version_flag("--version", "lpt-dump " LPT_VERSION
-                                    "\nCopyright (c) 2026 The LPT_Tool developers. MIT License: the software is "
-                                    "provided as is, without warranty; see the LICENSE file.");
+  app.set_version_flag("--version", VersionText("lpt-dump"));
   Options options;
   CLI::Option* output = app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output");
   app.add_option("-p,--port", options.port,

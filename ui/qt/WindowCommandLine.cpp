@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/VersionText.h"
+
 namespace {
 void PrintUsage(std::FILE* stream, const WindowProgram& program) {
   std::fprintf(stream, "usage: %s %s", program.name.c_str(), program.usage.c_str());
@@ -26,10 +28,7 @@ std::optional<int> AnswerHelpOrVersion(int argc, char** argv, const WindowProgra
       return FlushedOrFailed(program);
     }
     if (argument == "--version") {
-      std::printf("%s " LPT_VERSION
-                  "\nCopyright (c) 2026 The LPT_Tool developers. MIT License: the software is provided as is, "
-                  "without warranty; see the LICENSE file.\n",
-                  program.name.c_str());
+      std::printf("%s\n", VersionText(program.name).c_str());
       return FlushedOrFailed(program);
     }
   }
