@@ -1,12 +1,8 @@
 #include "cli/OutputCheck.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "runtime/FileErrorTexts.h"
-#include "runtime/NotAFile.h"
 
 namespace {
 // A pipe whose reading end is closed reports an error to poll at once (Linux).
@@ -19,13 +15,6 @@ bool ReaderHasGone(int descriptor) {
 }  // namespace
 
 std::string StandardOutputProblem() {
-  if (IsParallelPortDescriptor(STDOUT_FILENO)) {
-    return std::string("Standard output ") + ParallelPortRefusal + ". Choose a file on a disk.";
-  }
-  if (const int flags = fcntl(STDOUT_FILENO, F_GETFL); flags >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
-    return "Standard output is open for reading only (1<FILE), so the image cannot be written to it. Redirect it "
-           "for writing (lpt-dump - > dump.bin), or give a file name.";
-  }
   if (ReaderHasGone(STDOUT_FILENO)) {
     return "Standard output is a pipe whose reader has already gone (the command after | ended), so the image would "
            "reach nothing. Keep the reading program running, or give a file name.";

@@ -11,8 +11,9 @@ const FileCalls& InstalledFileCalls();  // the installed seam, or the real calls
 int LastOsError();                      // errno, or GetLastError on Windows
 
 // A descriptor of its own for standard output, sharing its position: closing it leaves
-// standard output open.
-int OpenStandardOutput();
+// standard output open. -1 with file.refusal where the image must not go (Linux: a parallel
+// port, or standard output open for reading only).
+int OpenStandardOutput(TFile& file);
 // Opens where the file's image goes, through the installed calls: a new temporary file beside
 // the target (file.target, file.temporary, file.replacing filled in), or a named pipe itself.
 // -1 on failure, with the OS error, or with file.refusal saying why the name is no file to save in.

@@ -19,7 +19,7 @@ void Record(TFile& file, const char* operation, bool failed) {
 constexpr int RefusedError = 1;  // EPERM; the refusal text says what happened
 
 void Refuse(TFile& file, std::string refusal) {
-  file.lastOperation = "create";
+  file.lastOperation = file.name.empty() ? "write" : "create";
   file.ioResult = RefusedError;
   file.refusal = std::move(refusal);
 }
@@ -42,14 +42,10 @@ void Rewrite(TFile& file, int recordSize) {
   file.recordSize = recordSize;
   // A signal waits until the temporary file, once made, is known to the last words that remove it.
   const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
-  file.descriptor = file.name.empty() ? OpenStandardOutput() : OpenForSaving(file);
+  file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenForSaving(file);
   if (file.descriptor < 0 && !file.refusal.empty()) return Refuse(file, file.refusal);
   Record(file, "create", file.descriptor < 0);
   if (file.descriptor < 0) return;
-  if (IsParallelPortDescriptor(file.descriptor)) {
-    DiscardFile(file);
-    return Refuse(file, ParallelPortRefusal);
-  }
   if (!file.temporary.empty()) unfinishedFile = file.temporary.c_str();
   // Standard output stays as the caller set it up.
   if (!file.name.empty()) ReadyForWriting(file.descriptor);

@@ -33,6 +33,9 @@ bool IsParallelPort(const struct stat& status) {
   return S_ISCHR(status.st_mode) && (major(status.st_rdev) == PpdevMajor || major(status.st_rdev) == LinePrinterMajor);
 }
 
+constexpr const char* KernelFileRefusal =
+    "it is in /proc or /sys, where files show the kernel's state and keep nothing";
+
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -65,19 +68,62 @@ std::string FollowLinks(std::string path) {
   return path;
 }
 
-// What a name reaches that is no file to keep an image in, or "".
-std::string NotAFile(const struct stat& status) {
-  if (IsParallelPort(status)) return ParallelPortRefusal;
-  if (S_ISCHR(status.st_mode)) return "it is a device (a character device), not a file";
-  if (S_ISBLK(status.st_mode)) return "it is a disk device (a block device): the image would overwrite what it holds";
-  if (S_ISSOCK(status.st_mode)) return "it is a socket, not a file";
-  return "";
+// /proc and /sys show the kernel's own state as files; nothing saved there is kept.
+bool InKernelFileSystem(int descriptor) {
+  struct statfs system {};
+  return fstatfs(descriptor, &system) == 0 && (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
 }
 
-// /proc and /sys show the kernel's own state as files; nothing saved there is kept.
-bool InKernelFileSystem(const std::string& folder) {
-  struct statfs system {};
-  return statfs(folder.c_str(), &system) == 0 && (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
+// How the image reaches what a descriptor leads to.
+enum class Reached {
+  ByName,              // a name the user gave, followed by the kernel to the file it names
+  ByHandedDescriptor,  // a descriptor the program was handed: standard output, /dev/fd/3
+};
+
+// Whether the image may go where an open descriptor leads: the one place that decides it, from
+// what the kernel says the open file is, never from a name that another program may change
+// meanwhile. A name must reach a file on a disk or a named pipe. A handed descriptor is written
+// where it stands (a terminal or /dev/null included, as the user set it up) if it is open for
+// writing and is not standard error, which carries the messages. Neither may reach a parallel
+// port. When not, says why in the file's refusal (or errno EISDIR for a folder).
+bool MayWriteThrough(TFile& file, int descriptor, Reached how) {
+  const std::string number = std::to_string(descriptor);
+  if (how == Reached::ByHandedDescriptor) {
+    file.refusalAdvice = "Open it for writing (as " + number + "> FILE in the shell), or give a file name.";
+    if (descriptor == STDERR_FILENO) {
+      file.refusal = "it is standard error, which carries this program's messages";
+      file.refusalAdvice = "Give a file name, or - for standard output.";
+      return false;
+    }
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0) {
+      file.refusal = "it names descriptor " + number + ", which is not open in this program";
+      return false;
+    }
+    if ((flags & O_ACCMODE) == O_RDONLY) {
+      file.refusal = "descriptor " + number + " is open for reading only (as " + number + "< FILE in the shell)";
+      return false;
+    }
+    file.refusalAdvice.clear();
+  }
+  struct stat status {};
+  if (fstat(descriptor, &status) != 0) return false;
+  if (IsParallelPort(status)) {
+    file.refusal = ParallelPortRefusal;
+    return false;
+  }
+  if (how == Reached::ByHandedDescriptor) return true;
+  if (S_ISDIR(status.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  if (S_ISCHR(status.st_mode)) file.refusal = "it is a device (a character device), not a file";
+  if (S_ISBLK(status.st_mode)) {
+    file.refusal = "it is a disk device (a block device): the image would overwrite what it holds";
+  }
+  if (S_ISSOCK(status.st_mode)) file.refusal = "it is a socket, not a file";
+  if (InKernelFileSystem(descriptor)) file.refusal = KernelFileRefusal;
+  return file.refusal.empty();
 }
 
 // The permission bits a new file gets from the process's umask.
@@ -145,41 +191,20 @@ bool IsLinkNotFollowed(const std::string& name) {
          link.st_uid != folder.st_uid;
 }
 
-// A descriptor of the process's own named as a file: written where it stands, never replaced.
-// Standard error is refused: the messages go there.
-int OpenOwnDescriptor(TFile& file, int own) {
-  if (own == STDERR_FILENO) {
-    file.refusal = "it is standard error, which carries this program's messages";
-    file.refusalAdvice = "Give a file name, or - for standard output.";
-    return -1;
-  }
-  const int flags = fcntl(own, F_GETFL);
-  if (flags < 0) {
-    file.refusal = "it names descriptor " + std::to_string(own) + ", which is not open in this program";
-    file.refusalAdvice = "Open it for writing (as 3> FILE in the shell), or give a file name.";
-    return -1;
-  }
-  if ((flags & O_ACCMODE) == O_RDONLY) {
-    file.refusal = "it names descriptor " + std::to_string(own) + ", which is open for reading only";
-    file.refusalAdvice = "Open it for writing (as 3> FILE in the shell), or give a file name.";
-    return -1;
-  }
-  struct stat status {};
-  if (fstat(own, &status) == 0 && IsParallelPort(status)) {
-    file.refusal = ParallelPortRefusal;
-    return -1;
-  }
-  file.target = file.name;
-  return fcntl(own, F_DUPFD_CLOEXEC, 0);
+// A descriptor the process was handed (standard output, or one named as /dev/fd/3): written where
+// it stands, never replaced.
+int OpenHandedDescriptor(TFile& file, int handed) {
+  if (!MayWriteThrough(file, handed, Reached::ByHandedDescriptor)) return -1;
+  return fcntl(handed, F_DUPFD_CLOEXEC, 0);
 }
 
-// Device nodes live on the devtmpfs at /dev: a name there is the system's, not a file's.
-bool InDeviceFolder(const std::string& folder) {
+// Device nodes live on the devtmpfs at /dev: a folder there is the system's, not a user's.
+bool InDeviceFolder(int folder) {
   struct stat devices {};
   struct stat root {};
   struct stat status {};
   return stat("/dev", &devices) == 0 && stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
-         stat(folder.c_str(), &status) == 0 && status.st_dev == devices.st_dev;
+         fstat(folder, &status) == 0 && status.st_dev == devices.st_dev;
 }
 
 // A file mounted onto its name (a bind mount, as container volumes are): the kernel says so
@@ -263,6 +288,79 @@ std::string CarryAccessOver(const std::string& from, const struct stat& status, 
   close(old);
   return lost;
 }
+
+// The folder does not let this user make a file in it, which the save needs; says so.
+bool MayMakeFileIn(TFile& file, const std::string& folder) {
+  if (access(folder.c_str(), W_OK | X_OK) == 0) return true;
+  file.refusal = "the folder " + QuotedName(folder) +
+                 " does not let you make a new file in it, which a safe save needs (the image goes to a temporary "
+                 "file beside the name, which then takes the name's place)";
+  file.refusalAdvice = "Choose a folder you may write to.";
+  return false;
+}
+
+// A name that reaches an existing file (`located`, opened O_PATH): a named pipe is opened itself,
+// through the descriptor so that it is the very pipe that was looked at; a file on a disk gets a
+// temporary file beside it with its owner, group and access.
+int OpenExistingFile(TFile& file, int located) {
+  file.target = PathOfDescriptor(located);
+  struct stat status {};
+  if (fstat(located, &status) != 0 || file.target.empty()) return -1;
+  if (!MayWriteThrough(file, located, Reached::ByName)) return -1;
+  // Non-blocking, so a named pipe with no reader fails at once (ENXIO) instead of waiting.
+  if (S_ISFIFO(status.st_mode)) {
+    const std::string reopened = "/proc/self/fd/" + std::to_string(located);
+    return InstalledFileCalls().open(reopened.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0);
+  }
+  const std::string folder = FolderOf(file.target);
+  if (!MayReplace(file, status, folder) || !MayMakeFileIn(file, folder)) return -1;
+  const int descriptor = CreateTemporaryBeside(file, status.st_mode & 07777);
+  if (descriptor < 0) return -1;
+  file.replacing = true;
+  // The replaced file's owner and group, where this user may give them (root, or a group the
+  // user is in), then its access as it was, never more.
+  if (fchown(descriptor, status.st_uid, status.st_gid) != 0 &&
+      fchown(descriptor, static_cast<uid_t>(-1), status.st_gid) != 0) {
+    // Neither: the file keeps this user as its owner, as every file the user makes.
+  }
+  if (const std::string lost = CarryAccessOver(file.target, status, file.temporary, descriptor); !lost.empty()) {
+    InstalledFileCalls().close(descriptor);
+    RemoveFile(file.temporary.c_str());
+    file.temporary.clear();
+    file.replacing = false;
+    file.refusal = lost;
+    file.refusalAdvice = "Save under a new name, or copy the file's access by hand after saving elsewhere.";
+    return -1;
+  }
+  return descriptor;
+}
+
+// A name that is free: the folder it would be made in is looked at (opened O_PATH), and the
+// image goes to a temporary file there with the permissions every new file of this user gets.
+int OpenNewFile(TFile& file) {
+  const std::string folderName = FolderOf(file.target);
+  const int folder = open(folderName.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    // A folder this user may not look into is named as one the user may not make a file in.
+    if (const int error = errno; error != ENOENT) {
+      if (MayMakeFileIn(file, folderName)) errno = error;
+      return -1;
+    }
+    file.refusal = "the folder " + QuotedName(folderName) + " does not exist";
+    file.refusalAdvice = "Choose a folder that exists, then try again.";
+    return -1;
+  }
+  if (InKernelFileSystem(folder)) {
+    file.refusal = KernelFileRefusal;
+  } else if (InDeviceFolder(folder)) {
+    file.refusal = "it would be a new file in " + QuotedName(folderName) +
+                   ", where the system keeps its devices (a port typed as the output?), and nothing new is made there";
+    file.refusalAdvice = "Give the name of a file on a disk to save the image in; a port is not named here.";
+  }
+  close(folder);
+  if (!file.refusal.empty() || !MayMakeFileIn(file, folderName)) return -1;
+  return CreateTemporaryBeside(file, NewFileMode());
+}
 }  // namespace
 
 // The links are read here only to recognise such a name; what is written goes to the descriptor.
@@ -291,7 +389,7 @@ const FileCalls& RealFileCalls() {
 
 int LastOsError() { return errno; }
 
-int OpenStandardOutput() { return fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0); }
+int OpenStandardOutput(TFile& file) { return OpenHandedDescriptor(file, STDOUT_FILENO); }
 
 int OpenForSaving(TFile& file) {
   // "name/" is a folder's name, whether that folder exists or not.
@@ -300,90 +398,34 @@ int OpenForSaving(TFile& file) {
     return -1;
   }
   // /dev/stdout, /dev/fd/3, /proc/self/fd/3: written where that descriptor stands, as "-" is.
-  if (const int own = OwnDescriptorNamed(file.name); own >= 0) return OpenOwnDescriptor(file, own);
-
+  if (const int own = OwnDescriptorNamed(file.name); own >= 0) {
+    file.target = file.name;
+    return OpenHandedDescriptor(file, own);
+  }
   // The kernel follows the name's links, only as far as it lets this process (a link planted in
   // a sticky folder such as /tmp is not followed for another user, root included:
-  // fs.protected_symlinks), and says which file they reach. O_PATH opens it for nothing else.
-  struct stat status {};
-  bool exists = false;
-  if (const int located = open(file.name.c_str(), O_PATH | O_CLOEXEC); located >= 0) {
-    exists = fstat(located, &status) == 0;
-    file.target = PathOfDescriptor(located);
+  // fs.protected_symlinks), and opens the file they reach for nothing but looking at it (O_PATH:
+  // no device is opened, no pipe waited for). What is decided is decided on that descriptor.
+  const int located = open(file.name.c_str(), O_PATH | O_CLOEXEC);
+  if (located >= 0) {
+    const int descriptor = OpenExistingFile(file, located);
+    const int error = errno;
     close(located);
-    if (!exists || file.target.empty()) return -1;
-  } else if (errno == EACCES && IsLinkNotFollowed(file.name)) {
+    errno = error;
+    return descriptor;
+  }
+  if (errno == EACCES && IsLinkNotFollowed(file.name)) {
     file.refusal = "it is a symbolic link in " + QuotedName(FolderOf(file.name)) +
                    ", a folder that others may write to, and belongs to another user: the system lets no one else "
                    "follow such a link (fs.protected_symlinks), so nothing is saved through it";
     file.refusalAdvice = "Give the file's own name, or a name in a folder of your own.";
     return -1;
-  } else if (errno != ENOENT) {
-    return -1;
-  } else {
-    // A new file: the kernel followed the links it met (a dangling link leads to a name that is
-    // free), so the new file is made where they lead.
-    file.target = FollowLinks(file.name);
   }
-  const std::string folder = FolderOf(file.target);
-
-  if (!exists) {
-    if (struct stat folderStatus{}; stat(folder.c_str(), &folderStatus) != 0 && errno == ENOENT) {
-      file.refusal = "the folder " + QuotedName(folder) + " does not exist";
-      file.refusalAdvice = "Choose a folder that exists, then try again.";
-      return -1;
-    }
-  }
-  if (exists) {
-    if (S_ISDIR(status.st_mode)) {
-      errno = EISDIR;
-      return -1;
-    }
-    if (file.refusal = NotAFile(status); !file.refusal.empty()) return -1;
-    // Non-blocking, so a named pipe with no reader fails at once (ENXIO) instead of waiting.
-    if (S_ISFIFO(status.st_mode)) {
-      return InstalledFileCalls().open(file.target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0);
-    }
-  }
-  if (InKernelFileSystem(folder)) {
-    file.refusal = "it is in /proc or /sys, where files show the kernel's state and keep nothing";
-    return -1;
-  }
-  if (!exists && InDeviceFolder(folder)) {
-    file.refusal = "it would be a new file in " + QuotedName(folder) +
-                   ", where the system keeps its devices (a port typed as the output?), and nothing new is made there";
-    file.refusalAdvice = "Give the name of a file on a disk to save the image in; a port is not named here.";
-    return -1;
-  }
-  if (exists && !MayReplace(file, status, folder)) return -1;
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    file.refusal = "the folder " + QuotedName(folder) +
-                   " does not let you make a new file in it, which a safe save needs (the image goes to a temporary "
-                   "file beside the name, which then takes the name's place)";
-    file.refusalAdvice = "Choose a folder you may write to.";
-    return -1;
-  }
-  const int descriptor = CreateTemporaryBeside(file, exists ? status.st_mode & 07777 : NewFileMode());
-  if (descriptor < 0) return -1;
-  file.replacing = exists;
-  if (exists) {
-    // The replaced file's owner and group, where this user may give them (root, or a group the
-    // user is in), then its access as it was, never more.
-    if (fchown(descriptor, status.st_uid, status.st_gid) != 0 &&
-        fchown(descriptor, static_cast<uid_t>(-1), status.st_gid) != 0) {
-      // Neither: the file keeps this user as its owner, as every file the user makes.
-    }
-    if (const std::string lost = CarryAccessOver(file.target, status, file.temporary, descriptor); !lost.empty()) {
-      InstalledFileCalls().close(descriptor);
-      RemoveFile(file.temporary.c_str());
-      file.temporary.clear();
-      file.replacing = false;
-      file.refusal = lost;
-      file.refusalAdvice = "Save under a new name, or copy the file's access by hand after saving elsewhere.";
-      return -1;
-    }
-  }
-  return descriptor;
+  if (errno != ENOENT) return -1;
+  // A new file: the kernel followed the links it met (a dangling link leads to a name that is
+  // free), so the new file is made where they lead.
+  file.target = FollowLinks(file.name);
+  return OpenNewFile(file);
 }
 
 void ReadyForWriting(int descriptor) {
@@ -409,10 +451,5 @@ bool IsParallelPortFile(const std::string& name) {
 }
 
 std::string DeviceRefusal(const std::string& name) { return IsParallelPortFile(name) ? ParallelPortRefusal : ""; }
-
-bool IsParallelPortDescriptor(int descriptor) {
-  struct stat status {};
-  return fstat(descriptor, &status) == 0 && IsParallelPort(status);
-}
 
 void RemoveFile(const char* name) { unlink(name); }

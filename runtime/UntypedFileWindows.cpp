@@ -89,7 +89,7 @@ const FileCalls& RealFileCalls() {
 
 int LastOsError() { return static_cast<int>(GetLastError()); }
 
-int OpenStandardOutput() {
+int OpenStandardOutput(TFile&) {
   HANDLE duplicate = INVALID_HANDLE_VALUE;
   const HANDLE process = GetCurrentProcess();
   if (!DuplicateHandle(process, GetStdHandle(STD_OUTPUT_HANDLE), process, &duplicate, 0, FALSE,
@@ -295,8 +295,6 @@ std::string DeviceRefusal(const std::string& name) {
   const std::string device = WindowsDeviceName(name);
   return device.empty() ? "" : "it is the Windows device " + device + ", not a file";
 }
-
-bool IsParallelPortDescriptor(int) { return false; }
 
 void RemoveFile(const char* name) { DeleteFileW(WideText(name).c_str()); }
 

@@ -225,6 +225,25 @@ TEST_F(SaveDumpPermissionsTest, TheProcesssOwnDescriptorsAreWrittenWhereTheyStan
 
   EXPECT_NE(SaveAs("/dev/stderr").find("it is standard error"), std::string::npos);
   EXPECT_NE(SaveAs("/dev/fd/" + std::to_string(appending)).find("which is not open"), std::string::npos);
+
+  // Standard output is decided on as a named descriptor is (a port cannot be opened without its
+  // driver, so the kernel tests show that case).
+  const auto saveToStandardOutput = [&](const fs::path& path, int flags) {
+    const int saved = dup(STDOUT_FILENO);
+    const int opened = open(path.c_str(), flags);
+    dup2(opened, STDOUT_FILENO);
+    const std::string message = SaveAs("");
+    const std::string named = SaveAs("/dev/fd/" + std::to_string(opened));
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    close(opened);
+    return message + "|" + named;
+  };
+  const std::string readOnly = saveToStandardOutput(log, O_RDONLY);
+  EXPECT_NE(readOnly.find("Could not write standard output: descriptor 1 is open for reading only"), std::string::npos)
+      << readOnly;
+  EXPECT_NE(readOnly.find("is open for reading only", readOnly.find('|')), std::string::npos) << readOnly;
+  EXPECT_EQ(FileContents(log), "HEADER" + BufferAsString() + BufferAsString());
   const std::string inDev = "/dev/lpt-tool-test-parport" + std::to_string(getpid());
   EXPECT_NE(SaveAs(inDev).find("where the system keeps its devices"), std::string::npos);
   EXPECT_FALSE(fs::exists(inDev));

@@ -84,6 +84,19 @@ begin "direct I/O, parport_pc loaded"
 lpt-dump -q -p direct /tmp/direct-pc.bin 2> /tmp/err
 reads_the_chip "direct I/O, parport_pc loaded" $? /tmp/direct-pc.bin
 
+# The port as the output, by name, as standard output and as a descriptor: refused before the
+# read, decided on the opened port itself (a real ppdev node, which the host's tests cannot open).
+begin "the port as the output"
+outcome=""
+lpt-dump -q -p emulate /dev/parport0 2> /tmp/err; outcome="$outcome $?"
+lpt-dump -q -p emulate - > /dev/parport0 2>> /tmp/err; outcome="$outcome $?"
+lpt-dump -q -p emulate /proc/self/fd/3 3> /dev/parport0 2>> /tmp/err; outcome="$outcome $?"
+if [ "$outcome" = " 4 4 4" ] && [ "$(grep -c 'it is a parallel port, and the image is never written' /tmp/err)" -eq 3 ]; then
+  report "the port as the output" PASS "exit 4 three times"
+else
+  report "the port as the output" FAIL "exits$outcome: $(head -c 600 /tmp/err | tr '\n' ' ')"
+fi
+
 hold_parport /dev/parport0 > /tmp/hold.out 2>&1 &
 holder=$!
 wait_until 60 grep -q claimed /tmp/hold.out
