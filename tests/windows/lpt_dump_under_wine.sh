@@ -3,6 +3,7 @@
 # to a file and to standard output, on a card's port at another base, names beyond ASCII, and
 # the messages when InpOut's DLL is missing, of the other bitness, or its driver is not open.
 #   lpt_dump_under_wine.sh LPT-DUMP.EXE STAND-IN.DLL WINE-RUN OTHER-BITNESS.DLL CTRL-C-PROBE.EXE HOLD-FILE-PROBE.EXE
+#                          EXPLORER-PROBE.EXE
 set -uo pipefail
 exe=$1
 standin=$2
@@ -10,6 +11,7 @@ wine=$3
 other_bitness_dll=$4
 ctrl_c_probe=$5
 hold_file_probe=$6
+explorer_probe=$7
 dll=$(basename "$standin")
 . "$(dirname "$0")/../support/waiting.sh"
 scratch=$(mktemp -d)
@@ -265,8 +267,23 @@ else
   echo "skipped: the DLL of the other bitness (its MinGW-w64 compiler is not installed)"
 fi
 
+# Double-clicked in Explorer: the console that Windows made for it stays open until Enter, also
+# after a read; started by any other program, it ends at once. (Under Wine a new console needs
+# an X server, so this runs on a server of its own.)
+cd "$scratch/with-inpout"
+cp "$explorer_probe" explorer.exe
+cp "$explorer_probe" other.exe
+for case in "explorer.exe|lpt-dump.exe|shown yes, waiting|exit 2" \
+  "explorer.exe|lpt-dump.exe -q clicked.bin|shown yes, waiting|exit 0" "other.exe|lpt-dump.exe|shown no, ended|exit 2"; do
+  IFS='|' read -r starter command shown ended <<< "$case"
+  "$(dirname "$0")/../support/with-xvfb" "$wine" --new-server "$starter" "Press Enter to close this window." "$command" \
+    > started.txt 2>&1
+  { grep -q "$shown" started.txt && grep -q "$ended" started.txt; } || fail "started by $starter: $command: $(cat started.txt)"
+done
+cmp -s chip.bin clicked.bin || fail "started by explorer.exe: the image differs from the chip"
+
 leftovers=$(find "$scratch" -name '*.lpt-tool-unfinished-*')
 [ -z "$leftovers" ] || fail "temporary files were left: $leftovers"
 
-[ "$failures" -eq 0 ] && echo "lpt-dump.exe: read through InpOut at 0x378 and 0xD010, binary standard output, names beyond ASCII, missing DLL, other bitness and driver: all as expected"
+[ "$failures" -eq 0 ] && echo "lpt-dump.exe: read through InpOut at 0x378 and 0xD010, binary standard output, names beyond ASCII, missing DLL, other bitness and driver, started from Explorer: all as expected"
 exit "$failures"

@@ -45,9 +45,18 @@ libpthread.a winpthreads
 libmingw32.a MinGW-w64 runtime
 libmingwex.a MinGW-w64 runtime
 libz.a zlib
-libstdc++.a libstdc++ and libgcc
-libgcc.a libstdc++ and libgcc
-libgcc_eh.a libstdc++ and libgcc
+libstdc++.a libstdc++, libgcc and libssp
+libgcc.a libstdc++, libgcc and libssp
+libgcc_eh.a libstdc++, libgcc and libssp
+libssp.a libstdc++, libgcc and libssp
 LIBRARIES
-[ "$failures" -eq 0 ] && echo "zip: $(basename "$root"): three programs, README.txt for Windows, LICENSE.txt and THIRD-PARTY-NOTICES.txt with CRLF, the README's pictures, a notice for each library linked in"
+# Hardened: address space layout randomisation and no execution from data (DllCharacteristics
+# DYNAMIC_BASE 0x40 and NX_COMPAT 0x100), and the stack protector (libssp) in every program.
+for program in lpt-tool lpt-tool-demo lpt-dump; do
+  [ -s "$root/$program.exe" ] || continue
+  flags=$(objdump -p "$root/$program.exe" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
+  (((16#${flags:-0} & 0x140) == 0x140)) || fail "$program.exe lacks ASLR or NX (DllCharacteristics ${flags:-none})"
+  grep -q -F "/libssp.a(" "$build/$program.map" || fail "$program.exe is built without the stack protector (libssp)"
+done
+[ "$failures" -eq 0 ] && echo "zip: $(basename "$root"): three programs, README.txt for Windows, LICENSE.txt and THIRD-PARTY-NOTICES.txt with CRLF, the README's pictures, a notice for each library linked in, ASLR, NX and the stack protector"
 exit "$failures"
