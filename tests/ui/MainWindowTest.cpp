@@ -8,9 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "bus/BusLines.h"
@@ -249,6 +254,55 @@ TEST_F(MainWindowTest, TheErrorBoxIsTitledWithTheWindowsCaption) {
   });
   Application.HandleErrorsOf([] { throw std::runtime_error("the port went away"); });
   EXPECT_EQ(title, "Korvane");
+}
+
+// The lines of the label's text as the box lays them out at its width.
+QStringList ShownLines(const QLabel& label) {
+  QTextDocument document;
+  document.setDefaultFont(label.font());
+  if (label.textFormat() == Qt::RichText) {
+    document.setHtml(label.text());
+  } else {
+    document.setPlainText(label.text());
+  }
+  document.setDocumentMargin(0);
+  document.setTextWidth(label.contentsRect().width());
+  document.size();  // lays the text out
+  QStringList lines;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    const QTextLayout* layout = block.layout();
+    for (int i = 0; i < layout->lineCount(); ++i) {
+      lines << block.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength()).trimmed();
+    }
+  }
+  return lines;
+}
+
+// A command or a path in the error box is never cut at its hyphens or slashes ("lpt-tool-" /
+// "demo"), which would have the user type half of it; the text wraps at its spaces.
+TEST_F(MainWindowTest, TheErrorBoxWrapsOnlyBetweenWords) {
+  CreateWindow();
+  Application.SetErrorHandler(previousHandler);  // the real box
+  std::string message = "The parallel port could not be opened <here> & there.";
+  for (int i = 0; i < 12; ++i) message += " Start lpt-tool-demo or look at /run/lpt-tool/port.lock again.";
+  QStringList lines;
+  QString shown;
+  QTimer::singleShot(10, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+        lines = ShownLines(*label);
+        shown = label->textFormat() == Qt::RichText ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
+                                                    : label->text();
+      }
+      box->accept();
+    }
+  });
+  Application.HandleErrorsOf([&] { throw std::runtime_error(message); });
+  ASSERT_GT(lines.size(), 3) << "the message should take several lines";
+  for (const QString& line : lines) {
+    EXPECT_FALSE(line.endsWith('-') || line.endsWith('/')) << line.toStdString();
+  }
+  EXPECT_EQ(shown.simplified().toStdString(), message) << "the text itself, < and & included";
 }
 
 TEST_F(MainWindowTest, ClosingWritesNothingToThePort) {

@@ -5,8 +5,8 @@
 #include <QWidget>
 
 #include "ui/qt/DisplayWatch.h"
-
 #include "ui/qt/FramePacedPainting.h"
+#include "ui/qt/SpaceWrappedText.h"
 
 TApplication Application;
 
@@ -36,5 +36,7 @@ void TApplication::DestroyMainForm() { mainForm_.reset(); }
 void TApplication::ShowError(const std::string& message) {
   PaintWaitingControlsNow();
   const QString title = mainForm_ ? mainForm_->windowTitle() : QApplication::applicationName();
-  QMessageBox::critical(mainForm_.get(), title, QString::fromStdString(message));
+  QMessageBox box(QMessageBox::Critical, title, "", QMessageBox::Ok, mainForm_.get());
+  SetSpaceWrappedText(box, message);
+  box.exec();
 }
