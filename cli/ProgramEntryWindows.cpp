@@ -60,8 +60,8 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<char*> pointers;
   for (std::string& argument : arguments) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
-  const bool ownConsole = StartedFromExplorer();
+  const bool fromExplorer = StartedFromExplorer();
   const int status = LptDumpMain(argc, pointers.data());
-  if (ownConsole) WaitBeforeTheConsoleCloses(argc == 1);
+  if (fromExplorer) WaitBeforeTheConsoleCloses(argc == 1);
   return status;
 }
