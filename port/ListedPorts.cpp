@@ -67,13 +67,15 @@ std::string IoBaseProblem(const std::string& text) {
   if (HasLeadingZero(text)) {
     const std::string digits =
         text.substr(text.find_first_not_of('0') == std::string::npos ? text.size() - 1 : text.find_first_not_of('0'));
-    return QuotedName(text) + " starts with a zero, which makes it no address (written as in /proc/ioports or " +
-           "Device Manager, it is hex): did you mean 0x" + digits + "?";
+    const std::string problem = QuotedName(text) + " starts with a zero, which makes it no address";
+    // The hex it likely meant, offered only when that is an address a port can have.
+    if (!IoBaseProblem("0x" + digits).empty()) return problem + " (" + IoBaseRange + ")";
+    return problem + " (written as in /proc/ioports or Device Manager, it is hex): did you mean 0x" + digits + "?";
   }
   const std::optional<unsigned long> value = NumberIn(text);
   if (!value) return QuotedName(text) + " is not a number (" + IoBaseRange + ")";
-  if (*value < LowestIoBase || *value > HighestIoBase) {
-    return QuotedName(text) + " is outside the I/O addresses a parallel port can have (" + IoBaseRange + ")";
+  if (*value < LowestIoBase || *value > HighestIoBase || *value % IoBaseStep != 0) {
+    return QuotedName(text) + " is not an I/O address a parallel port can have (" + IoBaseRange + ")";
   }
   return "";
 }

@@ -24,15 +24,18 @@ std::string DescribeListedPorts(const std::vector<ListedPort>& ports);
 // A port's base address: hex after 0x ("0xD010"), decimal otherwise ("888" is 0x378). A number
 // with a leading zero ("0378", as /proc/ioports and Device Manager print a base, in hex) is no
 // address: C would take it as octal, and decimal would reach another port. Below 0x100 sit the
-// PC's own timers and controllers, never a parallel port; the three registers from the base must
-// lie within the I/O space, so 0xFFFD is the highest.
+// PC's own timers and controllers, never a parallel port. A port's base is a multiple of 4 (its
+// registers take four addresses), so the data, status and control registers of two ports never
+// overlap, and 0x37A is the control register of the port at 0x378, not a port of its own.
 std::optional<std::uint16_t> ParseIoBase(const std::string& text);
 // Why `text` is no base address ("" when it is one): a leading zero (with the hex it likely
-// meant), not a number, or outside the range.
+// meant, where that is an address), not a number, outside the range or not a multiple of 4.
 std::string IoBaseProblem(const std::string& text);
 inline constexpr unsigned long LowestIoBase = 0x100;
-inline constexpr unsigned long HighestIoBase = 0xFFFD;
-inline constexpr const char* IoBaseRange = "0x100-0xFFFD; hex after 0x, else decimal: 888 is 0x378";
+inline constexpr unsigned long HighestIoBase = 0xFFFC;
+inline constexpr unsigned long IoBaseStep = 4;
+inline constexpr const char* IoBaseRange =
+    "0x100-0xFFFC, a multiple of 4; hex after 0x, else decimal: 888 is 0x378";
 
 // "0xD010"
 std::string IoAddressText(std::uint16_t address);

@@ -7,8 +7,10 @@ std::string PortLockKey(std::uint16_t base);
 
 // One reader per port: a lock on one I/O address that every copy of the program on this PC
 // takes before it touches the port's registers, so two copies never drive the same lines at once
-// (each would save a garbled image). Linux: flock on a file in root's own /run/lpt-tool (made
-// 0755, the lock 0600, both checked), which holds the process ID of the copy that has it;
+// (each would save a garbled image). Bases are multiples of 4, so one lock per base keeps every
+// copy off every register of that port. Linux: flock on a file in /run/lpt-tool, a folder made
+// 0755 and trusted only while root owns it and neither group nor others may write to it; the
+// lock file is root's own with mode 0600, and holds the process ID of the copy that has it;
 // Windows: a named mutex in the global namespace. The system drops it when the process ends,
 // however it ends.
 class PortLock {
@@ -27,8 +29,7 @@ class PortLock {
   // the system keeps it (Linux), or "".
   const std::string& Holder() const { return holder_; }
 
-  // The name every copy locks for this address. A test suite keeps its locks apart from a real
-  // reader's, and from another run's, by a tag in LPT_TOOL_LOCK_TAG.
+  // The name every copy locks for this address.
   std::string Name() const;
 
  private:

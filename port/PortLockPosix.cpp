@@ -52,6 +52,7 @@ bool PortLock::TryLock() {
   close(folder);
   if (descriptor < 0) {
     if (openError == ELOOP) Untrusted("The lock file " + name + " is a symbolic link");
+    if (openError == EISDIR) Untrusted("The lock file " + name + " is a folder");
     throw OsPortError("open of the lock file", name, openError);
   }
   struct stat status {};

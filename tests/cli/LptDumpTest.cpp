@@ -231,7 +231,7 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
   for (const std::string arguments :
        {"--port bogus", "--port=", "--port emulate:", "--emulate-flips nan --port emulate",
         "--emulate-flips 0.1 --port direct", "--port direct:0xFF", "--port direct:0x10000", "--port direct:0xFFFE",
-        "--port direct:", "--port direct:0378"}) {
+        "--port direct:", "--port direct:0378", "--port direct:0x37A"}) {
     const Outcome outcome = Run(arguments + " " + (folder / "dump.bin").string());
     EXPECT_EQ(outcome.exitCode, 2) << arguments << ": " << outcome.err;
     EXPECT_FALSE(fs::exists(folder / "dump.bin"));

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,6 +11,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 
 #include "bus/BusLines.h"
 #include "port/DirectIoPort.h"
@@ -18,6 +23,17 @@
 #include "tests/support/RecordingPort.h"
 
 namespace {
+// Direct I/O's locks live in root's own /run/lpt-tool. A test that takes them gives its process a
+// /run of its own first (a private mount namespace with an empty tmpfs there), so it never meets
+// a real reader's lock and leaves none behind. False where that cannot be had (not root).
+bool RunFolderOfItsOwn() {
+  static const bool own = geteuid() == 0 && unshare(CLONE_NEWNS) == 0 &&
+                          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                          mount("tmpfs", "/run", "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755") == 0;
+  return own;
+}
+constexpr const char* NoRunFolderOfItsOwn = "needs root, for a /run of its own where direct I/O keeps its locks";
+
 TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   int ppdevTries = 0;
   bool ppdevWorks = false;
@@ -143,7 +159,7 @@ const DirectIoCalls fakeIo{[](unsigned long, unsigned long, int) { return 0; },
                            }};
 
 TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead) {
-  if (geteuid() != 0) GTEST_SKIP() << "direct I/O's locks live in root's own /run/lpt-tool";
+  if (!RunFolderOfItsOwn()) GTEST_SKIP() << NoRunFolderOfItsOwn;
   using Writes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
   FakeIoBus realPort;
   bus = &realPort;
@@ -200,7 +216,7 @@ TEST(DirectIoPort, AcceptsAPortThatLatchesAndRefusesAnEmptyBusOnceBeforeAnyRead)
 // Two copies of the program on one port: the second, another process, stops before it touches
 // the port, and takes it once the first lets go.
 TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) {
-  if (geteuid() != 0) GTEST_SKIP() << "direct I/O's locks live in root's own /run/lpt-tool";
+  if (!RunFolderOfItsOwn()) GTEST_SKIP() << NoRunFolderOfItsOwn;
   int toChild[2];
   int toParent[2];
   ASSERT_EQ(pipe(toChild), 0);
@@ -251,7 +267,8 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
       ADD_FAILURE() << "two copies drove one port";
     } catch (const EPortHeld& error) {
       EXPECT_NE(std::string(error.what())
-                    .find("I/O 0x2E8 is in use by another copy of this program (process " + std::to_string(child)),
+                    .find("I/O 0x2E8 is in use by another copy of this program (process " + std::to_string(child) +
+                          ", "),
                 std::string::npos)
           << error.what();
     }
@@ -265,6 +282,36 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
   int status = 0;
   waitpid(child, &status, 0);
   bus = nullptr;
+}
+
+// The lock folder and file are trusted only as root's own: whatever else stands there is named,
+// with how to clear it, and the drivers' advice is not given for it.
+TEST(PortLock, TrustsOnlyRootsOwnFolderAndFileAndNamesWhatIsInTheWay) {
+  if (!RunFolderOfItsOwn()) GTEST_SKIP() << NoRunFolderOfItsOwn;
+  const std::string lockFile = PortLock(0x378).Name();
+  const std::pair<std::function<void()>, const char*> cases[] = {
+      {[] { chmod("/run/lpt-tool", 0775); }, "not root's own (or others may write to it)"},
+      {[] { chmod("/run/lpt-tool", 0757); }, "not root's own (or others may write to it)"},
+      {[] { (void)!chown("/run/lpt-tool", 65534, 65534); }, "not root's own (or others may write to it)"},
+      {[&] { mkdir(lockFile.c_str(), 0700); }, "is a folder"},
+      {[&] { (void)!symlink("/etc/passwd", lockFile.c_str()); }, "is a symbolic link"},
+      {[&] { close(open(lockFile.c_str(), O_CREAT | O_WRONLY, 0644)); }, "not root's own plain file (mode 0600)"},
+  };
+  for (const auto& [plant, words] : cases) {
+    std::filesystem::remove_all("/run/lpt-tool");
+    mkdir("/run/lpt-tool", 0755);
+    plant();
+    PortLock lock(0x378);
+    try {
+      lock.TryLock();
+      ADD_FAILURE() << "trusted: " << words;
+    } catch (const EPortError& error) {
+      EXPECT_NE(std::string(error.what()).find(words), std::string::npos) << error.what();
+      EXPECT_NE(std::string(error.what()).find("Remove it (sudo rm -r /run/lpt-tool)"), std::string::npos);
+      EXPECT_EQ(PortAdviceFor(error), "") << words;
+    }
+  }
+  std::filesystem::remove_all("/run/lpt-tool");
 }
 
 // The window's and lpt-dump's default: ppdev first, and direct I/O only where ppdev finds no port.
