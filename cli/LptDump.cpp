@@ -197,12 +197,14 @@ int Run(const Options& options) {
   // be written costs no read; until the save it holds nothing, and any way out removes it.
   TFile dumpFile;
   AssignFile(dumpFile, toStdout ? "" : options.output);  // "" is standard output, where it stands
+  dumpFile.takesOwnDescriptors = true;                    // /dev/fd/3 as well
   try {
     Rewrite(dumpFile, 1);
     InOutCheck(dumpFile);
   } catch (const EInOutError& error) {
     return Fail(IoFailed, std::string(error.what()) + " Nothing was read.");
   }
+  const bool whereItStands = dumpFile.temporary.empty();  // standard output, /dev/fd/N, a named pipe
   const DiscardUnlessCommitted discard{dumpFile};
 
   if (const int code = ReadChip(options); code != Saved) return code;
@@ -219,8 +221,9 @@ int Run(const Options& options) {
   }
   if (outcome == SaveOutcome::ShortWrite) {
     const std::string took = " took only " + std::to_string(dumpFile.recordsWritten) + " of the 2048 bytes";
-    if (toStdout) {
-      WriteText(stderr, status.PanelText() + ": standard output" + took + "; it keeps what went through.\n");
+    if (whereItStands) {
+      const std::string where = toStdout ? "standard output" : QuotedName(options.output);
+      WriteText(stderr, status.PanelText() + ": " + where + took + "; it keeps what went through.\n");
     } else {
       WriteText(stderr, status.PanelText() + ": the disk" + took + " (a full disk or a file size limit); " +
                             (dumpFile.replacing ? "the existing " + QuotedName(options.output) + " is unchanged"

@@ -3,13 +3,17 @@
 
 #include <cstddef>
 
-// The system calls underneath, replaceable so tests can make any of them fail.
+// The system calls underneath, replaceable so tests can make any of them fail. `folder` is the
+// descriptor of the folder the save opened, and names are within it (Linux: openat, renameat);
+// on Windows it is unused and names are whole.
 struct FileCalls {
-  int (*open)(const char* path, int flags, mode_t mode);
+  int (*open)(int folder, const char* name, int flags, mode_t mode);
   ssize_t (*write)(int fd, const void* buffer, size_t count);
   int (*fsync)(int fd);
   int (*close)(int fd);
-  int (*rename)(const char* from, const char* to);  // replaces `to` in one step
+  // Puts `from` in the place of `to` in one step: over the file there when `replacing`, else
+  // only while `to` is still free.
+  int (*rename)(int folder, const char* from, const char* to, bool replacing);
 };
 const FileCalls& RealFileCalls();
 // Installs the calls (not owned; nullptr restores the real ones) and returns the previous ones.

@@ -14,14 +14,20 @@ int LastOsError();                      // errno, or GetLastError on Windows
 // standard output open. -1 with file.refusal where the image must not go (Linux: a parallel
 // port, or standard output open for reading only).
 int OpenStandardOutput(TFile& file);
-// Opens where the file's image goes, through the installed calls: a new temporary file beside
-// the target (file.target, file.temporary, file.replacing filled in), or a named pipe itself.
-// -1 on failure, with the OS error, or with file.refusal saying why the name is no file to save in.
+// Looks at where the name leads, decides, and opens where the image goes: a new temporary file
+// beside the target, made through the installed calls (file.folder, file.target, file.temporary,
+// file.replacing filled in), or a named pipe itself. -1 on failure, with the OS error, or with
+// file.refusal saying why the name is no file to save in; nothing is left open then.
 int OpenForSaving(TFile& file);
+// Whether the name still leads to the folder and the file (or the free name) that OpenForSaving
+// decided on. It only looks; the save acts on what was decided.
+bool NameLeadsWhereDecided(const TFile& file);
+// Closes the folder the save acted in, if one is open.
+void LetFolderGo(TFile& file);
 // After a successful opening: the descriptor as a plain blocking writer.
 void ReadyForWriting(int descriptor);
 // After the temporary file was renamed to the target: the rename itself on the disk (Linux: the
 // folder flushed). Best effort: the image is in place already.
-void MakeRenameLasting(const std::string& target);
+void MakeRenameLasting(const TFile& file);
 // A flush that failed with this error had nothing to flush (a pipe, a terminal).
 bool NothingToFlush(int osError);

@@ -8,8 +8,9 @@
 
 namespace {
 const FileCalls* installedCalls = nullptr;
-// The temporary file of the save under way, for a signal's last words.
+// The temporary file of the save under way and its folder, for a signal's last words.
 const char* volatile unfinishedFile = nullptr;
+volatile int unfinishedFolder = -1;
 
 void Record(TFile& file, const char* operation, bool failed) {
   file.lastOperation = operation;
@@ -46,7 +47,10 @@ void Rewrite(TFile& file, int recordSize) {
   if (file.descriptor < 0 && !file.refusal.empty()) return Refuse(file, file.refusal);
   Record(file, "create", file.descriptor < 0);
   if (file.descriptor < 0) return;
-  if (!file.temporary.empty()) unfinishedFile = file.temporary.c_str();
+  if (!file.temporary.empty()) {
+    unfinishedFolder = file.folder;
+    unfinishedFile = file.temporary.c_str();
+  }
   // Standard output stays as the caller set it up.
   if (!file.name.empty()) ReadyForWriting(file.descriptor);
 }
@@ -73,12 +77,20 @@ void CloseFile(TFile& file) {
 
 void CommitFile(TFile& file) {
   if (file.temporary.empty()) return;
-  const bool failed = InstalledFileCalls().rename(file.temporary.c_str(), file.target.c_str()) != 0;
+  if (!NameLeadsWhereDecided(file)) {
+    GiveUpSave(file,
+               "the name no longer leads to the folder and file it led to when the save began (a folder on the way was "
+               "moved, replaced or linked elsewhere during the read, or another file took the name), so the image was "
+               "not put there",
+               "Check the folder, then read and save again.");
+  }
+  const bool failed =
+      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing) != 0;
   Record(file, "replace", failed);
   if (failed) return;
   unfinishedFile = nullptr;
   file.temporary.clear();
-  MakeRenameLasting(file.target);
+  MakeRenameLasting(file);
 }
 
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) {
@@ -94,14 +106,16 @@ void DiscardFile(TFile& file) {
     InstalledFileCalls().close(file.descriptor);
     file.descriptor = -1;
   }
-  if (file.temporary.empty()) return;
-  unfinishedFile = nullptr;
-  RemoveFile(file.temporary.c_str());
-  file.temporary.clear();
+  if (!file.temporary.empty()) {
+    unfinishedFile = nullptr;
+    RemoveFile(file.folder, file.temporary.c_str());
+    file.temporary.clear();
+  }
+  LetFolderGo(file);
 }
 
 void RemoveUnfinishedFile() {
-  if (const char* name = unfinishedFile) RemoveFile(name);
+  if (const char* name = unfinishedFile) RemoveFile(unfinishedFolder, name);
 }
 
 void InOutCheck(TFile& file) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "runtime/EInOutError.h"
@@ -11,7 +12,9 @@
 // A file on a disk is never written in place: Rewrite makes a temporary file beside it, and
 // CommitFile puts that file in the name's place in one rename once the image is on the disk. Any
 // failure before then, a crash or a power cut included, leaves what the name held as it was.
-// Standard output and a named pipe are written where they stand.
+// Standard output and a named pipe are written where they stand. What Rewrite decided on (on
+// Linux the opened folder and the file in it) is what every later routine acts on: if the name
+// no longer leads there when the image is ready, CommitFile gives the save up.
 struct TFile {
   std::string name;  // empty: standard output
   int descriptor = -1;
@@ -21,9 +24,15 @@ struct TFile {
   const char* lastOperation = "";
   std::string refusal;        // why the routine refused the file, when it did
   std::string refusalAdvice;  // what to do about it, when more than choosing a file on a disk
-  std::string target;         // the file that gets the image: the name with its symbolic links followed
-  std::string temporary;      // the file being written until CommitFile, "" when written in place
-  bool replacing = false;     // the target held a file when the save began
+  // The name that gets the image, its symbolic links followed, and the file written until
+  // CommitFile ("" when written in place): on Linux names within `folder`, on Windows whole names.
+  std::string target;
+  std::string temporary;
+  int folder = -1;                   // Linux: the opened folder the save acts in, open until it ends
+  std::uint64_t decidedVolume = 0;   // Linux: the file to be replaced, as Rewrite found it
+  std::uint64_t decidedFile = 0;     //   (device and inode numbers)
+  bool replacing = false;            // the target held a file when the save began
+  bool takesOwnDescriptors = false;  // lpt-dump: /dev/stdout, /dev/fd/N are written where they stand
 };
 
 void AssignFile(TFile& file, const std::string& name);  // names the file ("" = standard output); no I/O
@@ -42,8 +51,8 @@ void CommitFile(TFile& file);
 // Gives the save up before CommitFile for a reason of the caller's: raises EInOutError saying
 // why, and what that leaves (the name's content unchanged, or no file made).
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice);
-// Gives the save up: closes the file if open and removes the temporary file, so what the name
-// held stays as it was. Reports nothing: it runs on the way out of a failure.
+// Ends the save: closes the file if open, removes the temporary file, so what the name held stays
+// as it was, and lets the folder go. Reports nothing: it runs on the way out of a failure too.
 void DiscardFile(TFile& file);
 // Gives a save up on any way out that CommitFile did not end: DiscardFile when it goes.
 class DiscardUnlessCommitted {
@@ -64,9 +73,10 @@ void InOutCheck(TFile& file);
 void RemoveUnfinishedFile();
 
 // The process's own descriptor that a name stands for (Linux: /dev/stdout, /dev/fd/N,
-// /proc/self/fd/N, or a link to one of them), or -1. Such a name is written where the descriptor
-// stands, as "-" is standard output; /dev/stderr is refused, as the messages go there.
+// /proc/self/fd/N, or a link to one of them), or -1. Where the file takes own descriptors
+// (lpt-dump), such a name is written where the descriptor stands, as "-" is standard output;
+// /dev/stderr is refused, as the messages go there. A window refuses them all.
 int OwnDescriptorNamed(const std::string& name);
 
-// Removes a file by name. Async-signal-safe on Linux.
-void RemoveFile(const char* name);
+// Removes a file by its name in the folder (Windows: a whole name). Async-signal-safe on Linux.
+void RemoveFile(int folder, const char* name);

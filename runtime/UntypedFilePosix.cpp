@@ -1,21 +1,24 @@
-// The file routines' system calls on Linux.
+// The file routines' system calls on Linux. A save looks once: it opens the folder the name is in
+// (the folder's links followed by the kernel as for this process, the name's own links followed
+// here), looks at what the name holds there and decides. Every later step acts on that folder's
+// descriptor: the temporary file is made with openat, put in place with renameat, removed with
+// unlinkat, and the folder is flushed through it. A descriptor is never turned back into a path.
 #include <acl/libacl.h>
 #include <attr/libattr.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <linux/magic.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -23,7 +26,15 @@
 #include "runtime/QuotedName.h"
 
 namespace {
-int OpenFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int OpenIn(int folder, const char* name, int flags, mode_t mode) { return openat(folder, name, flags, mode); }
+
+// A new name is taken only while it is free (RENAME_NOREPLACE), so a file that appeared there
+// during the read is never replaced unseen; a file system that cannot say so gets a plain rename.
+int RenameIn(int folder, const char* from, const char* to, bool replacing) {
+  if (!replacing && renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
+  if (!replacing && errno != EINVAL) return -1;
+  return renameat(folder, from, folder, to);
+}
 
 // ppdev's /dev/parportN (major 99) and the printer driver's /dev/lpN (major 6): bytes written
 // there come out on the data lines, where the adapter's chip select, clock and data hang.
@@ -44,86 +55,262 @@ std::string FolderOf(const std::string& path) {
 
 std::string BaseNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
-// Where a symbolic link leads, relative targets taken from the link's folder; nullopt when the
-// name is no link.
-std::optional<std::string> WhereLinkLeads(const std::string& path) {
-  struct stat status {};
-  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return std::nullopt;
-  std::string target(4096, '\0');
-  const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-  if (length <= 0) return std::nullopt;
-  target.resize(static_cast<std::size_t>(length));
-  if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
-  return target;
-}
-
-// The name with its symbolic links followed to the file they lead to, existing or not: the link
-// stays a link, and the file it points at gets the image.
-std::string FollowLinks(std::string path) {
-  for (int link = 0; link < 40; ++link) {
-    const std::optional<std::string> target = WhereLinkLeads(path);
-    if (!target) return path;
-    path = *target;
-  }
-  return path;
-}
-
-// /proc and /sys show the kernel's own state as files; nothing saved there is kept.
+// /proc and /sys show the kernel's own state as files; nothing saved there is kept, and their
+// links (/proc/PID/fd/N) lead to open files, not to names in a folder.
 bool InKernelFileSystem(int descriptor) {
   struct statfs system {};
   return fstatfs(descriptor, &system) == 0 && (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
 }
 
-// How the image reaches what a descriptor leads to.
-enum class Reached {
-  ByName,              // a name the user gave, followed by the kernel to the file it names
-  ByHandedDescriptor,  // a descriptor the program was handed: standard output, /dev/fd/3
+bool SameFile(const struct stat& one, const struct stat& other) {
+  return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+bool Sticky(const struct stat& folder) { return (folder.st_mode & S_ISVTX) != 0; }
+
+// The folder does not let this user make a file in it (or even look into it), which a safe save
+// needs; says so.
+void RefuseFolder(TFile& file, const std::string& folderName) {
+  file.refusal = "the folder " + QuotedName(folderName) +
+                 " does not let you make a new file in it, which a safe save needs (the image goes to a temporary "
+                 "file beside the name, which then takes the name's place)";
+  file.refusalAdvice = "Choose a folder you may write to.";
+}
+
+// Where a name leads, looked at once: the opened folder it is in and the name there, with what
+// that name holds (nothing, when `exists` is false).
+struct Place {
+  int folder = -1;
+  struct stat folderStatus {};
+  std::string folderName;  // for messages: the folder as the name and its links spell it
+  std::string base;
+  struct stat status {};
+  bool exists = false;
 };
 
-// Whether the image may go where an open descriptor leads: the one place that decides it, from
-// what the kernel says the open file is, never from a name that another program may change
-// meanwhile. A name must reach a file on a disk or a named pipe. A handed descriptor is written
-// where it stands (a terminal or /dev/null included, as the user set it up) if it is open for
-// writing and is not standard error, which carries the messages. Neither may reach a parallel
-// port. When not, says why in the file's refusal (or errno EISDIR for a folder).
-bool MayWriteThrough(TFile& file, int descriptor, Reached how) {
+constexpr int MostLinks = 40;  // as the kernel follows at most 40
+
+// Opens the folder of `name` (relative to `from`) and looks at the name in it. The folder's links
+// are followed by the kernel as for this process; a link at the name itself is followed here,
+// from the folder that holds it, under the kernel's rule for sticky folders that others may write
+// to (fs.protected_symlinks), kept whatever that setting says: such a link is followed only for
+// its owner and the folder's. False with errno, or with file.refusal saying why; nothing is left
+// open then.
+bool Locate(TFile& file, std::string name, Place& place) {
+  int from = AT_FDCWD;
+  std::string shown = name;
+  for (int links = 0;; ++links) {
+    const std::string folderName = FolderOf(name);
+    place.base = BaseNameOf(name);
+    place.folderName = FolderOf(shown);
+    const int folder = openat(from, folderName.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int error = errno;
+    if (from != AT_FDCWD) close(from);
+    if (folder < 0) {
+      if (error == ENOENT) {
+        file.refusal = "the folder " + QuotedName(place.folderName) + " does not exist";
+        file.refusalAdvice = "Choose a folder that exists, then try again.";
+      }
+      if (error == EACCES) RefuseFolder(file, place.folderName);
+      errno = error;
+      return false;
+    }
+    place.folder = folder;
+    const auto fail = [&](int reason) {
+      close(folder);
+      place.folder = -1;
+      errno = reason;
+      return false;
+    };
+    if (fstat(folder, &place.folderStatus) != 0) return fail(errno);
+    if (InKernelFileSystem(folder)) {
+      file.refusal = KernelFileRefusal;
+      return fail(EPERM);
+    }
+    if (place.base.empty() || place.base == "." || place.base == "..") return fail(EISDIR);
+    if (fstatat(folder, place.base.c_str(), &place.status, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno != ENOENT) return fail(errno);
+      place.exists = false;
+      return true;
+    }
+    place.exists = true;
+    if (!S_ISLNK(place.status.st_mode)) return true;
+    if (links == MostLinks) return fail(ELOOP);
+    const uid_t user = geteuid();
+    if (Sticky(place.folderStatus) && (place.folderStatus.st_mode & S_IWOTH) != 0 && place.status.st_uid != user &&
+        place.status.st_uid != place.folderStatus.st_uid) {
+      file.refusal = "it is a symbolic link in " + QuotedName(place.folderName) +
+                     ", a folder that others may write to, and belongs to another user: the system lets no one else "
+                     "follow such a link (fs.protected_symlinks), so nothing is saved through it";
+      file.refusalAdvice = "Give the file's own name, or a name in a folder of your own.";
+      return fail(EACCES);
+    }
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlinkat(folder, place.base.c_str(), target.data(), target.size());
+    if (length <= 0) return fail(length == 0 ? ENOENT : errno);
+    target.resize(static_cast<std::size_t>(length));
+    shown = target[0] == '/' ? target : place.folderName + "/" + target;
+    name = target;
+    from = folder;  // a relative target starts from the link's own folder
+  }
+}
+
+// Whether the handed descriptor may take the image where it stands (a terminal or /dev/null
+// included, as the user set it up): open for writing, not standard error nor the same file as
+// standard error (2>&1), which carries the messages, and never a port. Says why not in the file's
+// refusal.
+bool MayWriteWhereItStands(TFile& file, int descriptor) {
   const std::string number = std::to_string(descriptor);
-  if (how == Reached::ByHandedDescriptor) {
-    file.refusalAdvice = "Open it for writing (as " + number + "> FILE in the shell), or give a file name.";
-    if (descriptor == STDERR_FILENO) {
-      file.refusal = "it is standard error, which carries this program's messages";
-      file.refusalAdvice = "Give a file name, or - for standard output.";
-      return false;
-    }
-    const int flags = fcntl(descriptor, F_GETFL);
-    if (flags < 0) {
-      file.refusal = "it names descriptor " + number + ", which is not open in this program";
-      return false;
-    }
-    if ((flags & O_ACCMODE) == O_RDONLY) {
-      file.refusal = "descriptor " + number + " is open for reading only (as " + number + "< FILE in the shell)";
-      return false;
-    }
-    file.refusalAdvice.clear();
-  }
+  file.refusalAdvice = "Open it for writing (as " + number + "> FILE in the shell), or give a file name.";
   struct stat status {};
-  if (fstat(descriptor, &status) != 0) return false;
-  if (IsParallelPort(status)) {
+  struct stat messages {};
+  if (descriptor == STDERR_FILENO) {
+    file.refusal = "it is standard error, which carries this program's messages";
+    file.refusalAdvice = "Give a file name, or - for standard output.";
+  } else if (const int flags = fcntl(descriptor, F_GETFL); flags < 0 || fstat(descriptor, &status) != 0) {
+    file.refusal = "it names descriptor " + number + ", which is not open in this program";
+  } else if ((flags & O_ACCMODE) == O_RDONLY) {
+    file.refusal = "descriptor " + number + " is open for reading only (as " + number + "< FILE in the shell)";
+  } else if (IsParallelPort(status)) {
     file.refusal = ParallelPortRefusal;
-    return false;
+    file.refusalAdvice.clear();
+  } else if (!S_ISCHR(status.st_mode) && fstat(STDERR_FILENO, &messages) == 0 && SameFile(status, messages)) {
+    file.refusal = "it is the same file as standard error (as 2>&1 in the shell makes it), so this program's "
+                   "messages would end up inside the image";
+    file.refusalAdvice = "Send the messages elsewhere (2> FILE), or give a file name instead of -.";
+  } else {
+    file.refusalAdvice.clear();
+    return true;
   }
-  if (how == Reached::ByHandedDescriptor) return true;
+  return false;
+}
+
+// A descriptor the process was handed (standard output, or one named as /dev/fd/3): written where
+// it stands, never replaced.
+int OpenHandedDescriptor(TFile& file, int handed) {
+  if (!MayWriteWhereItStands(file, handed)) return -1;
+  return fcntl(handed, F_DUPFD_CLOEXEC, 0);
+}
+
+// What a name holds that no image may take: a device, a socket, a port. Says why in the file's
+// refusal (errno EISDIR for a folder).
+bool MayTakeTheImage(TFile& file, const struct stat& status) {
   if (S_ISDIR(status.st_mode)) {
     errno = EISDIR;
     return false;
   }
-  if (S_ISCHR(status.st_mode)) file.refusal = "it is a device (a character device), not a file";
-  if (S_ISBLK(status.st_mode)) {
+  if (IsParallelPort(status)) {
+    file.refusal = ParallelPortRefusal;
+  } else if (S_ISCHR(status.st_mode)) {
+    file.refusal = "it is a device (a character device), not a file";
+  } else if (S_ISBLK(status.st_mode)) {
     file.refusal = "it is a disk device (a block device): the image would overwrite what it holds";
+  } else if (S_ISSOCK(status.st_mode)) {
+    file.refusal = "it is a socket, not a file";
   }
-  if (S_ISSOCK(status.st_mode)) file.refusal = "it is a socket, not a file";
-  if (InKernelFileSystem(descriptor)) file.refusal = KernelFileRefusal;
   return file.refusal.empty();
+}
+
+// Device nodes live on the devtmpfs at /dev: a folder there is the system's, not a user's.
+bool InDeviceFolder(const struct stat& folder) {
+  struct stat devices {};
+  struct stat root {};
+  return stat("/dev", &devices) == 0 && stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
+         folder.st_dev == devices.st_dev;
+}
+
+// The folder must take a new file and give up names, which a safe save needs: this user may
+// write to it, and it is neither append-only nor immutable (lsattr -d shows a or i). Says why not.
+bool MayMakeFileIn(TFile& file, const Place& place) {
+  if (faccessat(place.folder, ".", W_OK | X_OK, AT_EACCESS) != 0) {
+    RefuseFolder(file, place.folderName);
+    return false;
+  }
+  int flags = 0;
+  const int folder = openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+  const bool marked = folder >= 0 && ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+  if (folder >= 0) close(folder);
+  if (!marked) return true;
+  file.refusal = "the folder " + QuotedName(place.folderName) +
+                 " is append-only or immutable (lsattr -d shows a or i): no name in it can be replaced, which a safe "
+                 "save needs";
+  file.refusalAdvice = "Choose another folder, or have its owner remove the attribute (chattr -a -i).";
+  return false;
+}
+
+// A file mounted onto its name (a bind mount, as container volumes are): the kernel says so
+// (statx), or, on a kernel that cannot, the file sits on another file system than its folder.
+bool IsMountPoint(const Place& place) {
+  struct statx extended {};
+  if (statx(place.folder, place.base.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &extended) == 0 &&
+      (extended.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+    return (extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+  }
+  return place.status.st_dev != place.folderStatus.st_dev;
+}
+
+// Opens the existing file for writing as `echo > FILE` would (but never makes one), and only if it
+// is the very file that was looked at: the kernel checks its permissions and its append-only and
+// immutable flags. A sticky folder that others may write to lets a file there be replaced only by
+// its owner, or by anyone when the folder's owner owns it (fs.protected_regular, kept whatever
+// that setting says; root too); another sticky folder lets only the file's or the folder's owner
+// rename over it, and root. -1 with errno, or with file.refusal saying why.
+int OpenToReplace(TFile& file, const Place& place) {
+  if (IsMountPoint(place)) {
+    file.refusal =
+        "a file is mounted onto that name (a bind mount, as container volumes are), and such a file "
+        "cannot be replaced";
+    file.refusalAdvice = "Save under another name, or into the mounted file's own folder.";
+    return -1;
+  }
+  const uid_t user = geteuid();
+  const struct stat& folder = place.folderStatus;
+  const bool othersMayWrite = (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+  const uid_t owner = place.status.st_uid;
+  if (Sticky(folder) && owner != user &&
+      ((othersMayWrite && owner != folder.st_uid) || (user != 0 && folder.st_uid != user))) {
+    file.refusal = "it is another user's file in " + QuotedName(place.folderName) +
+                   ", a sticky folder (as /tmp is), where only its owner may replace it";
+    file.refusalAdvice = "Save under another name.";
+    return -1;
+  }
+  const int old =
+      openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (old < 0) {
+    if (errno == EPERM) {
+      file.refusal = "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced";
+      file.refusalAdvice = "Save under another name, or have its owner remove the attribute (chattr -a -i).";
+    }
+    return -1;
+  }
+  struct stat opened {};
+  if (fstat(old, &opened) != 0 || !SameFile(opened, place.status)) {
+    close(old);
+    file.refusal = "another file took the name while it was looked at";
+    file.refusalAdvice = "Try again.";
+    return -1;
+  }
+  return old;
+}
+
+// Gives the new file the old one's access: its permission bits and ACL (libacl's perm_copy_fd,
+// which keeps an ACL's mask apart from the group's bits, so no one gains a right), and its other
+// extended attributes (libattr's attr_copy_fd, /etc/xattr.conf's choice). On a file system
+// without ACLs the bits alone are copied. What could not be carried over, or "".
+std::string CarryAccessOver(const TFile& file, int old, int descriptor) {
+  if (perm_copy_fd(file.name.c_str(), old, file.temporary.c_str(), descriptor, nullptr) != 0) {
+    return std::string("its permissions and access list (ACL) could not be carried over to the new file (") +
+           std::strerror(errno) + ")";
+  }
+  if (attr_copy_fd(file.name.c_str(), old, file.temporary.c_str(), descriptor, nullptr, nullptr) != 0 &&
+      errno != ENOTSUP) {
+    // A file this user may write but not read keeps its extended attributes from the user.
+    return errno == EACCES ? "its extended attributes cannot be read to carry them over to the new file"
+                           : std::string("its extended attributes could not be carried over to the new file (") +
+                                 std::strerror(errno) + ")";
+  }
+  return "";
 }
 
 // The permission bits a new file gets from the process's umask.
@@ -134,33 +321,30 @@ mode_t NewFileMode() {
 }
 
 // "dump.bin.lpt-tool-unfinished-4f1c2a": beside the target, named for what it is should a crash
-// leave it behind. It fits wherever the name fits: within one name's limit (NAME_MAX) and the
-// whole path's (PATH_MAX), the name's part shortened where needed, and cut only where a character
-// starts (a name cut inside a UTF-8 character is no valid name on exFAT or NTFS).
-std::string TemporaryNameFor(const std::string& target, unsigned number) {
+// leave it behind. It fits wherever the name fits: within one name's limit (NAME_MAX), the name's
+// part shortened where needed, and cut only where a character starts (a name cut inside a UTF-8
+// character is no valid name on exFAT or NTFS). It is made within the opened folder, so the
+// whole path's limit does not apply.
+std::string TemporaryNameFor(const std::string& base, unsigned number) {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
-  const std::string folder = FolderOf(target);
-  const std::size_t suffixLength = std::strlen(suffix);
-  const std::size_t pathUsed = folder.size() + 1 + suffixLength;
-  const std::size_t pathRoom = pathUsed >= PATH_MAX - 1 ? 0 : PATH_MAX - 1 - pathUsed;
-  const std::size_t room = std::min<std::size_t>(NAME_MAX - suffixLength, pathRoom);
-  std::string base = BaseNameOf(target);
-  if (base.size() > room) {
+  const std::size_t room = NAME_MAX - std::strlen(suffix);
+  std::string name = base;
+  if (name.size() > room) {
     std::size_t cut = room;
-    while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80) --cut;
-    base.resize(cut);
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
   }
-  return folder + "/" + base + suffix;
+  return name + suffix;
 }
 
-int CreateTemporaryBeside(TFile& file, mode_t mode) {
+int CreateTemporaryIn(TFile& file, mode_t mode) {
   std::random_device seed;
   std::minstd_rand numbers(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = TemporaryNameFor(file.target, static_cast<unsigned>(numbers()));
-    const int descriptor =
-        InstalledFileCalls().open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    const int descriptor = InstalledFileCalls().open(file.folder, name.c_str(),
+                                                     O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (descriptor >= 0) {
       file.temporary = name;
       return descriptor;
@@ -170,196 +354,84 @@ int CreateTemporaryBeside(TFile& file, mode_t mode) {
   return -1;
 }
 
-// The file an open descriptor reaches, as the kernel names it ("" when it cannot say).
-std::string PathOfDescriptor(int descriptor) {
-  std::string path(4096, '\0');
-  const ssize_t length =
-      readlink(("/proc/self/fd/" + std::to_string(descriptor)).c_str(), path.data(), path.size() - 1);
-  if (length <= 0 || path[0] != '/') return "";
-  path.resize(static_cast<std::size_t>(length));
-  return path;
-}
-
-// The name is a symbolic link that the kernel refused to follow (it is there, but not what it
-// leads to): a link of another user in a sticky folder that others may write to, which the kernel
-// follows only for the link's owner and the folder's (fs.protected_symlinks).
-bool IsLinkNotFollowed(const std::string& name) {
-  struct stat link {};
-  struct stat folder {};
-  return lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && stat(FolderOf(name).c_str(), &folder) == 0 &&
-         (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0 && link.st_uid != geteuid() &&
-         link.st_uid != folder.st_uid;
-}
-
-// A descriptor the process was handed (standard output, or one named as /dev/fd/3): written where
-// it stands, never replaced.
-int OpenHandedDescriptor(TFile& file, int handed) {
-  if (!MayWriteThrough(file, handed, Reached::ByHandedDescriptor)) return -1;
-  return fcntl(handed, F_DUPFD_CLOEXEC, 0);
-}
-
-// Device nodes live on the devtmpfs at /dev: a folder there is the system's, not a user's.
-bool InDeviceFolder(int folder) {
-  struct stat devices {};
-  struct stat root {};
-  struct stat status {};
-  return stat("/dev", &devices) == 0 && stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
-         fstat(folder, &status) == 0 && status.st_dev == devices.st_dev;
-}
-
-// A file mounted onto its name (a bind mount, as container volumes are): the kernel says so
-// (statx), or, on a kernel that cannot, the file sits on another file system than its folder.
-bool IsMountPoint(const std::string& path, const struct stat& status, const struct stat& folder) {
-  struct statx extended {};
-  if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS, &extended) == 0 &&
-      (extended.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
-    return (extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-  }
-  return status.st_dev != folder.st_dev;
-}
-
-// Whether the existing file may be replaced by a rename, found before the read: the kernel is
-// asked to open it for writing as `echo > FILE` would (its permissions, append-only and
-// immutable files, fs.protected_regular in sticky folders), and a sticky folder lets only the
-// file's or the folder's owner rename over it. Says why not in the file's refusal.
-bool MayReplace(TFile& file, const struct stat& status, const std::string& folder) {
-  struct stat folderStatus {};
-  if (stat(folder.c_str(), &folderStatus) != 0) return false;
-  if (IsMountPoint(file.target, status, folderStatus)) {
-    file.refusal =
-        "a file is mounted onto that name (a bind mount, as container volumes are), and such a file "
-        "cannot be replaced";
-    file.refusalAdvice = "Save under another name, or into the mounted file's own folder.";
-    return false;
-  }
-  const int probe = open(file.target.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-  if (probe < 0) {
-    const int error = errno;
-    if (error == EPERM) {
-      file.refusal = "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced";
-      file.refusalAdvice = "Save under another name, or have its owner remove the attribute (chattr -a -i).";
-      return false;
-    }
-    if (error == EACCES && access(file.target.c_str(), W_OK) == 0 && (folderStatus.st_mode & S_ISVTX) != 0 &&
-        status.st_uid != geteuid()) {
-      file.refusal = "it is another user's file in " + QuotedName(folder) +
-                     ", a sticky folder (as /tmp is), where the system lets no one else write it";
-      file.refusalAdvice = "Save under another name.";
-      return false;
-    }
-    errno = error;
-    return false;
-  }
-  close(probe);
-  // Root may write into another user's file in a sticky folder (above), but a rename over it
-  // there needs the file's or the folder's owner.
-  const uid_t user = geteuid();
-  if ((folderStatus.st_mode & S_ISVTX) != 0 && user != 0 && status.st_uid != user && folderStatus.st_uid != user) {
-    file.refusal = "it is another user's file in " + QuotedName(folder) +
-                   ", a sticky folder (as /tmp is), where only its owner may replace it";
-    file.refusalAdvice = "Save under another name.";
-    return false;
-  }
-  return true;
-}
-
-// Gives the new file the old one's access: its permission bits and ACL (libacl's perm_copy_fd,
-// which keeps an ACL's mask apart from the group's bits, so no one gains a right), and its other
-// extended attributes (libattr's attr_copy_fd, /etc/xattr.conf's choice). On a file system
-// without ACLs the bits alone are copied. What could not be carried over, or "".
-std::string CarryAccessOver(const std::string& from, const struct stat& status, const std::string& to, int descriptor) {
-  const int old = open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (old < 0) {
-    // A file this user may write but not read: its bits, as long as nothing else guards it.
-    if (listxattr(from.c_str(), nullptr, 0) > 0) {
-      return "its access list (ACL) and extended attributes cannot be read to carry them over to the new file";
-    }
-    fchmod(descriptor, status.st_mode & 07777);
-    return "";
-  }
-  std::string lost;
-  if (perm_copy_fd(from.c_str(), old, to.c_str(), descriptor, nullptr) != 0) {
-    lost = std::string("its permissions and access list (ACL) could not be carried over to the new file (") +
-           std::strerror(errno) + ")";
-  } else if (attr_copy_fd(from.c_str(), old, to.c_str(), descriptor, nullptr, nullptr) != 0 && errno != ENOTSUP) {
-    lost =
-        std::string("its extended attributes could not be carried over to the new file (") + std::strerror(errno) + ")";
-  }
-  close(old);
-  return lost;
-}
-
-// The folder does not let this user make a file in it, which the save needs; says so.
-bool MayMakeFileIn(TFile& file, const std::string& folder) {
-  if (access(folder.c_str(), W_OK | X_OK) == 0) return true;
-  file.refusal = "the folder " + QuotedName(folder) +
-                 " does not let you make a new file in it, which a safe save needs (the image goes to a temporary "
-                 "file beside the name, which then takes the name's place)";
-  file.refusalAdvice = "Choose a folder you may write to.";
-  return false;
-}
-
-// A name that reaches an existing file (`located`, opened O_PATH): a named pipe is opened itself,
-// through the descriptor so that it is the very pipe that was looked at; a file on a disk gets a
-// temporary file beside it with its owner, group and access.
-int OpenExistingFile(TFile& file, int located) {
-  file.target = PathOfDescriptor(located);
-  struct stat status {};
-  if (fstat(located, &status) != 0 || file.target.empty()) return -1;
-  if (!MayWriteThrough(file, located, Reached::ByName)) return -1;
-  // Non-blocking, so a named pipe with no reader fails at once (ENXIO) instead of waiting.
-  if (S_ISFIFO(status.st_mode)) {
-    const std::string reopened = "/proc/self/fd/" + std::to_string(located);
-    return InstalledFileCalls().open(reopened.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0);
-  }
-  const std::string folder = FolderOf(file.target);
-  if (!MayReplace(file, status, folder) || !MayMakeFileIn(file, folder)) return -1;
-  const int descriptor = CreateTemporaryBeside(file, status.st_mode & 07777);
-  if (descriptor < 0) return -1;
-  file.replacing = true;
-  // The replaced file's owner and group, where this user may give them (root, or a group the
-  // user is in), then its access as it was, never more.
-  if (fchown(descriptor, status.st_uid, status.st_gid) != 0 &&
-      fchown(descriptor, static_cast<uid_t>(-1), status.st_gid) != 0) {
-    // Neither: the file keeps this user as its owner, as every file the user makes.
-  }
-  if (const std::string lost = CarryAccessOver(file.target, status, file.temporary, descriptor); !lost.empty()) {
-    InstalledFileCalls().close(descriptor);
-    RemoveFile(file.temporary.c_str());
-    file.temporary.clear();
-    file.replacing = false;
-    file.refusal = lost;
-    file.refusalAdvice = "Save under a new name, or copy the file's access by hand after saving elsewhere.";
-    return -1;
-  }
-  return descriptor;
-}
-
-// A name that is free: the folder it would be made in is looked at (opened O_PATH), and the
-// image goes to a temporary file there with the permissions every new file of this user gets.
-int OpenNewFile(TFile& file) {
-  const std::string folderName = FolderOf(file.target);
-  const int folder = open(folderName.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) {
-    // A folder this user may not look into is named as one the user may not make a file in.
-    if (const int error = errno; error != ENOENT) {
-      if (MayMakeFileIn(file, folderName)) errno = error;
+// The existing file the name holds: a named pipe is opened itself (non-blocking, so that one with
+// no reader fails at once, ENXIO, instead of waiting), and only if it is the pipe looked at; a
+// file on a disk gets a temporary file beside it with its owner, group and access.
+int OpenExistingFile(TFile& file, const Place& place) {
+  if (S_ISFIFO(place.status.st_mode)) {
+    const int pipe = openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened {};
+    if (pipe >= 0 && (fstat(pipe, &opened) != 0 || !SameFile(opened, place.status))) {
+      close(pipe);
+      file.refusal = "another file took the name while it was looked at";
       return -1;
     }
-    file.refusal = "the folder " + QuotedName(folderName) + " does not exist";
-    file.refusalAdvice = "Choose a folder that exists, then try again.";
-    return -1;
+    return pipe;
   }
-  if (InKernelFileSystem(folder)) {
-    file.refusal = KernelFileRefusal;
-  } else if (InDeviceFolder(folder)) {
-    file.refusal = "it would be a new file in " + QuotedName(folderName) +
+  if (!MayMakeFileIn(file, place)) return -1;
+  const int old = OpenToReplace(file, place);
+  if (old < 0) return -1;
+  const int descriptor = CreateTemporaryIn(file, place.status.st_mode & 07777);
+  std::string lost;
+  if (descriptor >= 0) {
+    file.replacing = true;
+    file.decidedVolume = place.status.st_dev;
+    file.decidedFile = place.status.st_ino;
+    // The replaced file's owner and group, where this user may give them (root, or a group the
+    // user is in), then its access as it was, never more.
+    if (fchown(descriptor, place.status.st_uid, place.status.st_gid) != 0 &&
+        fchown(descriptor, static_cast<uid_t>(-1), place.status.st_gid) != 0) {
+      // Neither: the file keeps this user as its owner, as every file the user makes.
+    }
+    lost = CarryAccessOver(file, old, descriptor);
+  }
+  close(old);
+  if (lost.empty()) return descriptor;
+  InstalledFileCalls().close(descriptor);
+  RemoveFile(file.folder, file.temporary.c_str());
+  file.temporary.clear();
+  file.replacing = false;
+  file.refusal = lost;
+  file.refusalAdvice = "Save under a new name, or copy the file's access by hand after saving elsewhere.";
+  return -1;
+}
+
+// A name that is free: the image goes to a temporary file in its folder with the permissions
+// every new file of this user gets; never a new file in /dev.
+int OpenNewFile(TFile& file, const Place& place) {
+  if (InDeviceFolder(place.folderStatus)) {
+    file.refusal = "it would be a new file in " + QuotedName(place.folderName) +
                    ", where the system keeps its devices (a port typed as the output?), and nothing new is made there";
     file.refusalAdvice = "Give the name of a file on a disk to save the image in; a port is not named here.";
+    return -1;
   }
-  close(folder);
-  if (!file.refusal.empty() || !MayMakeFileIn(file, folderName)) return -1;
-  return CreateTemporaryBeside(file, NewFileMode());
+  if (!MayMakeFileIn(file, place)) return -1;
+  return CreateTemporaryIn(file, NewFileMode());
+}
+
+// Looks at the name and opens where the image goes; the folder stays open in the file on success.
+int LookAndOpen(TFile& file) {
+  // "name/" is a folder's name, whether that folder exists or not.
+  if (file.name.back() == '/') {
+    errno = EISDIR;
+    return -1;
+  }
+  // /dev/stdout, /dev/fd/3, /proc/self/fd/3: lpt-dump writes where that descriptor stands, as
+  // "-" is; a window hands out no descriptors, and its own (its display's connection) take none.
+  if (const int own = OwnDescriptorNamed(file.name); own >= 0) {
+    file.target = file.name;
+    if (file.takesOwnDescriptors) return OpenHandedDescriptor(file, own);
+    file.refusal = "it names one of this program's own open files (a descriptor), not a file on a disk";
+    file.refusalAdvice = "Give the name of a file on a disk.";
+    return -1;
+  }
+  Place place;
+  if (!Locate(file, file.name, place)) return -1;
+  file.folder = place.folder;
+  file.target = place.base;
+  if (!place.exists) return OpenNewFile(file, place);
+  if (!MayTakeTheImage(file, place.status)) return -1;
+  return OpenExistingFile(file, place);
 }
 }  // namespace
 
@@ -368,22 +440,24 @@ int OwnDescriptorNamed(const std::string& name) {
   std::string path = name;
   char ownFolder[PATH_MAX];
   if (realpath("/proc/self/fd", ownFolder) == nullptr) return -1;
-  for (int link = 0; link < 40; ++link) {
+  for (int link = 0; link < MostLinks; ++link) {
     char folder[PATH_MAX];
     const std::string base = BaseNameOf(path);
     if (realpath(FolderOf(path).c_str(), folder) != nullptr && std::strcmp(folder, ownFolder) == 0 && !base.empty() &&
         base.find_first_not_of("0123456789") == std::string::npos && base.size() < 9) {
       return std::stoi(base);
     }
-    const std::optional<std::string> target = WhereLinkLeads(path);
-    if (!target) return -1;
-    path = *target;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0) return -1;
+    target.resize(static_cast<std::size_t>(length));
+    path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
   }
   return -1;
 }
 
 const FileCalls& RealFileCalls() {
-  static const FileCalls calls{OpenFile, ::write, ::fsync, ::close, ::rename};
+  static const FileCalls calls{OpenIn, ::write, ::fsync, ::close, RenameIn};
   return calls;
 }
 
@@ -392,40 +466,34 @@ int LastOsError() { return errno; }
 int OpenStandardOutput(TFile& file) { return OpenHandedDescriptor(file, STDOUT_FILENO); }
 
 int OpenForSaving(TFile& file) {
-  // "name/" is a folder's name, whether that folder exists or not.
-  if (file.name.back() == '/') {
-    errno = EISDIR;
-    return -1;
-  }
-  // /dev/stdout, /dev/fd/3, /proc/self/fd/3: written where that descriptor stands, as "-" is.
-  if (const int own = OwnDescriptorNamed(file.name); own >= 0) {
-    file.target = file.name;
-    return OpenHandedDescriptor(file, own);
-  }
-  // The kernel follows the name's links, only as far as it lets this process (a link planted in
-  // a sticky folder such as /tmp is not followed for another user, root included:
-  // fs.protected_symlinks), and opens the file they reach for nothing but looking at it (O_PATH:
-  // no device is opened, no pipe waited for). What is decided is decided on that descriptor.
-  const int located = open(file.name.c_str(), O_PATH | O_CLOEXEC);
-  if (located >= 0) {
-    const int descriptor = OpenExistingFile(file, located);
+  const int descriptor = LookAndOpen(file);
+  if (descriptor < 0) {
     const int error = errno;
-    close(located);
+    LetFolderGo(file);
     errno = error;
-    return descriptor;
   }
-  if (errno == EACCES && IsLinkNotFollowed(file.name)) {
-    file.refusal = "it is a symbolic link in " + QuotedName(FolderOf(file.name)) +
-                   ", a folder that others may write to, and belongs to another user: the system lets no one else "
-                   "follow such a link (fs.protected_symlinks), so nothing is saved through it";
-    file.refusalAdvice = "Give the file's own name, or a name in a folder of your own.";
-    return -1;
-  }
-  if (errno != ENOENT) return -1;
-  // A new file: the kernel followed the links it met (a dangling link leads to a name that is
-  // free), so the new file is made where they lead.
-  file.target = FollowLinks(file.name);
-  return OpenNewFile(file);
+  return descriptor;
+}
+
+bool NameLeadsWhereDecided(const TFile& file) {
+  TFile look;
+  look.name = file.name;
+  Place place;
+  if (!Locate(look, file.name, place)) return false;
+  struct stat decidedFolder {};
+  const bool same = fstat(file.folder, &decidedFolder) == 0 && SameFile(place.folderStatus, decidedFolder) &&
+                    place.base == file.target &&
+                    (file.replacing ? place.exists && place.status.st_dev == file.decidedVolume &&
+                                          place.status.st_ino == file.decidedFile
+                                    : !place.exists);
+  close(place.folder);
+  return same;
+}
+
+void LetFolderGo(TFile& file) {
+  if (file.folder < 0) return;
+  close(file.folder);
+  file.folder = -1;
 }
 
 void ReadyForWriting(int descriptor) {
@@ -433,9 +501,9 @@ void ReadyForWriting(int descriptor) {
   fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
 }
 
-void MakeRenameLasting(const std::string& target) {
+void MakeRenameLasting(const TFile& file) {
   const FileCalls& calls = InstalledFileCalls();
-  const int folder = calls.open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  const int folder = calls.open(file.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (folder < 0) return;
   calls.fsync(folder);
   calls.close(folder);
@@ -452,4 +520,4 @@ bool IsParallelPortFile(const std::string& name) {
 
 std::string DeviceRefusal(const std::string& name) { return IsParallelPortFile(name) ? ParallelPortRefusal : ""; }
 
-void RemoveFile(const char* name) { unlink(name); }
+void RemoveFile(int folder, const char* name) { unlinkat(folder, name, 0); }

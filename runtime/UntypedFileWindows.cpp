@@ -27,7 +27,7 @@ bool LongerThanWindowsAllows(const std::wstring& name) {
 
 // Only ever a new file: the temporary file of a save, which must not meet one of its own name.
 // Shared for deletion, so that a Ctrl+C's last words can remove it while it is still open.
-int CreateNewFile(const char* path, int, mode_t) {
+int CreateNewFile(int, const char* path, int, mode_t) {
   const std::wstring name = WideText(path);
   const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -41,8 +41,8 @@ int CreateNewFile(const char* path, int, mode_t) {
 // Puts the new file in the target's place in one step. An existing target is replaced as Windows
 // replaces a file (ReplaceFileW): the new file takes on its attributes (hidden, system), its ACL,
 // its creation time and its short name. A new name is a rename that returns only once the change
-// is on the disk.
-int PutInPlace(const char* from, const char* to) {
+// is on the disk, and only while the name is free.
+int PutInPlace(int, const char* from, const char* to, bool replacing) {
   // Full names: some ReplaceFileW implementations (Wine's) fail on relative ones.
   const auto full = [](const char* name) {
     const std::wstring wide = WideText(name);
@@ -53,7 +53,7 @@ int PutInPlace(const char* from, const char* to) {
   };
   const std::wstring source = full(from);
   const std::wstring target = full(to);
-  if (const DWORD attributes = GetFileAttributesW(target.c_str()); attributes != INVALID_FILE_ATTRIBUTES) {
+  if (const DWORD attributes = GetFileAttributesW(target.c_str()); replacing && attributes != INVALID_FILE_ATTRIBUTES) {
     // Given to the new file first as well, so that a hidden or system file stays one wherever
     // ReplaceFileW merges less (Wine's).
     constexpr DWORD Kept =
@@ -258,7 +258,7 @@ int OpenForSaving(TFile& file) {
   const unsigned start = static_cast<unsigned>(GetTickCount()) ^ (static_cast<unsigned>(GetCurrentProcessId()) << 8);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::string name = TemporaryNameFor(file.target, start + attempt * 7919u);
-    const int descriptor = InstalledFileCalls().open(name.c_str(), 0, 0);
+    const int descriptor = InstalledFileCalls().open(file.folder, name.c_str(), 0, 0);
     if (descriptor != HandleToLong(INVALID_HANDLE_VALUE)) {
       file.temporary = name;
       file.replacing = exists;
@@ -280,7 +280,11 @@ int OpenForSaving(TFile& file) {
 
 void ReadyForWriting(int) {}
 
-void MakeRenameLasting(const std::string&) {}  // MOVEFILE_WRITE_THROUGH did
+void MakeRenameLasting(const TFile&) {}  // MOVEFILE_WRITE_THROUGH did
+
+bool NameLeadsWhereDecided(const TFile&) { return true; }
+
+void LetFolderGo(TFile&) {}
 
 bool NothingToFlush(int) { return false; }
 
@@ -296,7 +300,7 @@ std::string DeviceRefusal(const std::string& name) {
   return device.empty() ? "" : "it is the Windows device " + device + ", not a file";
 }
 
-void RemoveFile(const char* name) { DeleteFileW(WideText(name).c_str()); }
+void RemoveFile(int, const char* name) { DeleteFileW(WideText(name).c_str()); }
 
 // Windows has no names for a process's descriptors (CON, CONOUT$ are refused as devices).
 int OwnDescriptorNamed(const std::string&) { return -1; }

@@ -33,8 +33,8 @@ int FailingClose(int descriptor) {
   SetDeviceError();
   return -1;
 }
-int FailingRename(const char* from, const char* to) {
-  if (failing != Failing::Rename) return RealFileCalls().rename(from, to);
+int FailingRename(int folder, const char* from, const char* to, bool replacing) {
+  if (failing != Failing::Rename) return RealFileCalls().rename(folder, from, to, replacing);
   SetDeviceError();
   return -1;
 }

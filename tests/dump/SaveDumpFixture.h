@@ -30,6 +30,21 @@ class SaveDumpTest : public ::testing::Test {
     }
     return "";
   }
+  // Saves as lpt-dump does: the file opened before the read, a name of the process's own
+  // descriptors taken ("" is standard output).
+  std::string SaveAsCommandLine(const std::string& name) {
+    TFile file;
+    AssignFile(file, name);
+    file.takesOwnDescriptors = true;
+    try {
+      Rewrite(file, 1);
+      InOutCheck(file);
+      SaveDumpInto(file, status);
+    } catch (const EInOutError& error) {
+      return error.what();
+    }
+    return "";
+  }
   static std::string BufferAsString() { return {DumpBuffer.begin(), DumpBuffer.end()}; }
 
   std::filesystem::path folder;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/fs.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -18,6 +19,7 @@
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "tests/dump/SaveDumpFixture.h"
 #include "tests/support/FileContents.h"
@@ -93,8 +95,10 @@ class SaveDumpPermissionsTest : public SaveDumpTest {
 };
 
 // A user plants links in a sticky folder: root follows none of them, neither to an existing file
-// nor to make a new one, as the kernel follows none for root; root's own link is followed.
+// nor to make a new one, as the kernel follows none for root, also where fs.protected_symlinks
+// is off; root's own link is followed.
 TEST_F(SaveDumpPermissionsTest, RootFollowsNoLinkThatAnotherUserPlantedInAStickyFolder) {
+  const KernelSetting off{"/proc/sys/fs/protected_symlinks", "0"};
   const fs::path sticky = StickyFolder();
   std::ofstream(folder / "system-file") << earlier;
   fs::create_symlink(folder / "system-file", sticky / "dump.bin");
@@ -136,6 +140,14 @@ TEST_F(SaveDumpPermissionsTest, AnOrdinaryUserReplacesOnlyWhatTheUserMayWrite) {
   chmod((sticky / "roots.bin").c_str(), 0666);
   EXPECT_NE(SaveAsOrdinaryUser((sticky / "roots.bin").string()).find("sticky folder"), std::string::npos);
   EXPECT_EQ(FileContents(sticky / "roots.bin"), earlier);
+  // The user's own file there is the user's to replace; root replacing it keeps it the user's.
+  std::ofstream(sticky / "users.bin") << earlier;
+  EXPECT_EQ(chown((sticky / "users.bin").c_str(), Nobody, Nobody), 0);
+  EXPECT_EQ(SaveAsOrdinaryUser((sticky / "users.bin").string()), "");
+  EXPECT_EQ(FileContents(sticky / "users.bin"), BufferAsString());
+  EXPECT_EQ(SaveAs((users / "new.bin").string()), "");
+  stat((users / "new.bin").c_str(), &status);
+  EXPECT_EQ(status.st_uid, Nobody) << "root's save made the user's dump root's";
 
   // The user's own file in a folder that the user may not add to: the folder is named as the cause.
   std::ofstream(folder / "users-file.bin") << earlier;
@@ -182,20 +194,32 @@ TEST_F(SaveDumpPermissionsTest, AReplacedFileKeepsItsAccessListAndExtendedAttrib
   }
 }
 
-// Files that a rename cannot replace are found before the read: append-only, a bind mount.
+// Files that a rename cannot replace are found before the read: an append-only file or folder
+// (where no name can be given up), a bind mount.
 TEST_F(SaveDumpPermissionsTest, AnAppendOnlyFileAndAMountedFileAreRefusedAndKept) {
   const fs::path appendOnly = folder / "append-only.bin";
   std::ofstream(appendOnly) << earlier;
-  const int descriptor = open(appendOnly.c_str(), O_RDONLY);
-  int flags = FS_APPEND_FL;
-  const bool marked = ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
-  if (marked) {
-    EXPECT_NE(SaveAs(appendOnly.string()).find("append-only or immutable"), std::string::npos);
-    flags = 0;
-    ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
-    EXPECT_EQ(FileContents(appendOnly), earlier);
+  const fs::path appendOnlyFolder = folder / "append-only";
+  fs::create_directory(appendOnlyFolder);
+  std::ofstream(appendOnlyFolder / "dump.bin") << earlier;
+  bool marked = true;
+  for (const auto& [marking, name, words] :
+       {std::tuple{appendOnly, appendOnly, "the file is append-only or immutable"},
+        std::tuple{appendOnlyFolder, appendOnlyFolder / "dump.bin", "is append-only or immutable (lsattr -d"},
+        std::tuple{appendOnlyFolder, appendOnlyFolder / "new.bin", "is append-only or immutable (lsattr -d"}}) {
+    const int descriptor = open(marking.c_str(), O_RDONLY);
+    int flags = FS_APPEND_FL;
+    marked = ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    if (marked) {
+      EXPECT_NE(SaveAs(name.string()).find(words), std::string::npos) << name;
+      flags = 0;
+      ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
+    }
+    close(descriptor);
   }
-  close(descriptor);
+  EXPECT_EQ(FileContents(appendOnly), earlier);
+  EXPECT_EQ(FileContents(appendOnlyFolder / "dump.bin"), earlier);
+  EXPECT_EQ(std::distance(fs::directory_iterator(appendOnlyFolder), fs::directory_iterator()), 1);
 
   std::ofstream(folder / "volume.bin") << "the volume's";
   std::ofstream(folder / "mounted.bin") << earlier;
@@ -208,41 +232,97 @@ TEST_F(SaveDumpPermissionsTest, AnAppendOnlyFileAndAMountedFileAreRefusedAndKept
   if (!marked) GTEST_SKIP() << "this file system keeps no append-only flag";
 }
 
-// /dev/fd/N and /proc/self/fd/N are written where the descriptor stands (appended to a log
-// opened for appending); /dev/stderr carries the messages and is refused; nothing new is made
-// in /dev.
+// A name through /proc/PID/root reaches the file in that process's mount namespace, and the save
+// replaces that very file, not the one the same path names here.
+TEST_F(SaveDumpPermissionsTest, ANameInAnotherMountNamespaceIsSavedThere) {
+  const fs::path shared = folder / "x";
+  fs::create_directory(shared);
+  std::ofstream(shared / "g.bin") << "here";
+  int ready[2];
+  int done[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(done), 0);
+  const pid_t other = fork();
+  if (other == 0) {  // a process with a tmpfs of its own on the folder
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    char signal = 'n';
+    if (unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        mount("tmpfs", shared.c_str(), "tmpfs", 0, nullptr) == 0) {
+      std::ofstream(shared / "g.bin") << "there";
+      signal = 'y';
+    }
+    (void)!write(ready[1], &signal, 1);
+    (void)!read(done[0], &signal, 1);
+    _exit(FileContents(shared / "g.bin") == BufferAsString() ? 0 : 1);
+  }
+  char signal = 0;
+  ASSERT_EQ(read(ready[0], &signal, 1), 1);
+  if (signal == 'y') {
+    EXPECT_EQ(SaveAs("/proc/" + std::to_string(other) + "/root" + (shared / "g.bin").string()), "");
+  }
+  (void)!write(done[1], "e", 1);
+  int status = 0;
+  waitpid(other, &status, 0);
+  for (const int end : {ready[0], ready[1], done[0], done[1]}) close(end);
+  if (signal != 'y') GTEST_SKIP() << "no mount namespace could be made";
+  EXPECT_EQ(FileContents(shared / "g.bin"), "here");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other namespace's file did not get the image";
+}
+
+// lpt-dump writes /dev/fd/N and /proc/self/fd/N where the descriptor stands (appended to a log
+// opened for appending), but never into standard error or the same file as standard error (2>&1);
+// a window, whose user hands it no descriptors, refuses them all. Nothing new is made in /dev.
 TEST_F(SaveDumpPermissionsTest, TheProcesssOwnDescriptorsAreWrittenWhereTheyStandAndNothingIsMadeInDev) {
   const fs::path log = folder / "log.bin";
   std::ofstream(log) << "HEADER";
   const int appending = open(log.c_str(), O_WRONLY | O_APPEND);
-  for (const std::string& name :
-       {"/dev/fd/" + std::to_string(appending), "/proc/self/fd/" + std::to_string(appending)}) {
-    EXPECT_EQ(SaveAs(name), "") << name;
+  const std::string named[] = {"/dev/fd/" + std::to_string(appending), "/proc/self/fd/" + std::to_string(appending)};
+  for (const std::string& name : named) {
+    EXPECT_NE(SaveAs(name).find("one of this program's own open files"), std::string::npos) << name;
+    EXPECT_NE(SaveAs("/dev/stdout").find("one of this program's own open files"), std::string::npos);
+    EXPECT_EQ(SaveAsCommandLine(name), "") << name;
   }
-  close(appending);
   EXPECT_EQ(FileContents(log), "HEADER" + BufferAsString() + BufferAsString());
   EXPECT_EQ(fs::status(log).type(), fs::file_type::regular);
 
-  EXPECT_NE(SaveAs("/dev/stderr").find("it is standard error"), std::string::npos);
-  EXPECT_NE(SaveAs("/dev/fd/" + std::to_string(appending)).find("which is not open"), std::string::npos);
+  EXPECT_NE(SaveAsCommandLine("/dev/stderr").find("it is standard error"), std::string::npos);
+  close(appending);
+  // Open for reading and writing (3<> FILE in the shell), or onto /dev/null, it takes the image.
+  const fs::path bothWays = folder / "both-ways.bin";
+  std::ofstream(bothWays) << "";
+  for (const fs::path& path : {bothWays, fs::path("/dev/null")}) {
+    const int opened = open(path.c_str(), O_RDWR);
+    EXPECT_EQ(SaveAsCommandLine("/dev/fd/" + std::to_string(opened)), "") << path;
+    close(opened);
+  }
+  EXPECT_EQ(FileContents(bothWays), BufferAsString());
+  EXPECT_NE(SaveAsCommandLine(named[0]).find("which is not open"), std::string::npos);
 
   // Standard output is decided on as a named descriptor is (a port cannot be opened without its
-  // driver, so the kernel tests show that case).
-  const auto saveToStandardOutput = [&](const fs::path& path, int flags) {
-    const int saved = dup(STDOUT_FILENO);
-    const int opened = open(path.c_str(), flags);
+  // driver, so the kernel tests show that case): open for reading only, or the very file that
+  // standard error writes to, it takes nothing.
+  const auto saveToStandardOutput = [&](int flags, bool messagesThere) {
+    const int savedOutput = dup(STDOUT_FILENO);
+    const int savedError = dup(STDERR_FILENO);
+    const int opened = open(log.c_str(), flags);
     dup2(opened, STDOUT_FILENO);
-    const std::string message = SaveAs("");
-    const std::string named = SaveAs("/dev/fd/" + std::to_string(opened));
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
+    if (messagesThere) dup2(opened, STDERR_FILENO);
+    const std::string message = SaveAsCommandLine("") + "|" + SaveAsCommandLine("/dev/fd/" + std::to_string(opened));
+    dup2(savedOutput, STDOUT_FILENO);
+    dup2(savedError, STDERR_FILENO);
+    close(savedOutput);
+    close(savedError);
     close(opened);
-    return message + "|" + named;
+    return message;
   };
-  const std::string readOnly = saveToStandardOutput(log, O_RDONLY);
-  EXPECT_NE(readOnly.find("Could not write standard output: descriptor 1 is open for reading only"), std::string::npos)
-      << readOnly;
-  EXPECT_NE(readOnly.find("is open for reading only", readOnly.find('|')), std::string::npos) << readOnly;
+  const std::pair<std::string, const char*> refusals[] = {
+      {saveToStandardOutput(O_RDONLY, false), "is open for reading only"},
+      {saveToStandardOutput(O_WRONLY | O_APPEND, true), "it is the same file as standard error (as 2>&1"}};
+  for (const auto& [message, words] : refusals) {
+    EXPECT_EQ(message.rfind("Could not write standard output: ", 0), 0u) << message;
+    EXPECT_LT(message.find(words), message.find('|')) << message;
+    EXPECT_NE(message.find(words, message.find('|')), std::string::npos) << message;
+  }
   EXPECT_EQ(FileContents(log), "HEADER" + BufferAsString() + BufferAsString());
   const std::string inDev = "/dev/lpt-tool-test-parport" + std::to_string(getpid());
   EXPECT_NE(SaveAs(inDev).find("where the system keeps its devices"), std::string::npos);

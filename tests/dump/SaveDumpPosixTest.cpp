@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 
 #include "runtime/EndingSignals.h"
@@ -59,7 +60,20 @@ TEST_F(SaveDumpPosixTest, DevicesSocketsAndKernelFilesAreRefusedAndLeftUntouched
   const std::string socketPath = (folder / "socket").string();
   std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
   ASSERT_EQ(bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  const std::pair<std::string, const char*> cases[] = {{"/dev/null", "a character device"},
+  // Another process's open file, deleted since: its /proc link names no file that a folder holds.
+  const int deleted = open((folder / "x.bin").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  fs::remove(folder / "x.bin");
+  int hold[2];
+  ASSERT_EQ(pipe(hold), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    char end;
+    close(hold[1]);
+    (void)!read(hold[0], &end, 1);
+    _exit(0);
+  }
+  const std::pair<std::string, const char*> cases[] = {
+      {"/proc/" + std::to_string(holder) + "/fd/" + std::to_string(deleted), "/proc or /sys"},{"/dev/null", "a character device"},
                                                        {"/dev/zero", "a character device"},
                                                        {"/dev/full", "a character device"},
                                                        {link.string(), "a character device"},
@@ -70,6 +84,9 @@ TEST_F(SaveDumpPosixTest, DevicesSocketsAndKernelFilesAreRefusedAndLeftUntouched
     EXPECT_NE(SaveAs(name).find(words), std::string::npos) << name;
   }
   close(socket);
+  for (const int end : {hold[0], hold[1], deleted}) close(end);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2) << "the link and the socket";
   // A block device: the image would overwrite a disk's first sectors (its partition table).
   const fs::path disk = folder / "loop";
   if (mknod(disk.c_str(), S_IFBLK | 0600, makedev(7, 0)) == 0) {
@@ -142,6 +159,56 @@ TEST_F(SaveDumpPosixTest, ALinkStaysALinkAndAReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(FileContents(other), "old") << "another hard link keeps the old content";
 }
 
+// What the save decided on before the read is what it acts on: when the name leads elsewhere by
+// the time the image is ready (its folder swapped for a link to another, moved away and made
+// anew, or a file put at a new name), the save stops, the file there is untouched, nothing is
+// left in the folder that was opened, and the message says the name changed.
+TEST_F(SaveDumpPosixTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
+  const fs::path dumps = folder / "dumps";
+  const fs::path moved = folder / "dumps.old";
+  const fs::path other = folder / "other";
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"the folder swapped for a link to another",
+       [&] {
+         fs::rename(dumps, moved);
+         fs::create_directory_symlink(other, dumps);
+       }},
+      {"the folder moved and a new one made",
+       [&] {
+         fs::rename(dumps, moved);
+         fs::create_directory(dumps);
+         std::ofstream(dumps / "out.bin") << "other";
+       }},
+      {"a file put at the new name", [&] { std::ofstream(dumps / "new.bin") << "other"; }},
+  };
+  for (const auto& [change, make] : changes) {
+    for (const fs::path& made : {dumps, moved, other}) fs::remove_all(made);
+    fs::create_directory(dumps);
+    fs::create_directory(other);
+    std::ofstream(dumps / "out.bin") << "earlier";
+    std::ofstream(other / "out.bin") << "other";
+    const bool newName = std::string(change).find("new name") != std::string::npos;
+    TFile file;
+    AssignFile(file, (dumps / (newName ? "new.bin" : "out.bin")).string());
+    Rewrite(file, 1);  // as lpt-dump does, before the read
+    ASSERT_EQ(file.ioResult, 0) << change;
+    make();  // during the read
+    std::string message;
+    try {
+      SaveDumpInto(file, status);
+    } catch (const EInOutError& error) {
+      message = error.what();
+    }
+    EXPECT_NE(message.find("the name no longer leads to the folder and file it led to"), std::string::npos)
+        << change << ": " << message;
+    EXPECT_EQ(FileContents(other / "out.bin"), "other") << change;
+    const fs::path opened = fs::exists(moved) ? moved : dumps;
+    EXPECT_EQ(FileContents(opened / "out.bin"), "earlier") << change;
+    EXPECT_EQ(std::distance(fs::directory_iterator(opened), fs::directory_iterator()), newName ? 2 : 1)
+        << change << ": a temporary file stayed";
+  }
+}
+
 TEST_F(SaveDumpPosixTest, ANamedPipeWithoutAReaderFailsAtOnceAndStandardOutputKeepsWhatItHolds) {
   const fs::path pipe = folder / "pipe";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -175,8 +242,8 @@ TEST_F(SaveDumpPosixTest, ANamedPipeWithoutAReaderFailsAtOnceAndStandardOutputKe
 }
 
 // A Ctrl+C that arrives while the temporary file is being made.
-int OpenThenInterrupt(const char* path, int flags, mode_t mode) {
-  const int descriptor = RealFileCalls().open(path, flags, mode);
+int OpenThenInterrupt(int folder, const char* name, int flags, mode_t mode) {
+  const int descriptor = RealFileCalls().open(folder, name, flags, mode);
   std::raise(SIGINT);
   return descriptor;
 }
@@ -196,8 +263,8 @@ ssize_t WriteThenInterrupt(int descriptor, const void* buffer, size_t count) {
   std::raise(SIGINT);
   return written;
 }
-int RenameThenInterrupt(const char* from, const char* to) {
-  const int result = RealFileCalls().rename(from, to);
+int RenameThenInterrupt(int folder, const char* from, const char* to, bool replacing) {
+  const int result = RealFileCalls().rename(folder, from, to, replacing);
   std::raise(SIGINT);
   return result;
 }
@@ -231,9 +298,9 @@ TEST_F(SaveDumpPosixTest, ASignalBeforeTheRenameGivesTheSaveUpAndOneAfterItLetsF
 // The temporary file's name is valid wherever the name is: not cut inside a character, within
 // one name's limit and the whole path's.
 std::vector<std::string> openedNames;
-int RecordingOpen(const char* path, int flags, mode_t mode) {
-  openedNames.emplace_back(path);
-  return RealFileCalls().open(path, flags, mode);
+int RecordingOpen(int folder, const char* name, int flags, mode_t mode) {
+  openedNames.emplace_back(name);
+  return RealFileCalls().open(folder, name, flags, mode);
 }
 bool ValidUtf8(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
@@ -258,12 +325,15 @@ TEST_F(SaveDumpPosixTest, LongAndMultibyteNamesGetATemporaryNameThatIsValidWhere
   const FileCalls* previous = InstallFileCalls(&recording);
   std::string euros;
   for (int i = 0; i < 70; ++i) euros += "\u20AC";  // 214 bytes with ".bin": fine on exFAT and NTFS
+  std::string cutEuros = "x";  // 245 bytes: its temporary name is cut, inside a euro sign's bytes
+  for (int i = 0; i < 80; ++i) cutEuros += "\u20AC";
   fs::path deep = folder;
   while (deep.string().size() < 3900) deep /= std::string(200, 'd');
   fs::create_directories(deep);
   const std::string longPath = (deep / std::string(4091 - deep.string().size() - 1, 'n')).string();
   for (const std::string& name :
-       {(folder / (euros + ".bin")).string(), (folder / std::string(255, 'x')).string(), longPath}) {
+       {(folder / (euros + ".bin")).string(), (folder / (cutEuros + ".bin")).string(),
+        (folder / std::string(255, 'x')).string(), longPath}) {
     openedNames.clear();
     EXPECT_EQ(SaveAs(name), "") << name.size() << " bytes";
     EXPECT_EQ(FileContents(name), BufferAsString());
@@ -279,8 +349,8 @@ TEST_F(SaveDumpPosixTest, LongAndMultibyteNamesGetATemporaryNameThatIsValidWhere
 // The order that makes a save last through a power cut: the image written and flushed, the file
 // closed, renamed over the name, and then the folder flushed, so that the rename is on the disk.
 std::vector<std::string> calls;
-int NotedOpen(const char* path, int flags, mode_t mode) {
-  const int descriptor = RealFileCalls().open(path, flags, mode);
+int NotedOpen(int folder, const char* name, int flags, mode_t mode) {
+  const int descriptor = RealFileCalls().open(folder, name, flags, mode);
   calls.push_back(((flags & O_DIRECTORY) != 0 ? "open folder " : "open file ") + std::to_string(descriptor));
   return descriptor;
 }
@@ -296,9 +366,9 @@ int NotedClose(int descriptor) {
   calls.push_back("close " + std::to_string(descriptor));
   return RealFileCalls().close(descriptor);
 }
-int NotedRename(const char* from, const char* to) {
+int NotedRename(int folder, const char* from, const char* to, bool replacing) {
   calls.push_back("rename");
-  return RealFileCalls().rename(from, to);
+  return RealFileCalls().rename(folder, from, to, replacing);
 }
 
 TEST_F(SaveDumpPosixTest, TheImageIsFlushedBeforeTheRenameAndTheFolderAfterIt) {
