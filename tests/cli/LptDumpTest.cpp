@@ -163,6 +163,13 @@ TEST_F(LptDumpTest, AFileSizeLimitGivesAShortWriteThatKeepsTheEarlierDump) {
   EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
   EXPECT_NE(outcome.err.find("no file was made.\n"), std::string::npos) << outcome.err;
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4) << "chip, dump, out, err";
+
+  // A descriptor the shell opened is written where it stands and keeps what went through.
+  outcome = Run(chipPort + " /dev/fd/4", "ulimit -f 1;", " 4>" + (folder / "limited.bin").string());
+  EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
+  EXPECT_NE(outcome.err.find("ERROR: \"/dev/fd/4\" took only "), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("; it keeps what went through.\n"), std::string::npos) << outcome.err;
+  EXPECT_GT(fs::file_size(folder / "limited.bin"), 0u);
 }
 
 // A real full disk: a small file system of its own (root only), holding an earlier dump.

@@ -137,7 +137,8 @@ TEST_F(SaveDumpPosixTest, AFileSizeLimitNeverCostsTheEarlierDumpNorLeavesAPart) 
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2) << "a part or a temporary file";
 }
 
-// A link stays a link and its file gets the image; a replaced file keeps its permission bits.
+// A link stays a link and its file gets the image; a replaced file keeps its permission bits,
+// but for setuid and setgid.
 TEST_F(SaveDumpPosixTest, ALinkStaysALinkAndAReplacedFileKeepsItsPermissions) {
   fs::create_directory(folder / "dumps");
   const fs::path link = folder / "link.bin";
@@ -148,7 +149,7 @@ TEST_F(SaveDumpPosixTest, ALinkStaysALinkAndAReplacedFileKeepsItsPermissions) {
 
   const fs::path existing = folder / "private.bin";
   std::ofstream(existing) << "old";
-  chmod(existing.c_str(), 0640);
+  chmod(existing.c_str(), 06640);  // setuid and setgid: an image is no program, they are not kept
   const fs::path other = folder / "other-name.bin";
   fs::create_hard_link(existing, other);
   EXPECT_EQ(SaveAs(existing.string()), "");
