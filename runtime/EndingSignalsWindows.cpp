@@ -32,7 +32,8 @@ void PrepareProcess() {
   SetDllDirectoryW(L"");  // no DLL that the program loads by name is taken from the current folder
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   _setmode(_fileno(stdout), _O_BINARY);
-  SetConsoleOutputCP(CP_UTF8);
+  // The console's code page is left alone (it outlives the program in that cmd window): text goes
+  // to a console through WriteConsoleW, as characters, whatever the code page.
 }
 
 bool StandardOutputWasClosed() {

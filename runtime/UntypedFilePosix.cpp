@@ -310,12 +310,6 @@ std::string CarryAccessOver(const TFile& file, int old, int descriptor) {
                            : std::string("its extended attributes could not be carried over to the new file (") +
                                  std::strerror(errno) + ")";
   }
-  // An image is no program: setuid and setgid are not carried over, as the kernel clears them
-  // whenever a file is written.
-  struct stat made {};
-  if (fstat(descriptor, &made) == 0 && (made.st_mode & (S_ISUID | S_ISGID)) != 0) {
-    fchmod(descriptor, made.st_mode & 01777);
-  }
   return "";
 }
 
@@ -377,6 +371,8 @@ int OpenExistingFile(TFile& file, const Place& place) {
   if (!MayMakeFileIn(file, place)) return -1;
   const int old = OpenToReplace(file, place);
   if (old < 0) return -1;
+  // An image is no program: setuid and setgid are not carried over, as the kernel clears them
+  // whenever a file is written.
   const int descriptor = CreateTemporaryIn(file, place.status.st_mode & 01777);
   std::string lost;
   if (descriptor >= 0) {

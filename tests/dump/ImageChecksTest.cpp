@@ -39,5 +39,20 @@ TEST(ImageChecksums, MatchTheStandardTools) {
   EXPECT_EQ(Sha256Hex(bytes(""), 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   const char* twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";  // 56 bytes: padding spills
   EXPECT_EQ(Sha256Hex(bytes(twoBlocks), 56), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  // Eight hex digits, a leading zero kept, as crc32 FILE prints them.
+  EepromImage sevens{};
+  sevens.fill(173);
+  EXPECT_EQ(ImageChecksums(sevens).substr(0, 16), "CRC-32 00dcac07,");
+}
+
+// Every byte the same, 0xFF (no chip, or an erased one) or 0x00 (no supply), gets a finding.
+TEST(ImageFinding, AUniformImageOfEitherLevelIsTold) {
+  for (const std::uint8_t level : {0xFF, 0x00}) {
+    EepromImage image{};
+    image.fill(level);
+    EXPECT_EQ(UniformByte(image), level);
+    EXPECT_TRUE(ImageFinding(image)) << int{level};
+  }
+  EXPECT_FALSE(ImageFinding(Repeating(2048)));
 }
 }  // namespace

@@ -101,5 +101,17 @@ TEST(CompareReads, OneWayFlipsAreToldByTheirProportionWhateverTheSeed) {
     EXPECT_NE(report.find("0s read as 1s ("), std::string::npos) << "seed " << seed << ": " << report;
     EXPECT_NE(report.find(" flips 0 to 1)"), std::string::npos) << "seed " << seed << ": " << report;
   }
+  // Exactly four in five flips one way is a pattern already.
+  ReadsDisagreement edge;
+  edge.reads = 3;
+  edge.distinctImages = 2;
+  edge.mostCommonCount = 2;
+  edge.addresses = {1, 2, 3, 4, 5};
+  edge.zeroReadAsOne[1] = 2;
+  edge.zeroReadAsOne[2] = 2;
+  edge.oneReadAsZero[3] = 1;
+  edge.bytesOffPerRead = {5, 0, 0};
+  const std::string report = DescribeDisagreement(edge);
+  EXPECT_NE(report.find("Mostly 0s read as 1s (4 of 5 flips 0 to 1)"), std::string::npos) << report;
 }
 }  // namespace

@@ -50,6 +50,15 @@ libgcc.a libstdc++, libgcc and libssp
 libgcc_eh.a libstdc++, libgcc and libssp
 libssp.a libstdc++, libgcc and libssp
 LIBRARIES
+# Header-only libraries leave nothing in a link map: each is listed here with a file of its own
+# that a program's sources include, and the notices must hold it when one does.
+while read -r header heading; do
+  if grep -r -q -F "#include <$header>" "$(dirname "$0")/../../cli" "$(dirname "$0")/../../ui"; then
+    grep -q -F -- "== $heading (" "$root/THIRD-PARTY-NOTICES.txt" || fail "$header is compiled in, but the notices lack \"$heading\""
+  fi
+done <<'HEADER_ONLY'
+CLI/CLI.hpp CLI11
+HEADER_ONLY
 # Hardened: address space layout randomisation and no execution from data (DllCharacteristics
 # DYNAMIC_BASE 0x40 and NX_COMPAT 0x100), and the stack protector (libssp) in every program.
 for program in lpt-tool lpt-tool-demo lpt-dump; do
