@@ -197,7 +197,7 @@ int Run(const Options& options) {
   // be written costs no read; until the save it holds nothing, and any way out removes it.
   TFile dumpFile;
   AssignFile(dumpFile, toStdout ? "" : options.output);  // "" is standard output, where it stands
-  dumpFile.takesOwnDescriptors = true;                    // /dev/fd/3 as well
+  dumpFile.takesOwnDescriptors = true;                   // /dev/fd/3 as well
   try {
     Rewrite(dumpFile, 1);
     InOutCheck(dumpFile);

@@ -34,8 +34,7 @@ std::string IoBaseProblem(const std::string& text);
 inline constexpr unsigned long LowestIoBase = 0x100;
 inline constexpr unsigned long HighestIoBase = 0xFFFC;
 inline constexpr unsigned long IoBaseStep = 4;
-inline constexpr const char* IoBaseRange =
-    "0x100-0xFFFC, a multiple of 4; hex after 0x, else decimal: 888 is 0x378";
+inline constexpr const char* IoBaseRange = "0x100-0xFFFC, a multiple of 4; hex after 0x, else decimal: 888 is 0x378";
 
 // "0xD010"
 std::string IoAddressText(std::uint16_t address);

@@ -175,8 +175,9 @@ bool MayWriteWhereItStands(TFile& file, int descriptor) {
     file.refusal = ParallelPortRefusal;
     file.refusalAdvice.clear();
   } else if (!S_ISCHR(status.st_mode) && fstat(STDERR_FILENO, &messages) == 0 && SameFile(status, messages)) {
-    file.refusal = "it is the same file as standard error (as 2>&1 in the shell makes it), so this program's "
-                   "messages would end up inside the image";
+    file.refusal =
+        "it is the same file as standard error (as 2>&1 in the shell makes it), so this program's "
+        "messages would end up inside the image";
     file.refusalAdvice = "Send the messages elsewhere (2> FILE), or give a file name instead of -.";
   } else {
     file.refusalAdvice.clear();
@@ -228,8 +229,8 @@ bool MayMakeFileIn(TFile& file, const Place& place) {
   }
   int flags = 0;
   const int folder = openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-  const bool marked = folder >= 0 && ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 &&
-                      (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+  const bool marked =
+      folder >= 0 && ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
   if (folder >= 0) close(folder);
   if (!marked) return true;
   file.refusal = "the folder " + QuotedName(place.folderName) +
@@ -275,8 +276,7 @@ int OpenToReplace(TFile& file, const Place& place) {
     file.refusalAdvice = "Save under another name.";
     return -1;
   }
-  const int old =
-      openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int old = openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (old < 0) {
     if (errno == EPERM) {
       file.refusal = "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced";

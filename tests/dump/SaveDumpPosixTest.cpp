@@ -73,13 +73,14 @@ TEST_F(SaveDumpPosixTest, DevicesSocketsAndKernelFilesAreRefusedAndLeftUntouched
     _exit(0);
   }
   const std::pair<std::string, const char*> cases[] = {
-      {"/proc/" + std::to_string(holder) + "/fd/" + std::to_string(deleted), "/proc or /sys"},{"/dev/null", "a character device"},
-                                                       {"/dev/zero", "a character device"},
-                                                       {"/dev/full", "a character device"},
-                                                       {link.string(), "a character device"},
-                                                       {socketPath, "a socket"},
-                                                       {"/proc/self/comm", "/proc or /sys"},
-                                                       {"/sys/kernel/new-file.bin", "/proc or /sys"}};
+      {"/proc/" + std::to_string(holder) + "/fd/" + std::to_string(deleted), "/proc or /sys"},
+      {"/dev/null", "a character device"},
+      {"/dev/zero", "a character device"},
+      {"/dev/full", "a character device"},
+      {link.string(), "a character device"},
+      {socketPath, "a socket"},
+      {"/proc/self/comm", "/proc or /sys"},
+      {"/sys/kernel/new-file.bin", "/proc or /sys"}};
   for (const auto& [name, words] : cases) {
     EXPECT_NE(SaveAs(name).find(words), std::string::npos) << name;
   }
@@ -326,15 +327,14 @@ TEST_F(SaveDumpPosixTest, LongAndMultibyteNamesGetATemporaryNameThatIsValidWhere
   const FileCalls* previous = InstallFileCalls(&recording);
   std::string euros;
   for (int i = 0; i < 70; ++i) euros += "\u20AC";  // 214 bytes with ".bin": fine on exFAT and NTFS
-  std::string cutEuros = "x";  // 245 bytes: its temporary name is cut, inside a euro sign's bytes
+  std::string cutEuros = "x";                      // 245 bytes: its temporary name is cut, inside a euro sign's bytes
   for (int i = 0; i < 80; ++i) cutEuros += "\u20AC";
   fs::path deep = folder;
   while (deep.string().size() < 3900) deep /= std::string(200, 'd');
   fs::create_directories(deep);
   const std::string longPath = (deep / std::string(4091 - deep.string().size() - 1, 'n')).string();
-  for (const std::string& name :
-       {(folder / (euros + ".bin")).string(), (folder / (cutEuros + ".bin")).string(),
-        (folder / std::string(255, 'x')).string(), longPath}) {
+  for (const std::string& name : {(folder / (euros + ".bin")).string(), (folder / (cutEuros + ".bin")).string(),
+                                  (folder / std::string(255, 'x')).string(), longPath}) {
     openedNames.clear();
     EXPECT_EQ(SaveAs(name), "") << name.size() << " bytes";
     EXPECT_EQ(FileContents(name), BufferAsString());

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sched.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -266,10 +266,10 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
       port.WritePortByte(DataPort, 0xF1);
       ADD_FAILURE() << "two copies drove one port";
     } catch (const EPortHeld& error) {
-      EXPECT_NE(std::string(error.what())
-                    .find("I/O 0x2E8 is in use by another copy of this program (process " + std::to_string(child) +
-                          ", "),
-                std::string::npos)
+      EXPECT_NE(
+          std::string(error.what())
+              .find("I/O 0x2E8 is in use by another copy of this program (process " + std::to_string(child) + ", "),
+          std::string::npos)
           << error.what();
     }
     EXPECT_TRUE(second.writes.empty()) << "the second copy touched the port";

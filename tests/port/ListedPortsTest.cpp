@@ -31,8 +31,29 @@ TEST(ListedPorts, AnAddressIsHexAfter0xElseDecimalAndKeepsItsRegistersInIoSpace)
   EXPECT_EQ(ParseIoBase("888"), 0x378);
   EXPECT_EQ(ParseIoBase("256"), 0x100);
   EXPECT_EQ(ParseIoBase("0xFFFC"), 0xFFFC);
-  for (const char* bad : {"0xFF", "255", "0xFFFD", "0xFFFE", "0xFFFF", "0x37A", "0x379", "889", "0xD011", "65534", "0x10000", "d010", "0x", "", "LPT1", "0xD010 ",
-                          "-0x378", "0378", "0777", "00888", "0x378abc", "1e3", "99999999999999999999999"}) {
+  for (const char* bad : {"0xFF",
+                          "255",
+                          "0xFFFD",
+                          "0xFFFE",
+                          "0xFFFF",
+                          "0x37A",
+                          "0x379",
+                          "889",
+                          "0xD011",
+                          "65534",
+                          "0x10000",
+                          "d010",
+                          "0x",
+                          "",
+                          "LPT1",
+                          "0xD010 ",
+                          "-0x378",
+                          "0378",
+                          "0777",
+                          "00888",
+                          "0x378abc",
+                          "1e3",
+                          "99999999999999999999999"}) {
     EXPECT_FALSE(ParseIoBase(bad)) << bad;
     EXPECT_NE(IoBaseProblem(bad), "") << bad;
   }
