@@ -453,7 +453,8 @@ int OwnDescriptorNamed(const std::string& name) {
     const ssize_t length = readlink(path.c_str(), target.data(), target.size());
     if (length <= 0) return -1;
     target.resize(static_cast<std::size_t>(length));
-    path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
+    if (target[0] != '/') target.insert(0, FolderOf(path) + "/");
+    path = target;
   }
   return -1;
 }
