@@ -251,6 +251,21 @@ bool IsMountPoint(const Place& place) {
   return place.status.st_dev != place.folderStatus.st_dev;
 }
 
+// Opens the name found at `place` for writing (never making a file), only if it is still the file
+// that was looked at. -1 with errno, or with file.refusal when another file took the name.
+int OpenWhatWasLookedAt(TFile& file, const Place& place) {
+  const int opened =
+      openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat status {};
+  if (opened >= 0 && (fstat(opened, &status) != 0 || !SameFile(status, place.status))) {
+    close(opened);
+    file.refusal = "another file took the name while it was looked at";
+    file.refusalAdvice = "Try again.";
+    return -1;
+  }
+  return opened;
+}
+
 // Opens the existing file for writing as `echo > FILE` would (but never makes one), and only if it
 // is the very file that was looked at: the kernel checks its permissions and its append-only and
 // immutable flags. A sticky folder that others may write to lets a file there be replaced only by
@@ -276,20 +291,10 @@ int OpenToReplace(TFile& file, const Place& place) {
     file.refusalAdvice = "Save under another name.";
     return -1;
   }
-  const int old = openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (old < 0) {
-    if (errno == EPERM) {
-      file.refusal = "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced";
-      file.refusalAdvice = "Save under another name, or have its owner remove the attribute (chattr -a -i).";
-    }
-    return -1;
-  }
-  struct stat opened {};
-  if (fstat(old, &opened) != 0 || !SameFile(opened, place.status)) {
-    close(old);
-    file.refusal = "another file took the name while it was looked at";
-    file.refusalAdvice = "Try again.";
-    return -1;
+  const int old = OpenWhatWasLookedAt(file, place);
+  if (old < 0 && errno == EPERM && file.refusal.empty()) {
+    file.refusal = "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced";
+    file.refusalAdvice = "Save under another name, or have its owner remove the attribute (chattr -a -i).";
   }
   return old;
 }
@@ -358,16 +363,7 @@ int CreateTemporaryIn(TFile& file, mode_t mode) {
 // no reader fails at once, ENXIO, instead of waiting), and only if it is the pipe looked at; a
 // file on a disk gets a temporary file beside it with its owner, group and access.
 int OpenExistingFile(TFile& file, const Place& place) {
-  if (S_ISFIFO(place.status.st_mode)) {
-    const int pipe = openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat opened {};
-    if (pipe >= 0 && (fstat(pipe, &opened) != 0 || !SameFile(opened, place.status))) {
-      close(pipe);
-      file.refusal = "another file took the name while it was looked at";
-      return -1;
-    }
-    return pipe;
-  }
+  if (S_ISFIFO(place.status.st_mode)) return OpenWhatWasLookedAt(file, place);
   if (!MayMakeFileIn(file, place)) return -1;
   const int old = OpenToReplace(file, place);
   if (old < 0) return -1;
