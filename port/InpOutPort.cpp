@@ -20,36 +20,6 @@ Function Export(HMODULE library, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
-// "C:\x" or "\\server\share": a folder that does not depend on the current one.
-bool IsAbsoluteFolder(const std::wstring& folder) {
-  return (folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
-         folder.rfind(L"\\\\", 0) == 0;
-}
-
-// Where InpOut's DLL is looked for, in order: the program's folder, the system folder, then the
-// absolute folders of PATH. Never the current folder: a planted DLL there (Downloads, a USB
-// stick) would run inside the program.
-std::vector<std::wstring> InpOutFolders() {
-  std::vector<std::wstring> folders{ProgramFolder()};
-  if (const std::wstring system = SystemFolder(); !system.empty()) folders.push_back(system);
-  const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-  std::wstring path(size, L'\0');
-  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), size));
-  for (std::size_t start = 0; start <= path.size();) {
-    std::size_t end = path.find(L';', start);
-    if (end == std::wstring::npos) end = path.size();
-    std::wstring folder = path.substr(start, end - start);
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
-      folder = folder.substr(1, folder.size() - 2);
-    if (IsAbsoluteFolder(folder)) {
-      if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
-      folders.push_back(folder);
-    }
-    start = end + 1;
-  }
-  return folders;
-}
-
 std::string BitnessText(bool sixtyFour) { return sixtyFour ? "64-bit" : "32-bit"; }
 
 // The system folder as Explorer shows it to the user: a 32-bit program on 64-bit Windows that
@@ -84,7 +54,7 @@ InpOutPort::InpOutPort(std::uint16_t base) : RegisterPort(base) { LoadLibraryAnd
 void InpOutPort::LoadLibraryAndDriver() {
   HMODULE library = nullptr;
   DWORD lastError = ERROR_MOD_NOT_FOUND;
-  for (const std::wstring& folder : InpOutFolders()) {
+  for (const std::wstring& folder : DllSearchFolders()) {
     // A full path: the loader searches no folder, the current one least of all.
     library = LoadLibraryExW((folder + WideText(InpOutLibrary)).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (library != nullptr) break;

@@ -13,7 +13,7 @@ std::string OsErrorReason(const std::string&, int osError) {
 
 namespace {
 constexpr const char* HeldByAnotherProgram =
-    "Another program has the file open and shares it with no one (a hex editor, an antivirus scan): close it "
+    "Another program has the file open (a hex editor, an antivirus scan), so it cannot be replaced now: close it "
     "there, then try again.";
 
 // The advice that fits a Windows error, whatever the operation.
@@ -55,6 +55,10 @@ const char* OsErrorAdvice(const std::string& operation, int osError) {
            "Control\\FileSystem): choose a shorter folder or name, or switch long paths on, then try again.";
   }
   if (operation == "create") return "Choose a folder that exists and a name you may write to, then try again.";
+  if (osError == ERROR_ACCESS_DENIED) {
+    return "Windows denied access to the file or its folder (its permissions, or a program that holds it): check "
+           "them, then read and save again.";
+  }
   return "Check that the disk has room and is still attached, then read and save again.";
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cwctype>
 #include <optional>
 
 #include "runtime/FileSystemCalls.h"
@@ -43,16 +44,9 @@ int CreateNewFile(int, const char* path, int, mode_t) {
 // its creation time and its short name. A new name is a rename that returns only once the change
 // is on the disk, and only while the name is free.
 int PutInPlace(int, const char* from, const char* to, bool replacing) {
-  // Full names: some ReplaceFileW implementations (Wine's) fail on relative ones.
-  const auto full = [](const char* name) {
-    const std::wstring wide = WideText(name);
-    std::wstring path(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-    if (path.empty()) return wide;
-    path.resize(GetFullPathNameW(wide.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr));
-    return path;
-  };
-  const std::wstring source = full(from);
-  const std::wstring target = full(to);
+  // Both are whole names already, in the spelling the save decided on.
+  const std::wstring source = WideText(from);
+  const std::wstring target = WideText(to);
   if (const DWORD attributes = GetFileAttributesW(target.c_str()); replacing && attributes != INVALID_FILE_ATTRIBUTES) {
     // Given to the new file first as well, so that a hidden or system file stays one wherever
     // ReplaceFileW merges less (Wine's).
@@ -106,18 +100,14 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, separator + 1);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string FullPath(const std::string& name) {
-  const std::wstring wide = WideText(name);
-  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (length == 0) return name;
-  std::wstring full(length, L'\0');
-  full.resize(GetFullPathNameW(wide.c_str(), length, full.data(), nullptr));
-  return Utf8Text(full);
+// The name made whole, in the one spelling every later step uses: a \\?\ name as it stands (Windows
+// takes it literally, trailing dots and spaces included), any other as GetFullPathNameW makes it.
+std::wstring WholeName(const std::wstring& name) {
+  if (name.rfind(L"\\\\?\\", 0) == 0) return name;
+  std::wstring full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
+  if (full.empty()) return name;
+  full.resize(GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+  return full;
 }
 
 // A file itself, whatever name spells it (another drive letter, \\?\, a linked folder, an 8.3
@@ -126,18 +116,41 @@ struct FileIdentity {
   DWORD volume = 0;
   DWORD indexHigh = 0;
   DWORD indexLow = 0;
-  bool operator==(const FileIdentity&) const = default;
+  DWORD attributes = 0;
+  bool operator==(const FileIdentity& other) const {
+    return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
+  }
 };
 
-std::optional<FileIdentity> IdentityOf(const std::wstring& name) {
-  const HANDLE file = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+std::optional<FileIdentity> IdentityOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION information{};
-  const bool known = GetFileInformationByHandle(file, &information) != 0;
+  if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
+  return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow,
+                      information.dwFileAttributes};
+}
+
+// Opens a file or folder only to look at it (no access to its content, shared with everyone).
+HANDLE OpenToLook(const std::wstring& name) {
+  return CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& name) {
+  const HANDLE file = OpenToLook(name);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<FileIdentity> identity = IdentityOf(file);
   CloseHandle(file);
-  if (!known) return std::nullopt;
-  return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
+  return identity;
+}
+
+// Where an opened file really is, as Windows names it: links followed, 8.3 parts spelled out,
+// "\\?\C:\..." ("" when Windows cannot say).
+std::wstring FinalNameOf(HANDLE file) {
+  std::wstring name(GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS), L'\0');
+  if (name.empty()) return L"";
+  name.resize(GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS));
+  return name;
 }
 
 std::wstring RunningProgram() {
@@ -146,30 +159,26 @@ std::wstring RunningProgram() {
   return path;
 }
 
-// The name with every 8.3 part spelled out (INPO~ZOJ.DLL is inpoutx64.dll), where it exists.
-std::string LongName(const std::string& name) {
-  const std::wstring wide = WideText(name);
-  std::wstring full(GetLongPathNameW(wide.c_str(), nullptr, 0), L'\0');
-  if (full.empty()) return name;
-  full.resize(GetLongPathNameW(wide.c_str(), full.data(), static_cast<DWORD>(full.size())));
-  return Utf8Text(full);
-}
-
 constexpr const char* InpOutRefusal =
     "it is InpOut's DLL, which the program loads to reach the port; an image in its place would leave the port "
     "unreachable";
 
-// InpOut's DLL, wherever it lies, and the program's own files: replaced by an image, the next run
-// could not reach the port or would not start. Known by name (spelled out in full) and, for what
-// exists, by identity, so that no other spelling reaches them.
-std::string ProgramFileRefusal(const std::string& name) {
-  const std::string full = Lower(LongName(FullPath(name)));
-  const std::string base = full.substr(full.find_last_of("\\/") + 1);
-  if (base == "inpout32.dll" || base == "inpoutx64.dll") return InpOutRefusal;
-  const std::optional<FileIdentity> target = IdentityOf(WideText(name));
-  if (!target) return "";
+// The program's own files and InpOut's DLL wherever the program would load it from (or has):
+// replaced by an image, the next run could not reach the port or would not start. Known by
+// identity, so that no spelling reaches them.
+std::string ProtectedFileRefusal(const FileIdentity& target) {
   if (IdentityOf(RunningProgram()) == target) {
     return "it is this program itself, which is running; an image in its place would break it";
+  }
+  for (const wchar_t* dll : {L"inpout32.dll", L"inpoutx64.dll"}) {
+    if (const HMODULE loaded = GetModuleHandleW(dll); loaded != nullptr) {
+      std::wstring path(32768, L'\0');
+      path.resize(GetModuleFileNameW(loaded, path.data(), static_cast<DWORD>(path.size())));
+      if (IdentityOf(path) == target) return InpOutRefusal;
+    }
+    for (const std::wstring& folder : DllSearchFolders()) {
+      if (IdentityOf(folder + dll) == target) return InpOutRefusal;
+    }
   }
   for (const wchar_t* pattern : {L"*.exe", L"*.dll"}) {
     WIN32_FIND_DATAW found{};
@@ -181,9 +190,6 @@ std::string ProgramFileRefusal(const std::string& name) {
     } while (!same && FindNextFileW(search, &found));
     FindClose(search);
     if (same) return "it is one of the program's own files; an image in its place would break the program";
-  }
-  for (const char* dll : {"inpout32.dll", "inpoutx64.dll"}) {
-    if (IdentityOf(SystemFolder() + WideText(dll)) == target) return InpOutRefusal;
   }
   return "";
 }
@@ -206,9 +212,10 @@ std::string TemporaryNameFor(const std::string& target, unsigned number) {
   return folder + Utf8Text(base) + suffix;
 }
 
-// Why the image must never be saved under this name, "" when it may be tried: a blank name, a
-// device, a hidden stream ("dump.bin:x"), InpOut's DLL and the program's own files.
-std::string SaveRefusal(const std::string& name) {
+// Why the image must never be saved under this name, known from the name alone ("" when it may be
+// tried): a blank name, a device (Windows resolves those from the name, and opening one already
+// drives it: a COM port raises DTR), a hidden stream ("dump.bin:x").
+std::string NameRefusal(const std::string& name) {
   // Windows drops the spaces at a name's end: a name of only spaces names nothing.
   const std::string last = name.substr(name.find_last_of("\\/") + 1);
   if (!last.empty() && last.find_first_not_of(' ') == std::string::npos) {
@@ -218,55 +225,97 @@ std::string SaveRefusal(const std::string& name) {
   if (NamesAlternateStream(name)) {
     return "it has a colon after the drive, so the image would go into a hidden stream of another file";
   }
-  return ProgramFileRefusal(name);
+  return "";
 }
-}  // namespace
 
-int OpenForSaving(TFile& file) {
-  file.target = file.name;
-  if (file.refusal = SaveRefusal(file.name); !file.refusal.empty()) return -1;
-  const std::wstring wide = WideText(file.name);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+// Looks at the file the name reaches, opened once: decides on it (a folder, a protected file, a
+// read-only file, one held by another program) and sets the target to where it really is, so
+// that the link stays a link and every later step names that one file. -1 when refused.
+int DecideOnExisting(TFile& file, HANDLE look) {
+  const std::optional<FileIdentity> identity = IdentityOf(look);
+  std::wstring final = FinalNameOf(look);
+  CloseHandle(look);
+  if (!identity) return -1;
+  if (final.empty()) final = WholeName(WideText(file.name));  // a file system that cannot say
+  if ((identity->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return -1;
+  }
+  if (file.refusal = ProtectedFileRefusal(*identity); !file.refusal.empty()) {
+    file.refusalAdvice = "Save under another name, in a folder of your own such as your Documents.";
+    return -1;
+  }
+  if ((identity->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    file.refusal = "it is read-only";
+    file.refusalAdvice =
+        "Clear its read-only attribute (the file's Properties, or attrib -r), or save under another name.";
+    return -1;
+  }
+  // The replacement must be allowed to take the file's place: another program that holds it
+  // open at all (an editor, a scan), even one that shares it for deletion, makes the rename
+  // fail, so it is found now, not after the read: opening it shared with no one fails then.
+  const HANDLE existing =
+      CreateFileW(final.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (existing == INVALID_HANDLE_VALUE) return -1;
+  const bool same = IdentityOf(existing) == identity;
+  CloseHandle(existing);
+  if (!same) {
+    file.refusal = "another file took the name while it was looked at";
+    file.refusalAdvice = "Try again.";
+    return -1;
+  }
+  file.target = Utf8Text(final);
+  file.replacing = true;
+  return 0;
+}
+
+// A name that reaches no file: its folder must exist, and the name must fit in it (255 characters
+// at most), or the save would fail only after the read.
+int DecideOnNew(TFile& file) {
+  const std::wstring whole = WholeName(WideText(file.name));
+  const std::wstring base = whole.substr(whole.find_last_of(L"\\/") + 1);
+  std::wstring lowerBase = base;
+  for (wchar_t& c : lowerBase) c = static_cast<wchar_t>(std::towlower(c));
+  if (lowerBase == L"inpout32.dll" || lowerBase == L"inpoutx64.dll") {
+    file.refusal = InpOutRefusal;  // a folder the program looks in for it would hold an image by that name
+    return -1;
+  }
+  if (base.size() > 255) {
+    file.refusal =
+        "the name is " + std::to_string(base.size()) + " characters long, and a name in a folder holds 255 at most";
+    file.refusalAdvice = "Choose a shorter name, then try again.";
+    return -1;
+  }
   if (const std::string folder = FolderOf(file.name);
-      !exists && !folder.empty() && GetFileAttributesW(WideText(folder).c_str()) == INVALID_FILE_ATTRIBUTES) {
+      !folder.empty() && GetFileAttributesW(WideText(folder).c_str()) == INVALID_FILE_ATTRIBUTES) {
     const bool root = folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':';
     file.refusal = "the folder " + QuotedName(root ? folder : folder.substr(0, folder.size() - 1)) + " does not exist";
     file.refusalAdvice = "Choose a folder that exists, then try again.";
     return -1;
   }
-  if (exists) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return -1;
-    }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      file.refusal = "it is read-only";
-      file.refusalAdvice =
-          "Clear its read-only attribute (the file's Properties, or attrib -r), or save under "
-          "another name.";
-      return -1;
-    }
-    // The replacement must be allowed to take the file's place: another program that holds it
-    // open at all (an editor, a scan), even one that shares it for deletion, makes the rename
-    // fail, so it is found now, not after the read: opening it shared with no one fails then.
-    const HANDLE existing =
-        CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (existing == INVALID_HANDLE_VALUE) return -1;
-    CloseHandle(existing);
-  }
+  file.target = Utf8Text(whole);
+  return 0;
+}
+}  // namespace
+
+int OpenForSaving(TFile& file) {
+  file.target = file.name;
+  if (file.refusal = NameRefusal(file.name); !file.refusal.empty()) return -1;
+  const HANDLE look = OpenToLook(WideText(file.name));
+  const DWORD lookError = GetLastError();
+  if (look == INVALID_HANDLE_VALUE && lookError != ERROR_FILE_NOT_FOUND && lookError != ERROR_PATH_NOT_FOUND) return -1;
+  if ((look != INVALID_HANDLE_VALUE ? DecideOnExisting(file, look) : DecideOnNew(file)) < 0) return -1;
   const unsigned start = static_cast<unsigned>(GetTickCount()) ^ (static_cast<unsigned>(GetCurrentProcessId()) << 8);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::string name = TemporaryNameFor(file.target, start + attempt * 7919u);
     const int descriptor = InstalledFileCalls().open(file.folder, name.c_str(), 0, 0);
     if (descriptor != HandleToLong(INVALID_HANDLE_VALUE)) {
       file.temporary = name;
-      file.replacing = exists;
       return descriptor;
     }
     if (GetLastError() == ERROR_ACCESS_DENIED) {
       // The file may be writable, but a safe save needs a new file beside it.
-      const std::string folder = FolderOf(file.target);
+      const std::string folder = FolderOf(file.name);
       file.refusal = "the folder " + QuotedName(folder.empty() ? "." : folder) +
                      " does not let you make a new file in it, which a safe save needs (the image goes to a "
                      "temporary file beside the name, which then takes the name's place)";

@@ -23,5 +23,8 @@ TEST(FileErrorAdvice, FitsTheWindowsError) {
           << operation << ", Windows error " << error;
     }
   }
+  // Access denied at the rename is no matter of room on the disk.
+  EXPECT_NE(std::string(OsErrorAdvice("replace", ERROR_ACCESS_DENIED)).find("Windows denied access"),
+            std::string::npos);
 }
 }  // namespace

@@ -66,8 +66,10 @@ status=$?
 grep -q "InpOut's driver is not open" err.txt || fail "driver not open: $(cat err.txt)"
 
 # Windows devices and hidden streams are refused before the port is opened (no DLL is needed
-# to see it); a \\?\ name is an ordinary file; > NUL discards the image as /dev/null does.
-for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream' 'CONOUT$' 'conin$' 'nul.' 'NUL .bin' '\\.\COM1' 'COM¹' 'lpt³.txt'; do
+# to see it), \\?\NUL and \\.\C: included; a \\?\ or \\.\ name of a file on a drive is an ordinary
+# file; > NUL discards the image as /dev/null does.
+for name in NUL CON aux.txt 'sub\COM1.bin' 'dump.bin:stream' 'CONOUT$' 'conin$' 'nul.' 'NUL .bin' '\\.\COM1' 'COM¹' 'lpt³.txt' \
+  '\\?\NUL' '\\.\C:'; do
   LPT_STANDIN_DRIVER=closed "$wine" lpt-dump.exe "$name" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$name: exit $status, not 4 ($(cat err.txt))"
@@ -76,6 +78,8 @@ done
 [ -e dump.bin:stream ] && fail "a file was made for a stream name"
 "$wine" lpt-dump.exe -q '\\?\Z:'"$(pwd | tr / '\\')"'\lpt1.bin' 2> err.txt || fail "\\?\ name: exit $? ($(cat err.txt))"
 cmp -s chip.bin lpt1.bin || fail "the \\?\ name was not saved as a file"
+"$wine" lpt-dump.exe -q '\\.\Z:'"$(pwd | tr / '\\')"'\out9.bin' 2> err.txt || fail "\\.\ name: exit $? ($(cat err.txt))"
+cmp -s chip.bin out9.bin || fail "the \\.\ name of a file was not saved as a file"
 long=$(printf 'folder-with-a-long-name-%02d/' $(seq 1 12))  # 324 characters and more
 mkdir -p "$long"
 "$wine" lpt-dump.exe -q "${long}long.bin" 2> err.txt || fail "a name over 260 characters: exit $? ($(cat err.txt))"
@@ -87,7 +91,8 @@ name250=$(printf 'n%.0s' $(seq 1 246)).bin
 cmp -s chip.bin "$name250" || fail "the file with a name of 250 characters is missing or differs"
 
 # Names Windows cannot save under are refused before the read, with the cause.
-for case in " |is blank" 'a"b.bin|may not hold'; do
+name256=$(printf 'n%.0s' $(seq 1 252)).bin
+for case in " |is blank" 'a"b.bin|may not hold' "$name256|255 at most"; do
   name=${case%%|*}
   LPT_STANDIN_TRACE=name-trace.bin "$wine" lpt-dump.exe -q "$name" 2> err.txt
   status=$?
@@ -150,6 +155,21 @@ for name in "$dll" lpt-dump.exe "\\\\?\\Z:$here\\lpt-dump.exe" "Y:$here\\lpt-dum
   rm -f own-trace.bin
 done
 rm -f linked
+# A \\?\ name is taken literally, trailing dot or space and all: the check and the save name the
+# same file, a new one, and never the program.
+for name in "\\\\?\\Z:$here\\lpt-dump.exe." "\\\\?\\Z:$here\\lpt-dump.exe "; do
+  "$wine" lpt-dump.exe -q "$name" 2> err.txt || fail "$name: exit $? ($(cat err.txt))"
+done
+[ -e "lpt-dump.exe." ] && [ -e "lpt-dump.exe " ] || fail "the \\?\ names with a trailing dot or space were not saved as such"
+rm -f "lpt-dump.exe." "lpt-dump.exe "
+# InpOut's DLL in a folder of PATH, reached through a link elsewhere: known by identity.
+mkdir on-path elsewhere
+cp "$dll" on-path/
+ln -s "../on-path/$dll" elsewhere/saved.bin
+WINEPATH="Z:$here\\on-path" "$wine" lpt-dump.exe -q 'elsewhere\saved.bin' 2> err.txt
+grep -q "InpOut's DLL" err.txt || fail "InpOut's DLL on PATH, through a link: $(cat err.txt)"
+cmp -s "$dll" "on-path/$dll" || fail "InpOut's DLL on PATH was changed"
+rm -rf on-path elsewhere
 cmp -s "$dll" dll-before.bin || fail "InpOut's DLL was changed"
 cmp -s lpt-dump.exe program-before.bin || fail "the program was changed"
 
@@ -192,6 +212,13 @@ head -c 100 /dev/urandom > hidden.bin
 cmp -s chip.bin hidden.bin || fail "the hidden file was not replaced by the image"
 attributes=$("$wine" cmd /c attrib hidden.bin 2> /dev/null | tr -d '\r' | sed 's/Z:.*//')
 [[ "$attributes" == *S*H* ]] || fail "the replaced file lost its hidden or system attribute: $attributes"
+# A symbolic link stays a link, and the file it points at gets the image.
+mkdir keep
+echo earlier > keep/real.bin
+ln -s keep/real.bin link.bin
+"$wine" lpt-dump.exe -q link.bin 2> err.txt || fail "a link: exit $? ($(cat err.txt))"
+[ -L link.bin ] || fail "the link was replaced by a file"
+cmp -s chip.bin keep/real.bin || fail "the file the link points at did not get the image"
 cp chip.bin read-only.bin
 "$wine" cmd /c attrib +r read-only.bin > /dev/null 2>&1
 "$wine" lpt-dump.exe -q read-only.bin 2> err.txt
