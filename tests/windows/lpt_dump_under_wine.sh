@@ -136,8 +136,9 @@ rm -f killed.bin.lpt-tool-unfinished-*  # what a kill leaves, as its name says
 "$wine" lpt-dump.exe -q after-kill.bin 2> err.txt || fail "after a copy was killed mid-read: exit $? ($(cat err.txt))"
 cmp -s chip.bin after-kill.bin || fail "after a copy was killed mid-read, the image differs from the chip"
 
-# InpOut's DLL and the program itself are no place for an image, whatever spells them: another
-# drive letter for the same folder, \\?\, a linked folder, an 8.3 name. Refused before the read.
+# InpOut's DLL, the program itself and the programs beside it are no place for an image, whatever
+# spells them: another drive letter for the same folder, \\?\, a linked folder, an 8.3 name.
+# Refused before the read.
 cp "$dll" dll-before.bin
 cp lpt-dump.exe program-before.bin
 ln -s . linked
@@ -146,11 +147,11 @@ here=$(pwd | tr / '\\')
 # The DLL's 8.3 name as the system lists it (dir /x), where its long name needs one.
 short_dll=$("$wine" cmd /c dir /x "$dll" 2> /dev/null | tr -d '\r' | awk -v dll="$dll" '$NF == dll && $(NF - 1) ~ /~/ { print $(NF - 1) }')
 for name in "$dll" lpt-dump.exe "\\\\?\\Z:$here\\lpt-dump.exe" "Y:$here\\lpt-dump.exe" "linked\\lpt-dump.exe" \
-  "Y:$here\\linked\\$dll" "${short_dll:-$dll}"; do
+  "Y:$here\\linked\\$dll" "${short_dll:-$dll}" "linked\\$(basename "$hold_file_probe")"; do
   LPT_STANDIN_TRACE=own-trace.bin "$wine" lpt-dump.exe "$name" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$name as OUTPUT: exit $status, not 4 ($(cat err.txt))"
-  grep -q -E "InpOut's DLL|this program itself" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
+  grep -q -E "InpOut's DLL|this program itself|the program's own files" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
   [ -s own-trace.bin ] && fail "$name as OUTPUT: the chip was read first"
   rm -f own-trace.bin
 done
