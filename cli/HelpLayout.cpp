@@ -22,6 +22,10 @@ std::string HelpLayout::make_help(const CLI::App* app, std::string name, CLI::Ap
   return CLI::Formatter::make_help(app, std::move(name), mode);
 }
 
+std::string HelpLayout::make_usage(const CLI::App*, std::string name) const {
+  return "Usage: " + name + " [OPTIONS] OUTPUT\n       " + name + " [OPTIONS] --compare FILE\n";
+}
+
 std::string HelpLayout::make_group(std::string group, bool isPositional,
                                    std::vector<const CLI::Option*> options) const {
   if (group == "Testing" && mode_ != CLI::AppFormatMode::All) return "";

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <sstream>
 
 #include "bus/BusLines.h"
@@ -58,14 +59,26 @@ struct Options {
   BitFlips emulatedFlips;
 };
 
-// A count of reads: digits only, so "2x" is not taken for a number out of range.
-const CLI::Validator WholeNumber(
+// A count of reads, 2 to 100: digits only, so "2x" is not taken for a number out of range.
+const CLI::Validator CountOfReads(
     [](const std::string& text) {
-      return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos
-                 ? std::string()
-                 : text + " is not a whole number";
+      const bool digits = !text.empty() && text.size() < 4 && text.find_first_not_of("0123456789") == std::string::npos;
+      return digits && std::stoi(text) >= 2 && std::stoi(text) <= 100 ? std::string() : "takes 2 to 100, not " + text;
     },
     "");
+
+// CLI11's messages in this program's words and form ("--reads takes 2 to 100, not 1").
+std::string InOwnWords(const std::string& message) {
+  static const std::pair<std::regex, const char*> rewrites[] = {
+      {std::regex("^The following arguments? (was|were) not expected: "), "unexpected argument: "},
+      {std::regex("^(\\S+): 1 required \\S+ missing$"), "$1 needs a value"},
+      {std::regex("^(\\S+) excludes (\\S+)$"), "$1 and $2 cannot be given together"},
+      {std::regex("^(\\S+): (takes|needs|works) "), "$1 $2 "},
+  };
+  std::string words = message;
+  for (const auto& [pattern, replacement] : rewrites) words = std::regex_replace(words, pattern, replacement);
+  return words;
+}
 
 int Fail(int code, const std::string& message) {
   WriteText(stderr, "lpt-dump: error: " + message + "\n");
@@ -243,9 +256,10 @@ int ParseAndRun(int argc, char** argv) {
   app.formatter(std::make_shared<HelpLayout>());
   app.set_help_all_flag("--help-all", "also the options for testing with the emulated chip");
   app.failure_message([](const CLI::App*, const CLI::Error& error) {
-    return "lpt-dump: error: " + std::string(error.what()) + "\nRun 'lpt-dump --help' for the usage.\n";
+    return "lpt-dump: error: " + InOwnWords(error.what()) + "\nRun 'lpt-dump --help' for the usage.\n";
   });
-  app.set_version_flag("--version", VersionText("lpt-dump"));
+  app.set_help_flag("-h,--help", "show this help and exit");
+  app.set_version_flag("--version", VersionText("lpt-dump"), "show the version and the licence, and exit");
   Options options;
   CLI::Option* output = app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output");
   app.add_option("-p,--port", options.port,
@@ -258,14 +272,12 @@ int ParseAndRun(int argc, char** argv) {
   CLI::Option* reads =
       app.add_option("--reads", options.reads,
                      "read N times (2 to 100) and save only if all N reads agree; else report how they differ")
-          ->check(WholeNumber)
-          ->check(CLI::Range(2, 100))
+          ->check(CountOfReads)
           ->type_name("N")
           ->excludes(verify);
   app.add_option("--until-agree", options.untilAgree,
                  "read until two reads in a row agree, at most MAX times (2 to 100), and save that image")
-      ->check(WholeNumber)
-      ->check(CLI::Range(2, 100))
+      ->check(CountOfReads)
       ->type_name("MAX")
       ->excludes(verify)
       ->excludes(reads);

@@ -67,10 +67,10 @@ std::optional<std::string> ImageFinding(const EepromImage& image) {
   const auto period = RepeatPeriod(image);
   if (!period) return std::nullopt;
   // Parts below the 25080 take one address byte, so the third byte of the READ already clocks
-  // their address 0 out unseen and the image starts at their address 1.
+  // their address 0 out unseen and each copy starts one byte on.
   const std::string size = std::to_string(*period);
-  return "the image repeats every " + size + " bytes: the chip is likely a " + PartOfSize(*period) + " (" + size +
-         " bytes), not a 25160. The file holds its content " + TimesWord(image.size() / *period) +
-         (*period < 1024 ? ", each copy starting at its address 1" : "") +
-         "; keep it only if that is the chip you meant to read.";
+  return "the image repeats every " + size + " bytes: the same " + size + " bytes " +
+         TimesWord(image.size() / *period) + (*period < 1024 ? ", each copy shifted by one byte" : "") +
+         ". The chip is likely a " + PartOfSize(*period) + " (" + size +
+         " bytes), smaller than a 25160; keep the image only if that is the chip you meant to read.";
 }

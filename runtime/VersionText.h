@@ -6,5 +6,5 @@
 inline std::string VersionText(const std::string& program) {
   return program + " " LPT_VERSION
                    "\nCopyright (c) 2026 The LPT_Tool developers. MIT License: the software is provided as is, "
-                   "without warranty; see the LICENSE file.";
+                   "without warranty.";
 }

@@ -244,6 +244,17 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
     EXPECT_FALSE(fs::exists(folder / "dump.bin"));
   }
   EXPECT_NE(Run("--port direct:0378 x.bin").err.find("did you mean 0x378?"), std::string::npos);
+  // In the program's own words and form, not its command-line library's.
+  const std::pair<const char*, const char*> messages[] = {
+      {"--reads 1 x.bin", "lpt-dump: error: --reads takes 2 to 100, not 1\n"},
+      {"--until-agree 2x x.bin", "lpt-dump: error: --until-agree takes 2 to 100, not 2x\n"},
+      {"--bogus x.bin", "lpt-dump: error: unexpected argument: --bogus\n"},
+      {"x.bin --port", "lpt-dump: error: --port needs a value\n"},
+      {"--verify --reads 3 x.bin", "lpt-dump: error: --verify and --reads cannot be given together\n"}};
+  for (const auto& [arguments, words] : messages) {
+    const std::string error = Run(arguments).err;
+    EXPECT_EQ(error.rfind(words, 0), 0u) << arguments << ": " << error;
+  }
   const Outcome outcome = Run(chipPort + " -", "script -qec \"", "\" /dev/null");
   EXPECT_EQ(outcome.exitCode, 2) << "binary data onto a terminal";
   EXPECT_NE(outcome.out.find("standard output is a terminal"), std::string::npos) << outcome.out;
@@ -262,6 +273,11 @@ TEST_F(LptDumpTest, TheHelpFitsEightyColumnsAndKeepsTheTestingOptionsForHelpAll)
   EXPECT_NE(help.find("  -p, --port PORT "), std::string::npos) << help;
   EXPECT_EQ(help.find("--emulate-flips"), std::string::npos) << help;
   EXPECT_NE(Run("--help-all").out.find("--emulate-flips SHARE"), std::string::npos);
+  EXPECT_NE(help.find("Usage: lpt-dump [OPTIONS] OUTPUT\n"), std::string::npos) << help;
+  EXPECT_NE(help.find("  -h, --help            show this help and exit\n"), std::string::npos) << help;
+  const std::string version = Run("--version").out;
+  EXPECT_NE(version.find("MIT License"), std::string::npos) << version;
+  EXPECT_EQ(version.find("LICENSE file"), std::string::npos) << "no such file in every installation: " << version;
 }
 
 TEST_F(LptDumpTest, OnATerminalTheProgressStaysOneLineOfItsWidthAndNamesAreEscaped) {
@@ -437,7 +453,9 @@ TEST_F(LptDumpTest, ASmallerPartsRepeatingContentIsSavedWithAWarningNamingIt) {
   const Outcome outcome =
       Run("--port emulate:" + (folder / "25040.bin").string() + " " + (folder / "dump.bin").string());
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_NE(outcome.err.find("repeats every 512 bytes: the chip is likely a 25040 (512 bytes)"), std::string::npos)
+  EXPECT_NE(outcome.err.find("repeats every 512 bytes: the same 512 bytes four times, each copy shifted by one byte. "
+                             "The chip is likely a 25040 (512 bytes)"),
+            std::string::npos)
       << outcome.err;
   EXPECT_EQ(Run(chipPort + " " + (folder / "dump.bin").string()).err.find("warning"), std::string::npos)
       << "no warning for a 25160";

@@ -57,6 +57,9 @@ expect() {  # LINE EXPECTED-CANDIDATES (one a line, sorted)
 expect "lpt-dump --ver" "--verify
 --version"
 expect "lpt-dump --rea" "--reads"
+expect "lpt-dump --h" "--help
+--help-all"
+expect "lpt-dump --em" ""
 expect "lpt-dump --reads " "10
 2
 3

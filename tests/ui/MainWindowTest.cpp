@@ -139,12 +139,13 @@ TEST_F(MainWindowTest, EachClickRunsAFullReadWithItsOwnDialog) {
   EXPECT_EQ(FileBytes(SavedFile()), ChipBytes());
 }
 
-// Answers the next question box over the window with the button named `answer`, and keeps what
-// the box said.
+// Answers the next question box over the window with the button named `answer` (its mnemonic's
+// & left out), and keeps what the box said and each button's keyboard shortcut.
 struct QuestionAnswerer {
   QString title;
   QString text;
   QString defaultButton;
+  QStringList shortcuts;
   int asked = 0;
   void Answer(const QString& answer) {
     auto* timer = new QTimer;
@@ -153,12 +154,14 @@ struct QuestionAnswerer {
       if (box == nullptr) return;
       title = box->windowTitle();
       text = box->text() + "\n" + box->informativeText();
-      defaultButton = box->defaultButton() != nullptr ? box->defaultButton()->text() : "";
+      defaultButton = box->defaultButton() != nullptr ? box->defaultButton()->text().remove('&') : "";
       ++asked;
       timer->stop();
       timer->deleteLater();
+      shortcuts.clear();
+      for (QAbstractButton* button : box->buttons()) shortcuts << button->shortcut().toString();
       for (QAbstractButton* button : box->buttons()) {
-        if (button->text() == answer) button->click();
+        if (button->text().remove('&') == answer) button->click();
       }
     });
     timer->start(10);
@@ -180,6 +183,7 @@ TEST_F(MainWindowTest, AReadThatLooksWrongIsSavedOnlyWhenTheUserSaysSo) {
   EXPECT_TRUE(question.text.startsWith("Every byte read is 0xFF: no chip answered")) << question.text.toStdString();
   EXPECT_TRUE(question.text.endsWith("Save the image anyway?")) << question.text.toStdString();
   EXPECT_EQ(question.defaultButton, "Don't Save");
+  EXPECT_EQ(question.shortcuts, (QStringList{"Alt+S", "Alt+D"})) << "the buttons' mnemonics";
   EXPECT_EQ(dialogs.answered, 0) << "the save dialog opened after Don't Save";
   EXPECT_FALSE(QFile::exists(SavedFile()));
   EXPECT_EQ(Status(), "Address : 2047, Content : 255");

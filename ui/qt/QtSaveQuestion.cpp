@@ -11,8 +11,9 @@ bool QtSaveQuestion::SaveAnyway(const std::string& finding) {
   if (!text.isEmpty()) text[0] = text[0].toUpper();
   QMessageBox box(QMessageBox::Warning, owner_->windowTitle(), text, QMessageBox::NoButton, owner_);
   box.setInformativeText("Save the image anyway?");
-  QPushButton* save = box.addButton("Save Anyway", QMessageBox::AcceptRole);
-  QPushButton* dontSave = box.addButton("Don't Save", QMessageBox::RejectRole);
+  // Alt+S and Alt+D answer it from the keyboard.
+  QPushButton* save = box.addButton("&Save Anyway", QMessageBox::AcceptRole);
+  QPushButton* dontSave = box.addButton("&Don't Save", QMessageBox::RejectRole);
   box.setDefaultButton(dontSave);
   box.setEscapeButton(dontSave);
   box.exec();
