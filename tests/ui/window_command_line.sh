@@ -17,13 +17,18 @@ for program in "$tool" "$demo"; do
   out=$(bare "$program" --version 2>&1) && [[ $out == "$name "[0-9]*"MIT License"* ]] || fail "$name --version: $out"
   err=$(bare "$program" --version 2>&1 > /dev/full)
   [ $? -eq 1 ] && [[ $err == *"$name: error: write error on standard output"* ]] || fail "$name --version > /dev/full: $err"
-  # An unknown option after Qt has taken its own: named, with the usage, exit 2.
-  err=$(QT_QPA_PLATFORM=offscreen "$program" -style fusion --bogus 2>&1 > /dev/null)
-  [ $? -eq 2 ] && [[ $err == *"$name: error: unknown option '--bogus'"*"usage: $name"* ]] || fail "$name --bogus: $err"
+  # An unknown option beside Qt's own, read before a display is looked for: named, with the
+  # usage, exit 2, also where there is no display at all.
+  for option in --bogus -bogus; do
+    err=$(bare "$program" -style fusion "$option" 2>&1 > /dev/null)
+    [ $? -eq 2 ] && [[ $err == *"$name: error: unknown option '$option'"*"usage: $name"* ]] || fail "$name $option: $err"
+  done
+  err=$(bare "$program" -style 2>&1 > /dev/null)
+  [ $? -eq 2 ] && [[ $err == *"$name: error: -style needs a value"* ]] || fail "$name -style without its value: $err"
 done
-err=$(QT_QPA_PLATFORM=offscreen "$tool" stray.bin 2>&1 > /dev/null)
+err=$(bare "$tool" stray.bin 2>&1 > /dev/null)
 [ $? -eq 2 ] && [[ $err == *"unexpected argument 'stray.bin'"* ]] || fail "lpt-tool stray.bin: $err"
-err=$(QT_QPA_PLATFORM=offscreen "$demo" one.bin two.bin 2>&1 > /dev/null)
+err=$(bare "$demo" one.bin two.bin 2>&1 > /dev/null)
 [ $? -eq 2 ] && [[ $err == *"unexpected argument 'two.bin'"* ]] || fail "lpt-tool-demo one.bin two.bin: $err"
 [ "$failures" -eq 0 ] && echo "window command line: --help, --version, a full output and unknown arguments as expected"
 exit "$failures"

@@ -42,7 +42,7 @@ void SendWindowImagesAsData() {
   if (!EnvironmentHas("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
-int RunMainWindow(int argc, char** argv, const std::string& caption, const WithTheArgumentsLeft& prepare) {
+int RunMainWindow(int argc, char** argv, const std::string& caption, const BeforeTheWindow& prepare) {
   if (argc > 0) programName = std::strrchr(argv[0], '/') != nullptr ? std::strrchr(argv[0], '/') + 1 : argv[0];
   if (!EnvironmentHas("QT_QPA_PLATFORM") && !EnvironmentHas("DISPLAY") && !EnvironmentHas("WAYLAND_DISPLAY")) {
     SayNoDisplay("no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).");
@@ -55,7 +55,7 @@ int RunMainWindow(int argc, char** argv, const std::string& caption, const WithT
   Application.Initialize(argc, argv);
   qInstallMessageHandler(toolkitHandler);
   if (prepare) {
-    if (const int code = prepare(std::vector<std::string>(argv + 1, argv + argc)); code != 0) {
+    if (const int code = prepare(); code != 0) {
       Application.Shutdown();
       return code;
     }

@@ -1,17 +1,15 @@
 #pragma once
 #include <functional>
 #include <string>
-#include <vector>
 
-// What a program does once the toolkit has taken its own options (-style, -reverse, -platform,
-// ...) from the command line: given the arguments left after the program's name, 0 to go on to
-// the window, or the exit code to end with.
-using WithTheArgumentsLeft = std::function<int(const std::vector<std::string>& arguments)>;
+// What a program does once the toolkit has started, before its window: 0 to go on to the window,
+// or the exit code to end with.
+using BeforeTheWindow = std::function<int()>;
 
 // Starts the toolkit, creates the main window (with another caption when one is given) and
 // runs it until it is closed, on whatever port backend the caller installed (or `prepare`
 // installs). Without a display it says so and returns 3 instead of letting the toolkit abort.
-int RunMainWindow(int argc, char** argv, const std::string& caption = "", const WithTheArgumentsLeft& prepare = {});
+int RunMainWindow(int argc, char** argv, const std::string& caption = "", const BeforeTheWindow& prepare = {});
 
 // Under X11, Qt hands the window's image to the server through shared memory, and the first
 // paint after each frame then waits for the server to have read it: a round trip 60 times a

@@ -3,20 +3,20 @@
 #include <string>
 #include <vector>
 
-// The command line of a window program, taken as every program takes it: --help (-h) and
-// --version answer on standard output and end the program before a window is opened or a port
-// is touched; an argument that neither the program nor the toolkit takes ends it with the usage
-// on standard error, naming what was wrong.
+// The command line of a window program, read before the toolkit starts and before a display is
+// looked for, as every program reads it: --help (-h) and --version answer on standard output and
+// end the program; an option that neither the program nor Qt takes, or one operand too many, ends
+// it with the usage on standard error and exit code 2, naming what was wrong. Qt's own options
+// (-style fusion, -reverse, -platform offscreen, ...) are left for Qt.
 struct WindowProgram {
-  std::string name;   // as the user knows it: lpt-tool, lpt-tool-demo
-  std::string usage;  // the usage text, without the program's name
+  std::string name;      // as the user knows it: lpt-tool, lpt-tool-demo
+  std::string usage;     // the usage text, without the program's name
+  std::size_t operands;  // how many operands it takes at most (lpt-tool-demo: its IMAGE)
 };
 
-// The exit code when the command line asks for help or the version (0, or 1 when standard output
-// could not take the text); nothing when it asks for the window.
-std::optional<int> AnswerHelpOrVersion(int argc, char** argv, const WindowProgram& program);
+struct WindowCommandLine {
+  std::optional<int> exitCode;        // set when the program ends here: 0, 1 (output failed) or 2
+  std::vector<std::string> operands;  // otherwise, the operands given
+};
 
-// The exit code (2) when the arguments that the toolkit left hold an option, or more operands
-// than `operands`; nothing when they are fine.
-std::optional<int> RefuseUnknownArguments(const std::vector<std::string>& left, std::size_t operands,
-                                          const WindowProgram& program);
+WindowCommandLine ReadWindowCommandLine(int argc, char** argv, const WindowProgram& program);

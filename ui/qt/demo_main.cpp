@@ -18,19 +18,18 @@ const WindowProgram Program{"lpt-tool-demo",
                             "[IMAGE] [Qt options such as -style fusion or -reverse]\n"
                             "The LPT_Tool window on an emulated adapter and 25160, so it can be tried without "
                             "hardware.\n"
-                            "  IMAGE  a 2048-byte file the emulated chip holds (default: a built-in demo image)\n"};
+                            "  IMAGE  a 2048-byte file the emulated chip holds (default: a built-in demo image)\n",
+                            1};
 }
 
 int main(int argc, char** argv) {
   PrepareProcess();
-  if (const auto answered = AnswerHelpOrVersion(argc, argv, Program)) return *answered;
+  const WindowCommandLine commandLine = ReadWindowCommandLine(argc, argv, Program);
+  if (commandLine.exitCode) return *commandLine.exitCode;
+  const std::vector<std::string>& image = commandLine.operands;
   std::unique_ptr<EmulatedAdapter> adapter;
   // The caption says the chip is emulated, so a demo dump is never taken for a real one.
-  return RunMainWindow(argc, argv, "Korvane (emulated 25160)", [&](const std::vector<std::string>& arguments) {
-    // What Qt did not take as its own: the image, if any.
-    if (const auto refused = RefuseUnknownArguments(arguments, 1, Program)) return *refused;
-    std::vector<std::string> image = arguments;
-    std::erase(image, "--");
+  return RunMainWindow(argc, argv, "Korvane (emulated 25160)", [&] {
     try {
       adapter = std::make_unique<EmulatedAdapter>(image.empty() ? DemoEepromImage() : LoadEepromImage(image[0]));
     } catch (const std::exception& error) {
