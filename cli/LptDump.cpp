@@ -44,28 +44,33 @@ constexpr const char* ExitCodesHelp =
     "  2  bad command line\n"
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
     "  4  the file could not be written (with --compare: FILE could not be read)\n"
-    "  5  --reads, --verify, --until-agree: the reads do not agree (a report says\n"
-    "     how); nothing was saved. --compare: the chip and FILE differ (with both,\n"
-    "     the message tells which)\n";
+    "  5  the reads do not agree (a report says how); nothing was saved.\n"
+    "     --compare: the chip and FILE differ (with both, the message tells which)\n";
 
 struct Options {
   std::string output;
   std::string port;
   std::string compare;
-  int reads = 1;       // --reads N, --verify (2): all N must agree
+  int reads = 2;       // --reads N: all N must agree; two unless told (a flipped bit shows)
   int untilAgree = 0;  // --until-agree MAX: until two reads in a row agree
   bool quiet = false;
   std::string flips;  // --emulate-flips
   BitFlips emulatedFlips;
 };
 
-// A count of reads, 2 to 100: digits only, so "2x" is not taken for a number out of range.
-const CLI::Validator CountOfReads(
-    [](const std::string& text) {
-      const bool digits = !text.empty() && text.size() < 4 && text.find_first_not_of("0123456789") == std::string::npos;
-      return digits && std::stoi(text) >= 2 && std::stoi(text) <= 100 ? std::string() : "takes 2 to 100, not " + text;
-    },
-    "");
+// A count of reads from `fewest` to 100: digits only, so "2x" is not taken for a number out of
+// range.
+CLI::Validator CountOfReads(int fewest) {
+  return CLI::Validator(
+      [fewest](const std::string& text) {
+        const bool digits =
+            !text.empty() && text.size() < 4 && text.find_first_not_of("0123456789") == std::string::npos;
+        return digits && std::stoi(text) >= fewest && std::stoi(text) <= 100
+                   ? std::string()
+                   : "takes " + std::to_string(fewest) + " to 100, not " + text;
+      },
+      "");
+}
 
 // CLI11's messages in this program's words and form ("--reads takes 2 to 100, not 1").
 std::string InOwnWords(const std::string& message) {
@@ -250,8 +255,10 @@ int Run(const Options& options) {
 }
 
 int ParseAndRun(int argc, char** argv) {
-  CLI::App app("Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port and saves it\nas a plain image.",
-               "lpt-dump");
+  CLI::App app(
+      "Reads the whole 25160 SPI EEPROM (2048 bytes) on the parallel port twice and\nsaves it as a plain image when "
+      "both reads agree: every image lpt-dump saves\nwas read twice and agreed, unless --reads 1 asks for one read.",
+      "lpt-dump");
   app.footer(ExitCodesHelp);
   app.formatter(std::make_shared<HelpLayout>());
   app.set_help_all_flag("--help-all", "also the options for testing with the emulated chip");
@@ -268,16 +275,17 @@ int ParseAndRun(int argc, char** argv) {
                      "default: the first parallel port")
       ->check(PortChoiceProblem, "PORT");
   CLI::Option* verify = app.add_flag_callback(
-      "--verify", [&] { options.reads = 2; }, "read twice and save only if both reads agree (--reads 2)");
+      "--verify", [&] { options.reads = 2; }, "read twice and save only if both reads agree (the default)");
   CLI::Option* reads =
       app.add_option("--reads", options.reads,
-                     "read N times (2 to 100) and save only if all N reads agree; else report how they differ")
-          ->check(CountOfReads)
+                     "read N times (1 to 100; 2 unless told) and save only if all N reads agree, else report how "
+                     "they differ; 1 saves a single read that nothing checks")
+          ->check(CountOfReads(1))
           ->type_name("N")
           ->excludes(verify);
   app.add_option("--until-agree", options.untilAgree,
                  "read until two reads in a row agree, at most MAX times (2 to 100), and save that image")
-      ->check(CountOfReads)
+      ->check(CountOfReads(2))
       ->type_name("MAX")
       ->excludes(verify)
       ->excludes(reads);
