@@ -18,8 +18,8 @@ int OpenStandardOutput(TFile& file);
 // beside the target, made through the installed calls (file.folder, file.target, file.temporary,
 // file.replacing filled in), or a named pipe itself. -1 on failure, with the OS error, or with
 // file.refusal saying why the name is no file to save in; nothing is left open then.
-int OpenForSaving(TFile& file);
-// Whether the name still leads to the folder and the file (or the free name) that OpenForSaving
+int OpenWhereTheImageGoes(TFile& file);
+// Whether the name still leads to the folder and the file (or the free name) that OpenWhereTheImageGoes
 // decided on. It only looks; the save acts on what was decided.
 bool NameLeadsWhereDecided(const TFile& file);
 // Closes the folder the save acted in, if one is open.

@@ -3,7 +3,7 @@
 
 // Names that reach a device rather than a file, which an image is never read from (lpt-dump
 // --compare). Where an image may be saved is decided by the save itself, on the opened file
-// (OpenForSaving in UntypedFilePosix.cpp and UntypedFileWindows.cpp).
+// (OpenWhereTheImageGoes in UntypedFilePosix.cpp and UntypedFileWindows.cpp).
 
 // A parallel port device (Linux: ppdev's /dev/parportN, the printer driver's /dev/lpN; Windows:
 // LPT1..LPT9, PRN): a file the image must never be written to, since its bytes would drive the

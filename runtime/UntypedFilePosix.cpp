@@ -464,7 +464,7 @@ int LastOsError() { return errno; }
 
 int OpenStandardOutput(TFile& file) { return OpenHandedDescriptor(file, STDOUT_FILENO); }
 
-int OpenForSaving(TFile& file) {
+int OpenWhereTheImageGoes(TFile& file) {
   const int descriptor = LookAndOpen(file);
   if (descriptor < 0) {
     const int error = errno;

@@ -298,7 +298,7 @@ int DecideOnNew(TFile& file) {
 }
 }  // namespace
 
-int OpenForSaving(TFile& file) {
+int OpenWhereTheImageGoes(TFile& file) {
   file.target = file.name;
   if (file.refusal = NameRefusal(file.name); !file.refusal.empty()) return -1;
   const HANDLE look = OpenToLook(WideText(file.name));
