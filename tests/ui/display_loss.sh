@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The window program when its display goes away or never answers: it must end with its own
 # exit code, never crash (139) or abort with a core dump (134). During a read, the display goes
-# while the held-read demo's port holds the read in its middle.
+# while the held-read demo's port holds the read in its middle. A case that fails says what the
+# program said and how it ended; an X server that has not started is reported as such, never
+# handed to the program as an empty DISPLAY.
 #   display_loss.sh DEMO HELD-READ-DEMO
 set -uo pipefail
 demo=$1
@@ -18,23 +20,30 @@ status=$?
 [ "$status" -eq 3 ] || fail "unreachable display: exit $status, not 3"
 grep -q "the display could not be opened" <<< "$output" || fail "unreachable display: no message of its own"
 
-start_x() {  # starts a private X server; sets display and xserver
+start_x() {  # starts a private X server; sets display and xserver; false when it did not start
   Xvfb -displayfd 3 -screen 0 800x600x24 3> "$scratch/display" 2> /dev/null &
   xserver=$!
-  wait_until 60 "Xvfb to start" test -s "$scratch/display"
+  wait_until 120 "Xvfb to start" test -s "$scratch/display" || return 1
   display=":$(cat "$scratch/display")"
+}
+
+# What the program said and how it ended, for a case that failed.
+ended() {  # PID
+  local status=running
+  kill -0 "$1" 2> /dev/null || { wait "$1"; status="exit $?"; }
+  echo "($status; it said: $(tr '\n' ' ' < "$scratch/program.out"))"
 }
 
 # CASE: idle | read | dialog | destroyed
 run_case() {
-  start_x
+  start_x || { fail "$1: no X server to run it on"; kill "$xserver"; return; }
   local program=$demo hold=$scratch/hold
   [ "$1" = read ] && { program=$held_read_demo; hold_reads "$hold"; }
-  DISPLAY=$display LPT_TEST_HOLD=$hold QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program" > /dev/null 2>&1 &
+  DISPLAY=$display LPT_TEST_HOLD=$hold QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program" > "$scratch/program.out" 2>&1 &
   local pid=$!
   local window
   window=$(DISPLAY=$display wait_for_window 120 --pid "$pid" --name '^Korvane') ||
-    { fail "$1: the window did not appear"; kill "$xserver"; kill "$pid"; return; }
+    { fail "$1: the window did not appear $(ended "$pid")"; kill "$xserver"; kill "$pid" 2> /dev/null; return; }
   case $1 in
     read) DISPLAY=$display xdotool mousemove --window "$window" 196 20 click 1
           wait_until 120 "the read to reach its hold" read_held "$hold" || fail "read: the read did not start" ;;
@@ -48,7 +57,7 @@ run_case() {
   release_read "$hold"
   wait "$pid"
   local status=$?
-  [ "$status" -eq 1 ] || fail "$1: exit $status, not 1"
+  [ "$status" -eq 1 ] || fail "$1: exit $status, not 1 (it said: $(tr '\n' ' ' < "$scratch/program.out"))"
   rm -f "$scratch/display"
 }
 for case in idle read dialog destroyed; do run_case "$case"; done
