@@ -278,6 +278,7 @@ int DecideOnNew(TFile& file) {
   for (wchar_t& c : lowerBase) c = static_cast<wchar_t>(std::towlower(c));
   if (lowerBase == L"inpout32.dll" || lowerBase == L"inpoutx64.dll") {
     file.refusal = InpOutRefusal;  // a folder the program looks in for it would hold an image by that name
+    file.refusalAdvice = "Save under another name, in a folder of your own such as your Documents.";
     return -1;
   }
   if (base.size() > 255) {
