@@ -1,12 +1,26 @@
 #include "bus/BusLines.h"
 
-#include "bus/BusDelay.h"
-#include "bus/LinesIdleOnAnyEnd.h"
 #include "bus/Port95.h"
+#include "runtime/ProcessEnd.h"
 
 std::uint8_t CsLine = 0;
 std::uint8_t SckLine = 0;
 std::uint8_t SiLine = 0;
+
+namespace {
+// The last line byte the port took: what the chip sees, whatever the flags say after a failure.
+volatile std::uint8_t lineByteOnPort = ComposeLineByte(1, 0, 0);
+}  // namespace
+
+std::uint8_t LineByteOnPort() { return lineByteOnPort; }
+
+void NoteLineByteOnPort(std::uint8_t lineByte) {
+  lineByteOnPort = lineByte;
+  // Selected by the last byte that reached the port: a signal now waits for the bus to go idle.
+  SetEndHeld(EndWaitsFor::ChipSelected, (lineByte & Wiring::CsBit) == 0);
+}
+
+bool ChipSelectedOnBus() { return EndHeldBy(EndWaitsFor::ChipSelected); }
 
 std::uint8_t ComposeLineByte(std::uint8_t cs, std::uint8_t sck, std::uint8_t si) {
   std::uint8_t value = 0;
@@ -20,24 +34,6 @@ void SetIdleLineFlags() {
   SckLine = 0;
   SiLine = 0;
   CsLine = 1;
-}
-
-void PutBusIdle() {
-  // From whatever an earlier program left on the lines: a transfer stopped with the chip selected
-  // ends as every read ends, the clock low before the chip is deselected. Without the supply
-  // pattern on bits 3..7 (a printer driver's or the kernel's probe bytes) the adapter is off, and
-  // the first write powers it with the chip deselected.
-  const auto latch = ReadDataLatch();
-  if (latch && (*latch & (Wiring::UnusedLowBit | Wiring::SupplyBits)) == Wiring::SupplyBits) {
-    NoteLineByteOnPort(*latch);
-  }
-  if (ChipSelectedOnBus()) {
-    TakeLinesIdle();
-  } else {
-    SetIdleLineFlags();
-    OutputLines();
-  }
-  BusDelay();
 }
 
 void OutputLines() {

@@ -1,31 +1,24 @@
 #pragma once
-#include <cstdint>
 #include <optional>
 #include <string>
 
 // Leaving the bus idle, whatever ends a read: its end, a port error, any exception, or a signal
-// (or a dying display) that asks the process to end. The one place that knows how:
-//   - which line byte the port last took, so the way out starts from what the chip sees, and
-//     whether the chip is selected, which holds a requested end back (runtime/ProcessEnd.h);
+// (or a dying display) that asks the process to end. The one place that knows how, starting from
+// the line byte the port last took (bus/BusLines.h):
 //   - TakeLinesIdle, the way out: the clock taken low, then the chip deselected;
 //   - LinesIdleOnAnyWayOut, the guard that takes it for every exception that leaves a read;
 //   - StopBusIfRequested, where a requested end is carried out: at the next bus wait (BusDelay),
 //     the lines idle first.
 
-// Called by OutputLines with each byte the port took. Async-signal-safe.
-void NoteLineByteOnPort(std::uint8_t lineByte);
-
-// Whether the last line byte written selected the chip: a read is on the bus. Async-signal-safe.
-bool ChipSelectedOnBus();
-
-// The way out of a read that cannot go on: the clock taken low when the port last took it high
-// (whatever the flags say), then the chip deselected, the flags left idle. Writes at once, no wait.
+// Takes the lines idle from what the chip sees: where it is selected with the clock high (whatever
+// the flags say), the clock goes low first; then the chip is deselected (0xF1), the flags left
+// idle. Writes at once, no wait.
 void TakeLinesIdle();
 
 // Takes the lines idle (ignoring a port that fails again) and leaves the flags idle when an
 // exception leaves the scope; nothing on a normal way out. A caller that reports what the way out
-// met takes it at once with TakeIdleNow; the scope's end then only leaves the flags idle: one
-// attempt at the port, never two.
+// met takes it at once with TakeLinesIdleNow; the scope's end then only leaves the flags idle:
+// one attempt at the port, never two.
 class LinesIdleOnAnyWayOut {
  public:
   LinesIdleOnAnyWayOut() = default;
@@ -35,7 +28,7 @@ class LinesIdleOnAnyWayOut {
 
   // Where the chip is selected, takes the lines idle now: "" when that worked, else what the
   // port said. nullopt where the chip was not selected (nothing to do).
-  std::optional<std::string> TakeIdleNow();
+  std::optional<std::string> TakeLinesIdleNow();
 
  private:
   bool taken_ = false;

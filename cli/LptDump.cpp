@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "bus/BusLines.h"
+#include "bus/BusStartUp.h"
 #include "bus/Port95.h"
 #include "cli/Console.h"
 #include "cli/HelpLayout.h"
@@ -135,7 +135,7 @@ int ReadChip(const Options& options) {
   RepeatedReads reads;
   bool agreed = false;
   try {
-    PutBusIdle();  // as the window does at start-up
+    BusStartUp();  // as the window does at its creation
     for (int read = 1; read <= planned && !agreed; ++read) {
       TerminalProgress progress(stderr, showProgress,
                                 planned == 1 ? "read" : "read " + std::to_string(read) + "/" + std::to_string(planned));

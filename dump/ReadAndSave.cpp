@@ -1,6 +1,6 @@
 #include "dump/ReadAndSave.h"
 
-#include "bus/BusLines.h"
+#include "bus/BusStartUp.h"
 #include "bus/Port95.h"
 #include "display/TSaveQuestion.h"
 #include "dump/DumpBuffer.h"
@@ -18,8 +18,8 @@ struct WhenTheReadEnds {
 };
 }  // namespace
 
-void PutBusIdleAndReleasePort() {
-  PutBusIdle();
+void WindowStartUp() {
+  BusStartUp();
   ReleasePort();  // other programs may use the port while the window waits
 }
 

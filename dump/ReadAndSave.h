@@ -8,9 +8,9 @@ class TStatusBar;
 
 // The window's two handlers, the same whatever the toolkit.
 
-// FormCreate: the bus idle (0xF1, then one wait), and the port left to other programs while the
-// window waits.
-void PutBusIdleAndReleasePort();
+// FormCreate: the bus's start-up (bus/BusStartUp.h), then the port left to other programs while
+// the window waits.
+void WindowStartUp();
 
 // Button1Click: the read, then the save. Once the read has ended, finished or failed, the port is
 // handed back and `whenTheReadEnds` runs: the window brings its screen up to date and deals with

@@ -100,7 +100,7 @@ void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
     ReadAllBytes(progressBar, statusBar);
   } catch (const EPortError& error) {
     // Said in the message: what the way out met.
-    const std::string afterwards = WhatTheWayOutMet(idleOnAnyWayOut.TakeIdleNow());
+    const std::string afterwards = WhatTheWayOutMet(idleOnAnyWayOut.TakeLinesIdleNow());
     if (afterwards.empty()) throw;
     throw EPortError(error.what() + afterwards, error.OsError(), error.Call());
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bus/BusLines.h"
+#include "bus/BusStartUp.h"
 #include "bus/Port95.h"
 #include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
@@ -63,12 +64,12 @@ class FakeLatch : public PortBackend {
 // Whatever an earlier program left on the lines, the start-up takes the bus idle as a read's end
 // does: a chip left selected with the clock high gets the clock low first, then the deselect
 // (the emulated chip raises an error when CS changes while SCK is high).
-TEST(PutBusIdle, StartsFromWhatTheDataRegisterHolds) {
+TEST(BusStartUp, StartsFromWhatTheDataRegisterHolds) {
   // A latch off the supply pattern (the kernel's probe left 0xAA) powers the adapter deselected.
   {
     FakeLatch probed;
     RecordingPort port(&probed);
-    PutBusIdle();
+    BusStartUp();
     EXPECT_EQ(port.Writes(), std::vector<std::uint8_t>{0xF1});
   }
   for (const std::uint8_t left : {0xF2, 0xF6, 0xF0, 0xF1}) {
@@ -77,7 +78,7 @@ TEST(PutBusIdle, StartsFromWhatTheDataRegisterHolds) {
     if ((left & 0x01) == 0) adapter.WritePortByte(0x378, left & ~0x02);  // selected with the clock low
     adapter.WritePortByte(0x378, left);
     RecordingPort port(&adapter);
-    ASSERT_NO_THROW(PutBusIdle()) << "left at " << int(left);
+    ASSERT_NO_THROW(BusStartUp()) << "left at " << int(left);
     const bool selectedWithClockHigh = (left & 0x03) == 0x02;
     const std::vector<std::uint8_t> expected =
         selectedWithClockHigh ? std::vector<std::uint8_t>{static_cast<std::uint8_t>(left & ~0x02), 0xF1}

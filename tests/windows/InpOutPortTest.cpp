@@ -7,6 +7,7 @@
 #include <random>
 
 #include "bus/BusLines.h"
+#include "bus/BusStartUp.h"
 #include "bus/Port95.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ReadEeprom.h"
@@ -32,7 +33,7 @@ TEST_F(InpOutPortTest, NoPortAtTheAddressIsReportedBeforeAnyRead) {
   FirstParallelPort port;
   InstallPortBackend(&port);
   try {
-    PutBusIdle();
+    BusStartUp();
     ADD_FAILURE() << "an empty bus was taken for a port";
   } catch (const EPortError& error) {
     const std::string message = error.what();
@@ -56,7 +57,7 @@ TEST_F(InpOutPortTest, AWholeReadThroughInp32AndOut32WithTheRealDelayGivesTheChi
 
   FirstParallelPort port;
   InstallPortBackend(&port);
-  PutBusIdle();
+  BusStartUp();
   FakeProgressBar progress;
   FakeStatusBar status;
   ReadEeprom(progress, status);

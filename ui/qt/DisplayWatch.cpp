@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "bus/BusLines.h"
 #include "bus/LinesIdleOnAnyEnd.h"
 #include "runtime/ProcessEnd.h"
 

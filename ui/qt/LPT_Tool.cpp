@@ -64,7 +64,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::FormCreate() { PutBusIdleAndReleasePort(); }
+void TForm1::FormCreate() { WindowStartUp(); }
 
 void TForm1::Button1Click() {
   ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); });

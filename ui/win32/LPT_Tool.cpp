@@ -172,7 +172,7 @@ void TForm1::Layout(unsigned dpi) {
   PlaceStatusBar(window);
 }
 
-void TForm1::FormCreate() { PutBusIdleAndReleasePort(); }
+void TForm1::FormCreate() { WindowStartUp(); }
 
 void TForm1::Button1Click() {
   ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); });
