@@ -17,7 +17,7 @@ std::uint8_t LineByteOnPort() { return lineByteOnPort; }
 void NoteLineByteOnPort(std::uint8_t lineByte) {
   lineByteOnPort = lineByte;
   // Selected by the last byte that reached the port: a signal now waits for the bus to go idle.
-  SetEndHeld(EndWaitsFor::ChipSelected, (lineByte & Wiring::CsBit) == 0);
+  SetChipSelected((lineByte & Wiring::CsBit) == 0);
 }
 
 bool ChipSelectedOnBus() { return EndHeldBy(EndWaitsFor::ChipSelected); }

@@ -229,7 +229,7 @@ int Run(const Options& options) {
 
   // Ctrl+C or another ending signal during the save ends the program once the outcome is said:
   // "File Saved" when the image took the name's place, or why the save was given up.
-  const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
+  const SaveHoldsTheEnd holdEnd;
   TerminalProgress status(stderr, false, "");
   SaveOutcome outcome{};
   try {

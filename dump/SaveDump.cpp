@@ -22,7 +22,7 @@ SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
   // A termination signal (Ctrl+C) waits while the image is written, so the last words never race
   // the rename; one that came before the rename gives the save up, and one after it lets "File
   // Saved" be said first. A caller that reports the outcome holds the end too, until it has.
-  const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
+  const SaveHoldsTheEnd holdEnd;
 
   const int written = BlockWrite(dumpFile, DumpBuffer.data(), static_cast<int>(DumpBuffer.size()));
   InOutCheck(dumpFile);

@@ -6,30 +6,29 @@
 #include "runtime/UntypedFile.h"
 
 namespace {
-volatile std::sig_atomic_t holds[2] = {0, 0};
+// The two stretches hold the end differently: the chip is selected or not (the last line byte on
+// the port says which, set at every write), while the holds of a save nest (the save, and the
+// caller that reports its outcome) and are counted.
+volatile std::sig_atomic_t chipSelected = 0;
+volatile std::sig_atomic_t saveHolds = 0;
 volatile std::sig_atomic_t endRequested = 0;
 volatile std::sig_atomic_t endSignal = 0;
 volatile std::sig_atomic_t endExitCode = 0;
 void (*volatile lastWordsHook)() = nullptr;
 }  // namespace
 
-void SetEndHeld(EndWaitsFor hold, bool held) { holds[static_cast<int>(hold)] = held ? 1 : 0; }
+void SetChipSelected(bool selected) { chipSelected = selected ? 1 : 0; }
 
-bool EndHeld() { return holds[0] != 0 || holds[1] != 0; }
+bool EndHeld() { return chipSelected != 0 || saveHolds != 0; }
 
-bool EndHeldBy(EndWaitsFor hold) { return holds[static_cast<int>(hold)] != 0; }
+bool EndHeldBy(EndWaitsFor hold) { return (hold == EndWaitsFor::ChipSelected ? chipSelected : saveHolds) != 0; }
 
-// Nested holds of one stretch (a save inside the stretch that reports it) count: the outermost
-// one carries the end out.
-HeldProcessEnd::HeldProcessEnd(EndWaitsFor hold) : hold_(hold) {
-  const int stretch = static_cast<int>(hold_);
-  holds[stretch] = holds[stretch] + 1;
-}
+// The outermost hold of a save carries an end asked for meanwhile out.
+SaveHoldsTheEnd::SaveHoldsTheEnd() { saveHolds = saveHolds + 1; }
 
-HeldProcessEnd::~HeldProcessEnd() {
-  const int stretch = static_cast<int>(hold_);
-  holds[stretch] = holds[stretch] - 1;
-  if (holds[stretch] == 0 && ProcessEndRequested()) EndRequestedProcess();
+SaveHoldsTheEnd::~SaveHoldsTheEnd() {
+  saveHolds = saveHolds - 1;
+  if (saveHolds == 0 && ProcessEndRequested()) EndRequestedProcess();
 }
 
 void RequestProcessEnd(int signalNumber, int exitCode) {

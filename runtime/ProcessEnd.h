@@ -5,24 +5,24 @@
 // the bus idle). While such a stretch holds the end, the end is only asked for; the stretch sees
 // the request and ends the process itself once it is safe. Everything here is async-signal-safe.
 
-// The stretches that hold a requested end back.
+// The stretches that hold a requested end back: a chip selected on the bus (its read ends the
+// process at its next bus wait, the lines idle first), and a save under way (it ends the process
+// once the image is in place or the save given up).
 enum class EndWaitsFor { ChipSelected, FileBeingWritten };
 
-void SetEndHeld(EndWaitsFor hold, bool held);
+// Set at every line byte the port takes (bus/BusLines.cpp).
+void SetChipSelected(bool selected);
 bool EndHeld();
 bool EndHeldBy(EndWaitsFor hold);
 
-// Holds a requested end back while it lives; when the outermost hold of its stretch goes, an end
-// asked for meanwhile is carried out.
-class HeldProcessEnd {
+// Holds a requested end back while a save lives; holds nest (the save, and the caller that
+// reports its outcome), and when the outermost goes, an end asked for meanwhile is carried out.
+class SaveHoldsTheEnd {
  public:
-  explicit HeldProcessEnd(EndWaitsFor hold);
-  ~HeldProcessEnd();
-  HeldProcessEnd(const HeldProcessEnd&) = delete;
-  HeldProcessEnd& operator=(const HeldProcessEnd&) = delete;
-
- private:
-  EndWaitsFor hold_;
+  SaveHoldsTheEnd();
+  ~SaveHoldsTheEnd();
+  SaveHoldsTheEnd(const SaveHoldsTheEnd&) = delete;
+  SaveHoldsTheEnd& operator=(const SaveHoldsTheEnd&) = delete;
 };
 
 // Stores the request: with the signal (0: none) or else with the exit code.

@@ -42,7 +42,7 @@ void AssignFile(TFile& file, const std::string& name) {
 void Rewrite(TFile& file, int recordSize) {
   file.recordSize = recordSize;
   // A signal waits until the temporary file, once made, is known to the last words that remove it.
-  const HeldProcessEnd holdEnd(EndWaitsFor::FileBeingWritten);
+  const SaveHoldsTheEnd holdEnd;
   file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenWhereTheImageGoes(file);
   if (file.descriptor < 0 && !file.refusal.empty()) return Refuse(file, file.refusal);
   Record(file, "create", file.descriptor < 0);

@@ -278,7 +278,7 @@ TEST_F(SaveDumpPosixTest, ASignalBeforeTheRenameGivesTheSaveUpAndOneAfterItLetsF
     PrepareProcess();
     InstallFileCalls(&calls);
     {
-      const HeldProcessEnd reporting(EndWaitsFor::FileBeingWritten);
+      const SaveHoldsTheEnd reporting;
       const std::string error = SaveAs(target.string());
       std::cerr << (error.empty() ? status.PanelText() : error) << std::endl;
     }

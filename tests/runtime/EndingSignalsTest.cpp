@@ -95,7 +95,7 @@ TEST(EndingSignalsDeathTest, WithoutARunningReadTheProcessEndsASecondLaterWithTh
   EXPECT_EXIT(
       {
         PrepareProcess();
-        SetEndHeld(EndWaitsFor::ChipSelected, true);  // a port that failed with the chip selected
+        SetChipSelected(true);  // a port that failed with the chip selected
         std::raise(SIGTERM);
         sleep(10);
         _exit(0);
