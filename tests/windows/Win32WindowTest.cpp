@@ -287,6 +287,11 @@ TEST_F(Win32WindowTest, TheScreenShowsWhatTheBarsHoldDuringAndAfterEveryRead) {
     EXPECT_LE(ProgressPosition(window), stepped) << "read " << read << " at " << dpi << " DPI";
     EXPECT_TRUE(WaitUntilTheScreenShowsTheBars(window)) << "during read " << read << " at byte " << byte << " (" << dpi
                                                         << " DPI) the screen never showed the bars as they are";
+    // No message is handled during a read, so nothing else would paint what the frame invalidated:
+    // the frame paints it itself, and no control is left waiting for a paint.
+    for (const int bar : {IDC_STATUSBAR1, IDC_PROGRESSBAR1}) {
+      EXPECT_FALSE(GetUpdateRect(Bar(window, bar), nullptr, FALSE)) << "read " << read << " at byte " << byte;
+    }
   });
   const std::filesystem::path folder = NewScratchFolder("lpt-window");
   const std::filesystem::path before = std::filesystem::current_path();
