@@ -72,7 +72,7 @@ CLI::Validator CountOfReads(int fewest) {
       "");
 }
 
-// CLI11's messages in this program's words and form ("--reads takes 2 to 100, not 1").
+// CLI11's messages in this program's words and form ("--reads takes 1 to 100, not 0").
 std::string InOwnWords(const std::string& message) {
   static const std::pair<std::regex, const char*> rewrites[] = {
       {std::regex("^The following arguments? (was|were) not expected: "), "unexpected argument: "},
