@@ -264,7 +264,9 @@ TEST_F(SaveDumpPermissionsTest, ANameInAnotherMountNamespaceIsSavedThere) {
   int status = 0;
   waitpid(other, &status, 0);
   for (const int end : {ready[0], ready[1], done[0], done[1]}) close(end);
-  if (signal != 'y') GTEST_SKIP() << "no mount namespace could be made";
+  if (signal != 'y')
+    GTEST_SKIP()
+        << "no private mount namespace could be made (it takes a root folder that is a mount point, not a chroot)";
   EXPECT_EQ(FileContents(shared / "g.bin"), "here");
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other namespace's file did not get the image";
 }

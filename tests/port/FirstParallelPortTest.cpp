@@ -32,7 +32,9 @@ bool RunFolderOfItsOwn() {
                           mount("tmpfs", "/run", "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755") == 0;
   return own;
 }
-constexpr const char* NoRunFolderOfItsOwn = "needs root, for a /run of its own where direct I/O keeps its locks";
+constexpr const char* NoRunFolderOfItsOwn =
+    "needs a /run of its own where direct I/O keeps its locks: a private mount namespace, which takes root "
+    "and a root folder that is a mount point (not a chroot)";
 
 TEST(FirstParallelPort, NamesEveryAttemptAndTheFixesThenTriesAgainLater) {
   int ppdevTries = 0;
