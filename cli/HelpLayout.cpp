@@ -46,7 +46,7 @@ std::string HelpLayout::make_option(const CLI::Option* option, bool isPositional
       value = value.substr(0, value.find(' '));
       if (value.rfind("TEXT:", 0) == 0) value.erase(0, 5);
       value = value.substr(0, value.find(':'));
-      name += " " + value;
+      if (!value.empty()) name += " " + value;  // a flag has none: no space left at the line's end
     }
   }
   name = "  " + name;

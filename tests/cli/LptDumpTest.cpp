@@ -20,6 +20,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include "cli/HelpLayout.h"
 #include "tests/support/FileContents.h"
 
 namespace fs = std::filesystem;
@@ -281,6 +282,25 @@ TEST_F(LptDumpTest, TheHelpFitsEightyColumnsAndKeepsTheTestingOptionsForHelpAll)
   const std::string version = Run("--version").out;
   EXPECT_NE(version.find("MIT License"), std::string::npos) << version;
   EXPECT_EQ(version.find("LICENSE file"), std::string::npos) << "no such file in every installation: " << version;
+}
+
+// The help's layout at the name column's edge: a name that leaves fewer than two spaces before
+// the column gets its text on the line below, so a name and its text never run together.
+TEST(HelpLayoutTest, ANameThatLeavesLessThanTwoSpacesPutsItsTextOnTheNextLine) {
+  const std::string indent(HelpLayout::NameColumn, ' ');
+  const struct {
+    std::string option;  // "  --" and this is 4 characters longer
+    std::string line;
+  } cases[] = {
+      {"eighteen-letters-x", "  --eighteen-letters-x  text\n"},
+      {"nineteen-letters-xy", "  --nineteen-letters-xy\n" + indent + "text\n"},
+      {"twenty-letters-xyzzy", "  --twenty-letters-xyzzy\n" + indent + "text\n"},
+  };
+  for (const auto& edge : cases) {
+    CLI::App app;
+    CLI::Option* option = app.add_flag("--" + edge.option)->description("text");
+    EXPECT_EQ(HelpLayout().make_option(option, false), edge.line);
+  }
 }
 
 TEST_F(LptDumpTest, OnATerminalTheProgressStaysOneLineOfItsWidthAndNamesAreEscaped) {
