@@ -4,25 +4,18 @@
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
-#include <algorithm>
-#include <chrono>
 #include <vector>
 
+#include "display/FramePace.h"
+
 namespace {
-using Clock = std::chrono::steady_clock;
-
-// What is painted reaches the display server within one 60 Hz frame.
-constexpr auto FrameBudget = std::chrono::milliseconds(16);
-
 struct UnsentArea {
   QPointer<QWidget> window;
   QRegion region;
 };
 std::vector<UnsentArea> unsent;
 std::vector<QPointer<QWidget>> waitingForFrame;
-Clock::time_point lastFrame;
-Clock::time_point lastPaint;
-Clock::duration longestGapSinceFrame{};
+FramePace pace;
 
 bool OnScreen(const QWidget& window) {
   return window.isVisible() && window.windowHandle() != nullptr && window.windowHandle()->isExposed() &&
@@ -51,21 +44,13 @@ void PaintIntoBackingStore(QWidget& widget) {
   AddUnsent(window, region);
 }
 
-// A frame is sent when waiting for the next paint (as long as the longest gap between paints
-// seen since the last frame) would take the oldest unsent paint past the budget.
-void ShowFrameIfDue() {
-  const Clock::time_point now = Clock::now();
-  longestGapSinceFrame = std::max(longestGapSinceFrame, now - lastPaint);
-  lastPaint = now;
-  if (now - lastFrame + longestGapSinceFrame >= FrameBudget) PaintWaitingControlsNow();
-}
 }  // namespace
 
 void PaintByNextFrame(QWidget& widget) {
   bool listed = false;
   for (const QPointer<QWidget>& waiting : waitingForFrame) listed = listed || waiting == &widget;
   if (!listed) waitingForFrame.emplace_back(&widget);
-  ShowFrameIfDue();
+  if (pace.FrameDueAfterChange()) PaintWaitingControlsNow();
 }
 
 void PaintWaitingControlsNow() {
@@ -78,6 +63,5 @@ void PaintWaitingControlsNow() {
       area.window->backingStore()->flush(area.region, area.window->windowHandle());
   }
   unsent.clear();
-  lastFrame = Clock::now();
-  longestGapSinceFrame = {};
+  pace.FrameShown();
 }

@@ -1,21 +1,17 @@
 #include "ui/win32/FramePacedPainting.h"
 
-#include <chrono>
 #include <utility>
 #include <vector>
 
+#include "display/FramePace.h"
+
 namespace {
-using Clock = std::chrono::steady_clock;
-
-// What changes reaches the screen within one 60 Hz frame.
-constexpr auto FrameBudget = std::chrono::milliseconds(16);
-
 struct Waiting {
   HWND control;
   std::function<void()> apply;
 };
 std::vector<Waiting> waiting;
-Clock::time_point lastFrame;
+FramePace pace;
 
 // Each control that waits gets its state and paints itself.
 void HandOverWaiting() {
@@ -54,9 +50,7 @@ void WithdrawFromFrames(HWND control) {
 }
 
 void PaintIfFrameDue() {
-  if (Clock::now() - lastFrame < FrameBudget) return;
-  HandOverWaiting();
-  lastFrame = Clock::now();
+  if (pace.FrameDueAfterChange()) PaintWaitingControlsNow();
 }
 
 void UpdateByNextFrame(HWND control, std::function<void()> apply) {
@@ -64,4 +58,7 @@ void UpdateByNextFrame(HWND control, std::function<void()> apply) {
   PaintIfFrameDue();
 }
 
-void PaintWaitingControlsNow() { HandOverWaiting(); }
+void PaintWaitingControlsNow() {
+  HandOverWaiting();
+  pace.FrameShown();
+}
