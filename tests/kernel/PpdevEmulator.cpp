@@ -12,6 +12,10 @@
 //   "READ: interrupted after N writes, clock low, then deselected"
 //   "not the READ: ..." / "violation: ..."         anything else
 //   "end: idle (0xF1)" / "end: left at 0xXX"       when QEMU exits
+//
+// Preloaded into the Linux window program instead (bench/window-pace), with LPT_EMU_DEVICE set to
+// /dev/parport0, it is the port that program opens; LPT_EMU_TIMES then names a file that gets each
+// whole read's data register writes, time-stamped ("MICROS VALUE" lines), once the read ends.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/ppdev.h>
@@ -19,6 +23,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +32,7 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dump/ImageFile.h"
@@ -56,7 +62,8 @@ std::vector<std::uint8_t> WholeRead() {
 class EmulatedPort {
  public:
   EmulatedPort()
-      : image_(LoadEepromImage(std::getenv("LPT_EMU_IMAGE"))), log_(std::fopen(std::getenv("LPT_EMU_LOG"), "a")) {}
+      : image_(LoadEepromImage(std::getenv("LPT_EMU_IMAGE"))),
+        log_(std::getenv("LPT_EMU_LOG") != nullptr ? std::fopen(std::getenv("LPT_EMU_LOG"), "a") : nullptr) {}
   ~EmulatedPort() {
     FlushNoise();
     Log(latch_ == Idle ? "end: idle (0xF1)" : "end: left at " + HexText(latch_));
@@ -64,6 +71,7 @@ class EmulatedPort {
   }
 
   void WriteData(std::uint8_t value) {
+    if (times_ != nullptr) TimeStamp(value);
     latch_ = value;
     if ((value & (Wiring::UnusedLowBit | Wiring::SupplyBits)) != Wiring::SupplyBits) {
       // The adapter draws its supply from data bits 4..7: the chip is off and starts afresh. The
@@ -133,6 +141,19 @@ class EmulatedPort {
     transaction_.clear();
   }
 
+  void TimeStamp(std::uint8_t value) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    stamps_.emplace_back(std::chrono::duration<double, std::micro>(now).count(), value);
+    if (value != Idle) return;
+    if (stamps_.size() > 30000) {  // a whole read, not a probe's or a start-up's writes
+      if (std::FILE* file = std::fopen(times_, "a")) {
+        for (const auto& [micros, written] : stamps_) std::fprintf(file, "%.3f %u\n", micros, written);
+        std::fclose(file);
+      }
+    }
+    stamps_.clear();
+  }
+
   void FlushNoise() {
     if (noise_ == 0) return;
     Log("noise: " + std::to_string(noise_) + " writes outside the supply pattern");
@@ -147,6 +168,8 @@ class EmulatedPort {
 
   EepromImage image_;
   std::FILE* log_;
+  const char* times_ = std::getenv("LPT_EMU_TIMES");
+  std::vector<std::pair<double, std::uint8_t>> stamps_;
   std::unique_ptr<Eeprom25160> chip_;
   std::vector<std::uint8_t> transaction_;
   std::uint8_t latch_ = 0;
@@ -230,6 +253,12 @@ int open64(const char* path, int flags, ...) {
   va_end(arguments);
   if (IsEmulatedDevice(path)) return OpenEmulated();
   return Next<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
+}
+
+// What a program built with _FORTIFY_SOURCE calls for open(path, flags).
+int __open_2(const char* path, int flags) {
+  if (IsEmulatedDevice(path)) return OpenEmulated();
+  return Next<int (*)(const char*, int)>("__open_2")(path, flags);
 }
 
 int openat(int folder, const char* path, int flags, ...) {

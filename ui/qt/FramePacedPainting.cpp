@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "display/FramePace.h"
@@ -14,7 +16,11 @@ struct UnsentArea {
   QRegion region;
 };
 std::vector<UnsentArea> unsent;
-std::vector<QPointer<QWidget>> waitingForFrame;
+struct Waiting {
+  QPointer<QWidget> widget;
+  std::function<void()> handOver;
+};
+std::vector<Waiting> waitingForFrame;
 FramePace pace;
 
 bool OnScreen(const QWidget& window) {
@@ -46,18 +52,26 @@ void PaintIntoBackingStore(QWidget& widget) {
 
 }  // namespace
 
-void PaintByNextFrame(QWidget& widget) {
-  bool listed = false;
-  for (const QPointer<QWidget>& waiting : waitingForFrame) listed = listed || waiting == &widget;
-  if (!listed) waitingForFrame.emplace_back(&widget);
+void PaintByNextFrame(QWidget& widget, std::function<void()> handOver) {
+  const auto listed = std::find_if(waitingForFrame.begin(), waitingForFrame.end(),
+                                   [&widget](const Waiting& waiting) { return waiting.widget == &widget; });
+  if (listed == waitingForFrame.end()) {
+    waitingForFrame.push_back({&widget, std::move(handOver)});
+  } else if (handOver) {
+    listed->handOver = std::move(handOver);
+  }
   if (pace.FrameDueAfterChange()) PaintWaitingControlsNow();
 }
 
 void PaintWaitingControlsNow() {
-  for (const QPointer<QWidget>& widget : waitingForFrame) {
-    if (widget) PaintIntoBackingStore(*widget);
-  }
+  // Taken first: handing over may end in another call here.
+  const std::vector<Waiting> due = std::move(waitingForFrame);
   waitingForFrame.clear();
+  for (const Waiting& waiting : due) {
+    if (!waiting.widget) continue;
+    if (waiting.handOver) waiting.handOver();
+    PaintIntoBackingStore(*waiting.widget);
+  }
   for (const UnsentArea& area : unsent) {
     if (area.window && OnScreen(*area.window))
       area.window->backingStore()->flush(area.region, area.window->windowHandle());

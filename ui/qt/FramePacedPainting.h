@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 class QWidget;
 
@@ -12,8 +13,10 @@ class QWidget;
 // painting it for every byte (the status text, the styled progress bar) would cost 2-30% of the
 // bus time for pictures that the next one replaces before any of them reaches the screen.
 
-// The widget changed: it is painted once, right before the next frame is sent.
-void PaintByNextFrame(QWidget& widget);
+// The widget changed: it is painted once, right before the next frame is sent. `handOver`, when
+// given, first hands the widget its new state (replacing one that waits): a state that costs
+// more to set than to keep, such as a QProgressBar's value, is set once a frame, not per byte.
+void PaintByNextFrame(QWidget& widget, std::function<void()> handOver = {});
 
 // Paints what is waiting and sends every painted but unsent area to the display server now:
 // before anything else (a dialog, a message box) takes the screen, the window shows its last state.

@@ -6,21 +6,30 @@
 
 #include "ui/qt/FramePacedPainting.h"
 
-QtProgressBar::QtProgressBar(QWidget* parent) : QProgressBar(parent) {
+QtProgressBar::QtProgressBar(QWidget* parent) : QProgressBar(parent), position_(minimum()) {
   // A fresh QProgressBar shows "no progress" (-1); the native control starts at its minimum.
-  setValue(minimum());
+  setValue(position_);
 }
 
-void QtProgressBar::SetMax(int max) { setMaximum(max); }
+void QtProgressBar::SetMax(int max) {
+  ShowPosition(position_);  // the bar holds the position the new range is set around
+  setMaximum(max);
+  position_ = value();
+}
 
 void QtProgressBar::StepIt() {
-  // QProgressBar ignores a value above its maximum, so the wrap is done here. Its own
-  // repaint would come every few bytes and wait on the display server; the bar is painted once
-  // per frame instead.
+  // QProgressBar ignores a value above its maximum, so the wrap is done here. Setting its value
+  // asks the style whether to repaint and tells assistive technology, a tenth of a byte's bus
+  // time; the value is handed over once per frame, right before the bar is painted.
+  position_ = SteppedPosition(position_, step_, minimum(), maximum());
+  PaintByNextFrame(*this, [this, position = position_] { ShowPosition(position); });
+}
+
+void QtProgressBar::ShowPosition(int position) {
+  // Its own repaint would wait on the display server; the frame paints the bar.
   setUpdatesEnabled(false);
-  setValue(SteppedPosition(value(), step_, minimum(), maximum()));
+  setValue(position);
   setUpdatesEnabled(true);
-  PaintByNextFrame(*this);
 }
 
 // The style's groove (the empty bar: rounded frame, gradient) costs three quarters of a paint

@@ -17,7 +17,7 @@ class QtProgressBar : public QProgressBar, public TProgressBar {
   int Max() const override { return maximum(); }
   void SetMax(int max) override;
   int Step() const override { return step_; }
-  int Position() const override { return value(); }
+  int Position() const override { return position_; }
   void StepIt() override;
 
  protected:
@@ -35,7 +35,11 @@ class QtProgressBar : public QProgressBar, public TProgressBar {
   };
   const QPixmap& Groove(const QStyleOptionProgressBar& option, QSize size);
 
+  // The position the read has reached; the QProgressBar gets it once a display frame.
+  void ShowPosition(int position);
+
   int step_ = 1;
+  int position_;
   QPixmap groove_;
   GrooveLook grooveLook_;
 };

@@ -17,13 +17,16 @@ class StatusPanel : public QWidget {
   void SetText(const QString& text) {
     if (text == text_) return;
     text_ = text;
-    update();
+    // One request to repaint is enough until the panel paints (during a read, once a frame).
+    if (!updateAsked_) update();
+    updateAsked_ = true;
     if (!isVisible()) TellAssistiveTechnology();
   }
   const QString& Text() const { return text_; }
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    updateAsked_ = false;
     TellAssistiveTechnology();
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
@@ -32,8 +35,10 @@ class StatusPanel : public QWidget {
     const QFontMetrics metrics = fontMetrics();
     const QPoint origin(textArea.left(),
                         textArea.top() + (textArea.height() - metrics.height()) / 2 + metrics.ascent());
+    // Cut at the panel's edge: eliding would lay the text out twice at every frame, and every
+    // status fits a window of the button's width.
     painter.setClipRect(textArea);
-    painter.drawText(origin, metrics.elidedText(text_, Qt::ElideRight, textArea.width()));
+    painter.drawText(origin, text_);
   }
 
  private:
@@ -45,6 +50,7 @@ class StatusPanel : public QWidget {
   }
 
   QString text_;
+  bool updateAsked_ = false;
 };
 
 QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent), panel_(new StatusPanel(this)) {
