@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, AReadThatLooksWrongIsSavedOnlyWhenTheUserSaysSo) {
 }
 
 // What assistive technology is told: a name for each control, and the status as the screen
-// shows it, "File Saved" once the save ends.
+// shows it, as text, "File Saved" once the save ends; the progress bar at the read's end.
 TEST_F(MainWindowTest, AssistiveTechnologyHearsTheControlsAndTheResult) {
   CreateWindow();
   const auto name = [](QObject* object) {
@@ -215,6 +215,11 @@ TEST_F(MainWindowTest, AssistiveTechnologyHearsTheControlsAndTheResult) {
   QDeadlineTimer deadline(30000);
   while (name(panel) != "File Saved" && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(name(panel), "File Saved");
+  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(panel)->textInterface();
+  ASSERT_NE(text, nullptr) << "a screen reader reads the status as text, not only as a name";
+  EXPECT_EQ(text->text(0, text->characterCount()), "File Saved");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Form1->ProgressBar1)->valueInterface()->currentValue().toInt(), 2048)
+      << "the bar's value, which the frames leave alone during the read, is the read's end once it is over";
 }
 
 TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {

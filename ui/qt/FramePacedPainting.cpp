@@ -1,6 +1,7 @@
 #include "ui/qt/FramePacedPainting.h"
 
 #include <QBackingStore>
+#include <QPainter>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
@@ -18,7 +19,8 @@ struct UnsentArea {
 std::vector<UnsentArea> unsent;
 struct Waiting {
   QPointer<QWidget> widget;
-  std::function<void()> handOver;
+  std::function<void()> atRest;
+  bool paintDue;
 };
 std::vector<Waiting> waitingForFrame;
 FramePace pace;
@@ -45,32 +47,29 @@ void PaintIntoBackingStore(QWidget& widget) {
   const QRegion region(QRect(offset, widget.size()));
   QBackingStore& store = *window->backingStore();
   store.beginPaint(region);
-  widget.render(store.paintDevice(), offset, QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  if (auto* painted = dynamic_cast<FramePaintedWidget*>(&widget)) {
+    QPainter painter(store.paintDevice());
+    painter.translate(offset);
+    painter.setFont(widget.font());
+    painted->PaintFrame(painter);
+  } else {
+    widget.render(store.paintDevice(), offset, QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  }
   store.endPaint();
   AddUnsent(window, region);
 }
 
-}  // namespace
-
-void PaintByNextFrame(QWidget& widget, std::function<void()> handOver) {
-  const auto listed = std::find_if(waitingForFrame.begin(), waitingForFrame.end(),
-                                   [&widget](const Waiting& waiting) { return waiting.widget == &widget; });
-  if (listed == waitingForFrame.end()) {
-    waitingForFrame.push_back({&widget, std::move(handOver)});
-  } else if (handOver) {
-    listed->handOver = std::move(handOver);
-  }
-  if (pace.FrameDueAfterChange()) PaintWaitingControlsNow();
-}
-
-void PaintWaitingControlsNow() {
+// Paints what changed and sends it; at rest, also hands over what waits for it.
+void ShowFrame(bool atRest) {
   // Taken first: handing over may end in another call here.
-  const std::vector<Waiting> due = std::move(waitingForFrame);
+  std::vector<Waiting> due = std::move(waitingForFrame);
   waitingForFrame.clear();
-  for (const Waiting& waiting : due) {
+  for (Waiting& waiting : due) {
     if (!waiting.widget) continue;
-    if (waiting.handOver) waiting.handOver();
-    PaintIntoBackingStore(*waiting.widget);
+    if (atRest && waiting.atRest) waiting.atRest();
+    if (waiting.paintDue || atRest) PaintIntoBackingStore(*waiting.widget);
+    waiting.paintDue = false;
+    if (!atRest && waiting.atRest) waitingForFrame.push_back(std::move(waiting));
   }
   for (const UnsentArea& area : unsent) {
     if (area.window && OnScreen(*area.window))
@@ -79,3 +78,18 @@ void PaintWaitingControlsNow() {
   unsent.clear();
   pace.FrameShown();
 }
+}  // namespace
+
+void PaintByNextFrame(QWidget& widget, std::function<void()> atRest) {
+  const auto listed = std::find_if(waitingForFrame.begin(), waitingForFrame.end(),
+                                   [&widget](const Waiting& waiting) { return waiting.widget == &widget; });
+  if (listed == waitingForFrame.end()) {
+    waitingForFrame.push_back({&widget, std::move(atRest), true});
+  } else {
+    listed->paintDue = true;
+    if (atRest) listed->atRest = std::move(atRest);
+  }
+  if (pace.FrameDueAfterChange()) ShowFrame(false);
+}
+
+void PaintWaitingControlsNow() { ShowFrame(true); }

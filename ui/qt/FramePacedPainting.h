@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 
+class QPainter;
 class QWidget;
 
 // Repaints during a read without waiting on the display server. A read updates the window
@@ -13,11 +14,24 @@ class QWidget;
 // painting it for every byte (the status text, the styled progress bar) would cost 2-30% of the
 // bus time for pictures that the next one replaces before any of them reaches the screen.
 
-// The widget changed: it is painted once, right before the next frame is sent. `handOver`, when
-// given, first hands the widget its new state (replacing one that waits): a state that costs
-// more to set than to keep, such as a QProgressBar's value, is set once a frame, not per byte.
-void PaintByNextFrame(QWidget& widget, std::function<void()> handOver = {});
+// The widget changed: it is painted once, right before the next frame is sent. `atRest`, when
+// given, hands the widget the state it shows once the window comes to rest (replacing one that
+// waits), in PaintWaitingControlsNow: a state that costs more to set than to paint, such as a
+// QProgressBar's value, is then set once a read, while the frames paint from the widget's own.
+void PaintByNextFrame(QWidget& widget, std::function<void()> atRest = {});
 
-// Paints what is waiting and sends every painted but unsent area to the display server now:
-// before anything else (a dialog, a message box) takes the screen, the window shows its last state.
+// Hands over and paints what is waiting and sends every painted but unsent area to the display
+// server now: before anything else (a dialog, a message box) takes the screen, the window shows
+// its last state.
 void PaintWaitingControlsNow();
+
+// A widget that the frames paint straight into the backing store, without the paint event's
+// round through the widget system (QWidget::render): for the bars a read changes at every byte.
+class FramePaintedWidget {
+ public:
+  // Paints the whole widget, opaque, with its top left corner at the painter's origin.
+  virtual void PaintFrame(QPainter& painter) = 0;
+
+ protected:
+  ~FramePaintedWidget() = default;
+};

@@ -4,11 +4,12 @@
 #include <QStyle>
 
 #include "display/TProgressBar.h"
+#include "ui/qt/FramePacedPainting.h"
 
 class QStyleOptionProgressBar;
 
 // TProgressBar on a QProgressBar. Step lives here: QProgressBar has none of its own.
-class QtProgressBar : public QProgressBar, public TProgressBar {
+class QtProgressBar : public QProgressBar, public TProgressBar, public FramePaintedWidget {
   Q_OBJECT
  public:
   explicit QtProgressBar(QWidget* parent = nullptr);
@@ -19,6 +20,7 @@ class QtProgressBar : public QProgressBar, public TProgressBar {
   int Step() const override { return step_; }
   int Position() const override { return position_; }
   void StepIt() override;
+  void PaintFrame(QPainter& painter) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
