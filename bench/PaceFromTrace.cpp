@@ -6,8 +6,8 @@
 // A paints file ("PROGRESS STATUS" lines, one a read; the Win32 window) adds the bars' paints per
 // read beside the display frames (60 Hz) the read lasted: a bar painted at the display's pace
 // paints once a frame at most. A frames file ("START END paint|flush" lines, microseconds on the
-// trace's clock; the Linux window) adds, per read, the paints of each widget class and the frames
-// flushed to the display server, with the mean time each took.
+// trace's clock; the Linux window) adds, per read, the widgets' paints and the frames flushed to
+// the display server, with the mean time each took.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -41,7 +41,7 @@ std::vector<std::vector<TimedWrite>> WholeReads(const char* name) {
   return reads;
 }
 
-// The paints (per widget class) and flushes inside one read, and the share of the read they took.
+// The paints and flushes inside one read, and the share of the read they took.
 void PrintFrames(const std::vector<TimedCall>& calls, const std::vector<TimedWrite>& read) {
   const double from = read.front().micros, to = read.back().micros;
   std::map<std::string, std::pair<unsigned, double>> byWhat;  // count, microseconds

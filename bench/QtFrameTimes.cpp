@@ -1,6 +1,6 @@
 // Preloaded into the Linux window program by bench/window-pace: times each widget's paint into
-// the window's backing store (QWidget::render) and each frame's flush to the display server
-// (QBackingStore::flush), and appends one "START-MICROS END-MICROS WIDGET-CLASS|flush" line for each to
+// the window's backing store (beginPaint to endPaint) and each frame's flush to the display server
+// (QBackingStore::flush), and appends one "START-MICROS END-MICROS paint|flush" line for each to
 // the file LPT_FRAME_TIMES names (the clock of the ppdev stand-in's bus trace). The program's
 // own calls reach these through the dynamic linker, which finds the preloaded ones first.
 #include <dlfcn.h>
@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <QBackingStore>
-#include <QWidget>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,13 +34,24 @@ Function Next(const char* name) {
 }
 }  // namespace
 
-void QWidget::render(QPaintDevice* target, const QPoint& offset, const QRegion& region, RenderFlags flags) {
-  using Render = void (*)(QWidget*, QPaintDevice*, const QPoint&, const QRegion&, RenderFlags);
-  static const auto next =
-      Next<Render>("_ZN7QWidget6renderEP12QPaintDeviceRK6QPointRK7QRegion6QFlagsINS_10RenderFlagEE");
-  const double start = NowMicros();
-  next(this, target, offset, region, flags);
-  Record(start, metaObject()->className());
+// A paint: from the backing store's beginPaint to its endPaint, as the window's frames paint each
+// widget that changed.
+namespace {
+double paintStart = 0;
+}
+
+void QBackingStore::beginPaint(const QRegion& region) {
+  using BeginPaint = void (*)(QBackingStore*, const QRegion&);
+  static const auto next = Next<BeginPaint>("_ZN13QBackingStore10beginPaintERK7QRegion");
+  paintStart = NowMicros();
+  next(this, region);
+}
+
+void QBackingStore::endPaint() {
+  using EndPaint = void (*)(QBackingStore*);
+  static const auto next = Next<EndPaint>("_ZN13QBackingStore8endPaintEv");
+  next(this);
+  Record(paintStart, "paint");
 }
 
 void QBackingStore::flush(const QRegion& region, QWindow* window, const QPoint& offset) {
