@@ -27,6 +27,10 @@ foreach(text README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
   file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} "${content}")
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zip/${text} DESTINATION .)
 endforeach()
+# docs/ is made with its permissions set, not left to the umask (a folder made for the files
+# would be drwx------ under umask 077, and the zip keeps a folder's permissions).
+install(DIRECTORY DESTINATION docs DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                        WORLD_READ WORLD_EXECUTE)
 install(FILES docs/adapter.svg docs/lpt-tool-win32-wine.png DESTINATION docs)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_STRIP_FILES ON)  # the debug information stays in build-windows/
@@ -39,4 +43,20 @@ else()
   set(CPACK_SYSTEM_NAME windows-x86)
 endif()
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# Two builds of one source give the same zip: every file in it carries one time, the source's
+# (SOURCE_DATE_EPOCH as the build was given it, else the checkout's last commit, else the time of
+# this file as unpacked from the source archive), written as UTC. cpack reads both from
+# ZipTimes.cmake before it packs (CMake's archive writer takes SOURCE_DATE_EPOCH).
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(LPT_SOURCE_TIME $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+                  OUTPUT_VARIABLE LPT_SOURCE_TIME OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE git_failed)
+  if(git_failed OR LPT_SOURCE_TIME STREQUAL "")
+    file(TIMESTAMP ${CMAKE_CURRENT_LIST_FILE} LPT_SOURCE_TIME "%s" UTC)
+  endif()
+endif()
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ZipTimes.cmake
+     "set(ENV{SOURCE_DATE_EPOCH} ${LPT_SOURCE_TIME})\nset(ENV{TZ} UTC0)\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/ZipTimes.cmake)
 include(CPack)
