@@ -37,7 +37,7 @@ class QtProgressBar : public QProgressBar, public TProgressBar, public FramePain
   };
   const QPixmap& Groove(const QStyleOptionProgressBar& option, QSize size);
 
-  // The position the read has reached; the QProgressBar gets it once a display frame.
+  // The position the read has reached; the QProgressBar gets it once the window is at rest.
   void ShowPosition(int position);
 
   int step_ = 1;
