@@ -1,6 +1,6 @@
 #include "bus/BusDelay.h"
 
-#include "bus/LinesIdleOnAnyEnd.h"
+#include "bus/TakeLinesIdle.h"
 
 namespace {
 BusDelayHook* installedHook = nullptr;

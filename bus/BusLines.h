@@ -11,7 +11,7 @@ extern std::uint8_t SiLine;
 
 // Chip deselected, clock and data low: the state start-up puts the bus in and every read ends in.
 // Only the flags; nothing is written. (Taking the lines there is TakeLinesIdle,
-// bus/LinesIdleOnAnyEnd.h.)
+// bus/TakeLinesIdle.h.)
 void SetIdleLineFlags();
 
 // Composes the line byte from the three flags and writes it to DataPort: one write per call.

@@ -2,7 +2,7 @@
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
-#include "bus/LinesIdleOnAnyEnd.h"
+#include "bus/TakeLinesIdle.h"
 #include "bus/Port95.h"
 
 void BusStartUp() {

@@ -5,7 +5,7 @@
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
-#include "bus/LinesIdleOnAnyEnd.h"
+#include "bus/TakeLinesIdle.h"
 #include "bus/Port95.h"
 #include "display/TProgressBar.h"
 #include "display/TStatusBar.h"
@@ -95,7 +95,7 @@ void ReadEeprom(TProgressBar& progressBar, TStatusBar& statusBar) {
   // Whatever ends the read early (a port error, a display that fails, memory running out), the
   // clock goes low, then the chip is deselected: a chip left selected would go on from where it
   // stopped at the next read, which would then save a shifted image.
-  LinesIdleOnAnyWayOut idleOnAnyWayOut;
+  TakeLinesIdleOnAnyEnd idleOnAnyWayOut;
   try {
     ReadAllBytes(progressBar, statusBar);
   } catch (const EPortError& error) {

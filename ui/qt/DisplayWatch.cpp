@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "bus/BusLines.h"
-#include "bus/LinesIdleOnAnyEnd.h"
+#include "bus/TakeLinesIdle.h"
 #include "runtime/ProcessEnd.h"
 
 namespace {

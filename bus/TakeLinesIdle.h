@@ -6,7 +6,7 @@
 // (or a dying display) that asks the process to end. The one place that knows how, starting from
 // the line byte the port last took (bus/BusLines.h):
 //   - TakeLinesIdle, the way out: the clock taken low, then the chip deselected;
-//   - LinesIdleOnAnyWayOut, the guard that takes it for every exception that leaves a read;
+//   - TakeLinesIdleOnAnyEnd, the guard that takes it for every exception that leaves a read;
 //   - StopBusIfRequested, where a requested end is carried out: at the next bus wait (BusDelay),
 //     the lines idle first.
 
@@ -19,12 +19,12 @@ void TakeLinesIdle();
 // exception leaves the scope; nothing on a normal way out. A caller that reports what the way out
 // met takes it at once with TakeLinesIdleNow; the scope's end then only leaves the flags idle:
 // one attempt at the port, never two.
-class LinesIdleOnAnyWayOut {
+class TakeLinesIdleOnAnyEnd {
  public:
-  LinesIdleOnAnyWayOut() = default;
-  LinesIdleOnAnyWayOut(const LinesIdleOnAnyWayOut&) = delete;
-  LinesIdleOnAnyWayOut& operator=(const LinesIdleOnAnyWayOut&) = delete;
-  ~LinesIdleOnAnyWayOut();
+  TakeLinesIdleOnAnyEnd() = default;
+  TakeLinesIdleOnAnyEnd(const TakeLinesIdleOnAnyEnd&) = delete;
+  TakeLinesIdleOnAnyEnd& operator=(const TakeLinesIdleOnAnyEnd&) = delete;
+  ~TakeLinesIdleOnAnyEnd();
 
   // Where the chip is selected, takes the lines idle now: "" when that worked, else what the
   // port said. nullopt where the chip was not selected (nothing to do).

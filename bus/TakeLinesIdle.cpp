@@ -1,4 +1,4 @@
-#include "bus/LinesIdleOnAnyEnd.h"
+#include "bus/TakeLinesIdle.h"
 
 #include <exception>
 
@@ -11,7 +11,7 @@ void TakeLinesIdle() {
   // the flags while the port still drives it high. CS must not rise while SCK is high.
   const std::uint8_t onPort = LineByteOnPort();
   if ((onPort & Wiring::SckBit) != 0 && (onPort & Wiring::CsBit) == 0) {
-    CsLine = (onPort & Wiring::CsBit) != 0 ? 1 : 0;
+    CsLine = 0;
     SiLine = (onPort & Wiring::SiBit) != 0 ? 1 : 0;
     SckLine = 0;
     OutputLines();
@@ -20,7 +20,7 @@ void TakeLinesIdle() {
   OutputLines();
 }
 
-std::optional<std::string> LinesIdleOnAnyWayOut::TakeLinesIdleNow() {
+std::optional<std::string> TakeLinesIdleOnAnyEnd::TakeLinesIdleNow() {
   taken_ = true;
   std::optional<std::string> outcome;
   if (ChipSelectedOnBus()) {
@@ -35,7 +35,7 @@ std::optional<std::string> LinesIdleOnAnyWayOut::TakeLinesIdleNow() {
   return outcome;
 }
 
-LinesIdleOnAnyWayOut::~LinesIdleOnAnyWayOut() {
+TakeLinesIdleOnAnyEnd::~TakeLinesIdleOnAnyEnd() {
   if (std::uncaught_exceptions() == 0) return;
   if (!taken_ && ChipSelectedOnBus()) {
     try {
