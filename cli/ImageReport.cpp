@@ -4,8 +4,18 @@
 #include "cli/Console.h"
 #include "dump/ImageChecks.h"
 
-void WarnAboutImage(const EepromImage& image) {
-  if (const auto finding = ImageFinding(image)) WriteText(stderr, "lpt-dump: warning: " + *finding + "\n");
+void WarnAboutImage(const EepromImage& image, bool chipAnswered) {
+  const auto uniform = UniformByte(image);
+  std::optional<std::string> finding = ImageFinding(image);
+  if (uniform == 0xFF && chipAnswered) finding = "the chip answered its status read and is erased: every byte is 0xFF.";
+  if (uniform == 0x00) {
+    // A status read cannot tell this case: a chip that answers it reads as a status of 0x00 too.
+    finding =
+        "every byte read is 0x00: the Select line (pin 13) reads high all the time. SO is likely held low "
+        "(a short to ground), or the adapter has no supply (data pins 6 to 9 "
+        "power it), or pin 13 is not connected.";
+  }
+  if (finding) WriteText(stderr, "lpt-dump: warning: " + *finding + "\n");
 }
 
 std::string DescribeDifferences(const EepromImage& first, const EepromImage& second, const std::string& subject,

@@ -20,6 +20,7 @@
 #include "cli/ReadsReport.h"
 #include "cli/RealPort.h"
 #include "cli/TerminalProgress.h"
+#include "dump/ChipStatus.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ImageChecksums.h"
 #include "dump/ImageFile.h"
@@ -29,13 +30,14 @@
 #include "port/FirstParallelPort.h"
 #include "port/PortError.h"
 #include "runtime/EndingSignals.h"
+#include "runtime/HexText.h"
 #include "runtime/ProcessEnd.h"
 #include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
 #include "runtime/VersionText.h"
 
 namespace {
-enum ExitCode { Saved = 0, ShortWrite = 1, Usage = 2, PortFailed = 3, IoFailed = 4, VerifyMismatch = 5 };
+enum ExitCode { Saved = 0, ShortWrite = 1, Usage = 2, PortFailed = 3, IoFailed = 4, VerifyMismatch = 5, NoChip = 6 };
 
 constexpr const char* ExitCodesHelp =
     "Exit codes:\n"
@@ -45,7 +47,9 @@ constexpr const char* ExitCodesHelp =
     "  3  the port could not be opened or used (also a bad emulate IMAGE)\n"
     "  4  the file could not be written (with --compare: FILE could not be read)\n"
     "  5  the reads do not agree (a report says how); nothing was saved.\n"
-    "     --compare: the chip and FILE differ (with both, the message tells which)\n";
+    "     --compare: the chip and FILE differ (with both, the message tells which)\n"
+    "  6  no chip answered (its status read 0xFF), or it stayed busy with a write;\n"
+    "     nothing was read or saved\n";
 
 struct Options {
   std::string output;
@@ -54,8 +58,10 @@ struct Options {
   int reads = 2;       // --reads N: all N must agree; two unless told (a flipped bit shows)
   int untilAgree = 0;  // --until-agree MAX: until two reads in a row agree
   bool quiet = false;
-  std::string flips;  // --emulate-flips
-  BitFlips emulatedFlips;
+  bool chipCheck = true;  // --no-chip-check turns it off
+  std::string flips;      // --emulate-flips
+  std::string chip;       // --emulate-chip
+  EmulatedSocket emulated;
 };
 
 // A count of reads from `fewest` to 100: digits only, so "2x" is not taken for a number out of
@@ -72,6 +78,8 @@ CLI::Validator CountOfReads(int fewest) {
       "");
 }
 
+constexpr const char* ChipForms = "absent, unpowered, busy, busy-for=N or status=0xNN";
+
 // CLI11's messages in this program's words and form ("--reads takes 1 to 100, not 0").
 std::string InOwnWords(const std::string& message) {
   static const std::pair<std::regex, const char*> rewrites[] = {
@@ -83,6 +91,21 @@ std::string InOwnWords(const std::string& message) {
   std::string words = message;
   for (const auto& [pattern, replacement] : rewrites) words = std::regex_replace(words, pattern, replacement);
   return words;
+}
+
+// The option given more than once, counted in the arguments: CLI11 words that error differently
+// from version to version ("At Most 1 required", "At most 1 required"). "" when none is.
+std::string RepeatedOption(const CLI::App& app, int argc, char** argv) {
+  for (const CLI::Option* option : app.get_options()) {
+    if (!option->nonpositional()) continue;
+    int given = 0;
+    for (int index = 1; index < argc && std::string_view(argv[index]) != "--"; ++index) {
+      const std::string argument = argv[index];
+      if (argument.rfind('-', 0) == 0 && option->check_name(argument.substr(0, argument.find('=')))) ++given;
+    }
+    if (given > 1) return option->get_name();
+  }
+  return "";
 }
 
 int Fail(int code, const std::string& message) {
@@ -118,13 +141,41 @@ std::string AgreementNote(const RepeatedReads& reads) {
          ".";
 }
 
+// Whether a chip answered its status read, for the user: "" when one did (a line on a terminal
+// says so, naming the blocks protected from writes, if any), else why nothing is read.
+std::string ChipProblem(const ChipStatus& chip, const Options& options) {
+  const std::string port = options.port.empty() ? "the first parallel port" : QuotedName(options.port);
+  const std::string status = "status " + HexText(chip.status);
+  const std::string way = " Nothing was read or saved; --no-chip-check reads anyway.";
+  if (chip.answer == ChipStatus::Answer::NoChip) {
+    return "no chip answered on " + port +
+           ": its status read 0xFF, as it does when nothing drives SO. Check "
+           "the chip's seating (pin 1 at the socket's mark), the CS, SCK, SI and SO wiring and the chip's power. A "
+           "chip busy with a write that never ends reads the same." +
+           way;
+  }
+  if (chip.answer == ChipStatus::Answer::Busy) {
+    return "the chip on " + port + " is busy with a write that never ends: its " + status +
+           " said a write was in progress for 50 ms, and a write takes at most 5 ms. Switch the adapter's power "
+           "off and on, then read again." +
+           way;
+  }
+  const std::string protectedBlocks = ProtectedBlocks(chip.status);
+  if (!options.quiet && (!protectedBlocks.empty() || IsTerminal(stderr))) {
+    WriteText(stderr, "The chip answered (" + status + ")" +
+                          (protectedBlocks.empty() ? "" : "; " + protectedBlocks + " is protected from writes") +
+                          ".\n");
+  }
+  return "";
+}
+
 // Reads the chip into DumpBuffer: once, N times that must all agree (--reads, --verify), or
 // until two reads in a row agree (--until-agree). 0, or the exit code of what failed, its
 // message shown.
 int ReadChip(const Options& options) {
   std::unique_ptr<PortBackend> port;
   try {
-    port = OpenChosenPort(options.port, options.emulatedFlips);
+    port = OpenChosenPort(options.port, options.emulated);
   } catch (const std::exception& error) {
     return Fail(PortFailed, error.what());
   }
@@ -136,6 +187,9 @@ int ReadChip(const Options& options) {
   bool agreed = false;
   try {
     BusStartUp();  // as the window does at its creation
+    if (options.chipCheck) {
+      if (const std::string problem = ChipProblem(CheckChip(), options); !problem.empty()) return Fail(NoChip, problem);
+    }
     for (int read = 1; read <= planned && !agreed; ++read) {
       TerminalProgress progress(stderr, showProgress,
                                 planned == 1 ? "read" : "read " + std::to_string(read) + "/" + std::to_string(planned));
@@ -164,7 +218,7 @@ int ReadChip(const Options& options) {
       return Fail(VerifyMismatch, why + DescribeDisagreement(*disagreement) + "\n" + notDone);
     }
   }
-  WarnAboutImage(DumpBuffer);
+  WarnAboutImage(DumpBuffer, options.chipCheck);
   return Saved;
 }
 
@@ -296,6 +350,8 @@ int ParseAndRun(int argc, char** argv) {
           ->excludes(output)
           ->type_name("FILE");
   app.add_flag("-q,--quiet", options.quiet, "no progress and no \"File Saved\" line; errors are still shown");
+  app.add_flag("!--no-chip-check", options.chipCheck,
+               "read without first asking the chip for its status (for an adapter whose SO has no pull-up)");
   app.add_option("--emulate-flips", options.flips,
                  "testing: the emulated chip flips one bit in this share (0..1) of the bytes it sends; narrowed by "
                  ",bit=B (repeatable), ,0to1 or ,1to0, ,reads=FIRST-[LAST], ,addresses=FIRST-LAST")
@@ -306,6 +362,15 @@ int ParseAndRun(int argc, char** argv) {
                                          "[,addresses=FIRST-LAST]";
           },
           "SHARE[,...]")
+      ->group("Testing");
+  app.add_option("--emulate-chip", options.chip,
+                 "testing: the emulated socket: absent (no chip), unpowered, busy (a write that never ends), "
+                 "busy-for=N (status reads), status=0xNN")
+      ->check(
+          [](const std::string& text) {
+            return ParseEmulatedChip(text) ? std::string() : std::string("takes ") + ChipForms;
+          },
+          "STATE")
       ->group("Testing");
   unsigned flipSeed = 1;
   app.add_option("--emulate-seed", flipSeed, "testing: seed of the flipped bits")->type_name("SEED")->group("Testing");
@@ -329,18 +394,21 @@ int ParseAndRun(int argc, char** argv) {
     if (output->count() > 0 && options.output.empty()) {
       throw CLI::ValidationError("OUTPUT", "is empty: give a file name, or - for standard output");
     }
+    if (!options.chip.empty()) options.emulated = *ParseEmulatedChip(options.chip);
     if (!options.flips.empty()) {
-      options.emulatedFlips = *ParseBitFlips(options.flips);
-      options.emulatedFlips.seed = flipSeed;
+      options.emulated.flips = *ParseBitFlips(options.flips);
+      options.emulated.flips.seed = flipSeed;
     }
-    if (options.emulatedFlips.share > 0 && !IsEmulatedPortChoice(options.port)) {
-      throw CLI::ValidationError("--emulate-flips works only with --port emulate");
+    for (const CLI::Option* testing : {app.get_option("--emulate-flips"), app.get_option("--emulate-chip")}) {
+      if (testing->count() > 0 && !IsEmulatedPortChoice(options.port)) {
+        throw CLI::ValidationError(testing->get_name() + " works only with --port emulate");
+      }
     }
   } catch (const CLI::ParseError& error) {
-    // CLI11 words a repeated option as "--port: At Most 1 required but received 2".
-    const std::string what = error.what();
-    if (const auto repeated = what.find(": At Most 1 required"); repeated != std::string::npos) {
-      return Fail(Usage, what.substr(0, repeated) + " is given more than once: give it once.");
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+      if (const std::string repeated = RepeatedOption(app, argc, argv); !repeated.empty()) {
+        return Fail(Usage, repeated + " is given more than once: give it once.");
+      }
     }
     std::ostringstream out;
     std::ostringstream err;

@@ -10,13 +10,47 @@
 namespace {
 constexpr std::string_view EmulatePrefix = "emulate";
 
-std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, const BitFlips& flips) {
+std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, const EmulatedSocket& emulated) {
   const std::string imagePath = choice.size() > EmulatePrefix.size() ? choice.substr(EmulatePrefix.size() + 1) : "";
-  auto adapter = std::make_unique<EmulatedAdapter>(imagePath.empty() ? DemoEepromImage() : LoadEepromImage(imagePath));
-  if (flips.share > 0) adapter->Chip().InjectBitFlips(flips);
+  auto adapter = std::make_unique<EmulatedAdapter>(imagePath.empty() ? DemoEepromImage() : LoadEepromImage(imagePath),
+                                                   emulated.socket);
+  if (emulated.flips.share > 0) adapter->Chip().InjectBitFlips(emulated.flips);
+  adapter->Chip().SetStatus(emulated.status);
+  adapter->Chip().BusyFor(emulated.busyStatusReads);
   return adapter;
 }
+
+// The number after `prefix` in `text` (decimal, or hex after 0x), up to `largest`.
+std::optional<int> NumberAfter(const std::string& text, const std::string& prefix, int largest) {
+  if (text.rfind(prefix, 0) != 0 || text.size() == prefix.size()) return std::nullopt;
+  try {
+    std::size_t used = 0;
+    const int number = std::stoi(text.substr(prefix.size()), &used, 0);
+    if (prefix.size() + used != text.size() || number < 0 || number > largest) return std::nullopt;
+    return number;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
 }  // namespace
+
+std::optional<EmulatedSocket> ParseEmulatedChip(const std::string& text) {
+  EmulatedSocket emulated;
+  if (text == "absent") {
+    emulated.socket = EmulatedAdapter::Socket::Empty;
+  } else if (text == "unpowered") {
+    emulated.socket = EmulatedAdapter::Socket::Unpowered;
+  } else if (text == "busy") {
+    emulated.busyStatusReads = -1;
+  } else if (const auto reads = NumberAfter(text, "busy-for=", 1000)) {
+    emulated.busyStatusReads = *reads;
+  } else if (const auto status = NumberAfter(text, "status=", 0xFF)) {
+    emulated.status = static_cast<std::uint8_t>(*status);
+  } else if (text != "fitted") {
+    return std::nullopt;
+  }
+  return emulated;
+}
 
 bool IsEmulatedPortChoice(const std::string& choice) {
   return choice == EmulatePrefix || choice.rfind(std::string(EmulatePrefix) + ":", 0) == 0;
@@ -33,9 +67,8 @@ std::string PortChoiceProblem(const std::string& choice) {
   return RealPortProblem(choice).value_or("unknown port " + QuotedName(choice) + ": use " + forms);
 }
 
-std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, const BitFlips& flips) {
-  if (IsEmulatedPortChoice(choice)) return OpenEmulated(choice, flips);
-  if (flips.share > 0) throw std::runtime_error("--emulate-flips works only with --port emulate");
+std::unique_ptr<PortBackend> OpenChosenPort(const std::string& choice, const EmulatedSocket& emulated) {
+  if (IsEmulatedPortChoice(choice)) return OpenEmulated(choice, emulated);
   try {
     if (choice.empty()) {
       auto port = std::make_unique<FirstParallelPort>();

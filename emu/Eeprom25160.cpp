@@ -6,6 +6,8 @@
 
 namespace {
 constexpr std::uint8_t ReadInstruction = 0x03;
+constexpr std::uint8_t ReadStatusInstruction = 0x05;
+constexpr std::uint8_t WriteInProgress = 0x01;
 constexpr std::uint16_t AddressMask = EepromSize - 1;  // A10..A0
 }  // namespace
 
@@ -51,6 +53,7 @@ void Eeprom25160::Drive(bool cs, bool sck, bool si) {
   sck_ = sck;
   si_ = si;
   if (csMoves) {
+    if (cs && phase_ == Phase::Status && busyStatusReads_ > 0) --busyStatusReads_;
     phase_ = cs ? Phase::Deselected : Phase::Instruction;
     bitsIn_ = 0;
     shiftIn_ = 0;
@@ -61,14 +64,20 @@ void Eeprom25160::Drive(bool cs, bool sck, bool si) {
 }
 
 void Eeprom25160::OnRisingClock() {
-  if (phase_ == Phase::Data || phase_ == Phase::Deselected) return;
+  if (phase_ == Phase::Data || phase_ == Phase::Status || phase_ == Phase::Deselected) return;
   shiftIn_ = (shiftIn_ << 1) | (si_ ? 1u : 0u);
   ++bitsIn_;
   if (phase_ == Phase::Instruction && bitsIn_ == 8) {
+    if (shiftIn_ == ReadStatusInstruction) {
+      phase_ = Phase::Status;
+      return;
+    }
     if (shiftIn_ != ReadInstruction) {
       throw EBusViolation("instruction " + HexText(shiftIn_) +
-                          " is not READ (0x03), the only one this emulated 25160 answers");
+                          " is neither READ (0x03) nor RDSR (0x05), the only ones this emulated 25160 answers");
     }
+    if (busyStatusReads_ != 0)
+      throw EBusViolation("READ sent while the chip is busy with a write; it answers only RDSR");
     phase_ = Phase::Address;
     bitsIn_ = 0;
     shiftIn_ = 0;
@@ -80,12 +89,17 @@ void Eeprom25160::OnRisingClock() {
 }
 
 void Eeprom25160::OnFallingClock() {
-  if (phase_ != Phase::Data) return;
+  if (phase_ != Phase::Data && phase_ != Phase::Status) return;
   if (bitsOutLeft_ == 0) {
-    byteOut_ = image_[address_];
-    address_ = (address_ + 1) & AddressMask;
     bitsOutLeft_ = 8;
-    FlipBitOfByteOut();
+    if (phase_ == Phase::Status) {
+      // Clocked on, the chip sends its status again.
+      byteOut_ = busyStatusReads_ != 0 ? (status_ | WriteInProgress) : status_;
+    } else {
+      byteOut_ = image_[address_];
+      address_ = (address_ + 1) & AddressMask;
+      FlipBitOfByteOut();
+    }
   }
   --bitsOutLeft_;
   so_ = ((byteOut_ >> bitsOutLeft_) & 1) != 0;

@@ -14,9 +14,11 @@ class EBusViolation : public std::runtime_error {
 };
 
 // A 25160 SPI EEPROM seen from its pins. It answers READ (0x03) with a 16-bit address of which
-// A10..A0 count, shifts data out most significant bit first on falling SCK edges, wraps from
-// address 2047 to 0, and leaves SO floating while deselected. It checks SPI mode 0 strictly:
-// CS and SI may change only while SCK is low, and SCK moves only while the chip is selected.
+// A10..A0 count, and RDSR (0x05) with its status register; it shifts data out most significant bit
+// first on falling SCK edges, wraps from address 2047 to 0, and leaves SO floating while
+// deselected. It checks SPI mode 0 strictly: CS and SI may change only while SCK is low, and SCK
+// moves only while the chip is selected. While busy with a write it answers RDSR only, as a real
+// one does.
 class Eeprom25160 {
  public:
   explicit Eeprom25160(const EepromImage& image);
@@ -31,8 +33,13 @@ class Eeprom25160 {
   // testing repeated reads.
   void InjectBitFlips(const BitFlips& flips);
 
+  // The status register's stored bits (WPEN, BP1, BP0), and a write cycle in progress for the
+  // next `statusReads` RDSR transactions (-1: a write that never ends).
+  void SetStatus(std::uint8_t status) { status_ = status; }
+  void BusyFor(int statusReads) { busyStatusReads_ = statusReads; }
+
  private:
-  enum class Phase { Deselected, Instruction, Address, Data };
+  enum class Phase { Deselected, Instruction, Address, Data, Status };
 
   void OnRisingClock();
   void OnFallingClock();
@@ -53,4 +60,6 @@ class Eeprom25160 {
   BitFlips flips_;
   std::mt19937 flipRandom_;
   int reads_ = 0;  // READ transactions so far
+  std::uint8_t status_ = 0;
+  int busyStatusReads_ = 0;
 };

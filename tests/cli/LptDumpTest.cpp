@@ -242,7 +242,8 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
   for (const std::string arguments :
        {"--port bogus", "--port=", "--port emulate:", "--emulate-flips nan --port emulate",
         "--emulate-flips 0.1 --port direct", "--port direct:0xFF", "--port direct:0x10000", "--port direct:0xFFFE",
-        "--port direct:", "--port direct:0378", "--port direct:0x37A"}) {
+        "--port direct:", "--port direct:0378", "--port direct:0x37A", "--emulate-chip absent --port direct",
+        "--emulate-chip gone --port emulate", "--emulate-chip busy-for=x --port emulate"}) {
     const Outcome outcome = Run(arguments + " " + (folder / "dump.bin").string());
     EXPECT_EQ(outcome.exitCode, 2) << arguments << ": " << outcome.err;
     EXPECT_FALSE(fs::exists(folder / "dump.bin"));
@@ -413,13 +414,40 @@ TEST_F(LptDumpTest, HelpAndVersionOntoAFullDiskExitOneAndSaySo) {
   close(full);
 }
 
-TEST_F(LptDumpTest, AnErasedOrSilentChipIsSavedWithAWarning) {
+// The chip's status, read before the image, tells an empty socket from an erased chip; an
+// existing OUTPUT stays as it was when nothing is read.
+TEST_F(LptDumpTest, AnEmptySocketOrAStuckChipSavesNothingAndAnErasedOneIsSaved) {
   std::ofstream(folder / "erased.bin") << std::string(2048, '\xFF');
-  const Outcome outcome =
-      Run("--port emulate:" + (folder / "erased.bin").string() + " " + (folder / "dump.bin").string());
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_NE(outcome.err.find("every byte read is 0xFF: no chip answered"), std::string::npos) << outcome.err;
-  EXPECT_EQ(FileContents(folder / "dump.bin"), std::string(2048, '\xFF'));
+  const std::string erased = "--port emulate:" + (folder / "erased.bin").string();
+  struct Case {
+    std::string arguments;
+    int exitCode;
+    const char* said;
+    std::string saved;  // "" when the old file must stay
+  };
+  const Case cases[] = {
+      {erased, 0, "warning: the chip answered its status read and is erased: every byte is 0xFF.",
+       std::string(2048, '\xFF')},
+      {chipPort + " --emulate-chip absent", 6, "error: no chip answered on \"emulate:", ""},
+      {chipPort + " --emulate-chip busy", 6, "is busy with a write that never ends: its status 0x01", ""},
+      {chipPort + " --emulate-chip busy-for=3", 0, "File Saved", ChipImage()},
+      {chipPort + " --emulate-chip status=0x08", 0, "(status 0x08); the upper half (0x400-0x7FF) is protected",
+       ChipImage()},
+      {chipPort + " --emulate-chip absent --no-chip-check", 0, "every byte read is 0xFF: no chip answered",
+       std::string(2048, '\xFF')},
+      {chipPort + " --emulate-chip unpowered", 0, "every byte read is 0x00: the Select line (pin 13) reads high",
+       std::string(2048, '\0')},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(folder / "dump.bin") << "the old dump";
+    const Outcome outcome = Run(c.arguments + " " + (folder / "dump.bin").string());
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments << ": " << outcome.err;
+    EXPECT_NE(outcome.err.find(c.said), std::string::npos) << c.arguments << ": " << outcome.err;
+    EXPECT_EQ(FileContents(folder / "dump.bin"), c.saved.empty() ? "the old dump" : c.saved) << c.arguments;
+  }
+  EXPECT_EQ(Run(chipPort + " -q --emulate-chip status=0x08 " + (folder / "dump.bin").string()).err, "");
+  EXPECT_EQ(Run(chipPort + " " + (folder / "dump.bin").string()).err.find("The chip answered"), std::string::npos)
+      << "a chip that answers is no news off a terminal";
 }
 
 // Every image saved was read twice and agreed, unless one read is asked for: a flaky clip's

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "bus/BusLines.h"
+#include "dump/ChipStatus.h"
 #include "dump/DumpBuffer.h"
 #include "dump/ImageFile.h"
 #include "dump/ReadEeprom.h"
@@ -239,5 +240,83 @@ TEST_F(ReadEepromTest, AReadFindingTheChipSelectedDeselectsItFirst) {
   EXPECT_EQ(recorder.events[1], (BusEvent{Kind::Delay}));
   EXPECT_EQ(recorder.events[2], (BusEvent{Kind::Write, 0x378, 0xF0}));
   EXPECT_EQ(DumpBuffer, AddressPatternImage());
+}
+
+// lpt-dump's status read: RDSR (0x05) MSB first, SI back low, eight clocks in with the READ's
+// edges and sampling, then the clock low before the deselect and one wait after it.
+TEST_F(ReadEepromTest, TheStatusReadIsExactAndAReadFollowsItUnchanged) {
+  EmulatedAdapter adapter(AddressPatternImage());
+  adapter.Chip().SetStatus(0x08);
+  RecordingPort port(&adapter);
+  EXPECT_EQ(ReadStatusRegister(), 0x08);
+  std::vector<std::uint8_t> expected{0xF0};
+  const auto pulses = [&](int count, std::uint8_t high, std::uint8_t low) {
+    for (int i = 0; i < count; ++i) expected.insert(expected.end(), {high, low});
+  };
+  pulses(5, 0xF2, 0xF0);
+  expected.push_back(0xF4);
+  pulses(1, 0xF6, 0xF4);
+  expected.push_back(0xF0);
+  pulses(1, 0xF2, 0xF0);
+  expected.push_back(0xF4);
+  pulses(1, 0xF6, 0xF4);
+  expected.push_back(0xF0);
+  pulses(8, 0xF2, 0xF0);
+  expected.push_back(0xF1);
+  EXPECT_EQ(port.Writes(), expected);
+  EXPECT_EQ(port.Count(Kind::Read), 8u);
+  EXPECT_EQ(port.Count(Kind::Delay), expected.size()) << "a wait after every change, the deselect included";
+  EXPECT_EQ(port.events.back(), (BusEvent{Kind::Delay}));
+
+  port.events.clear();
+  ReadEeprom(progress, status);
+  std::vector<std::uint8_t> readWrites;
+  for (const BusEvent& event : ExpectedTraffic(0x10)) {
+    if (event.kind == Kind::Write) readWrites.push_back(event.value);
+  }
+  EXPECT_EQ(port.Writes(), readWrites);
+  EXPECT_EQ(DumpBuffer, AddressPatternImage());
+}
+
+// The chip check's answers, from the emulated socket as lpt-dump's --emulate-chip sets it.
+TEST_F(ReadEepromTest, TheChipCheckTellsAnEmptySocketAndABusyChipFromOneThatAnswers) {
+  using Answer = ChipStatus::Answer;
+  struct Case {
+    const char* socket;
+    EmulatedAdapter::Socket fitted;
+    std::uint8_t stored;
+    int busyStatusReads;
+    Answer answer;
+    std::uint8_t status;
+    std::size_t statusReads;  // 0: at least two (re-read while busy)
+  };
+  const Case cases[] = {
+      {"an idle chip", EmulatedAdapter::Socket::Chip, 0x00, 0, Answer::Ready, 0x00, 1},
+      {"the upper half protected", EmulatedAdapter::Socket::Chip, 0x88, 0, Answer::Ready, 0x88, 1},
+      {"a write that ends", EmulatedAdapter::Socket::Chip, 0x00, 3, Answer::Ready, 0x00, 4},
+      {"a write that never ends", EmulatedAdapter::Socket::Chip, 0x04, -1, Answer::Busy, 0x05, 0},
+      {"an empty socket", EmulatedAdapter::Socket::Empty, 0x00, 0, Answer::NoChip, 0xFF, 0},
+      {"an unpowered adapter", EmulatedAdapter::Socket::Unpowered, 0x00, 0, Answer::Ready, 0x00, 1},
+  };
+  for (const Case& c : cases) {
+    EmulatedAdapter adapter(AddressPatternImage(), c.fitted);
+    adapter.Chip().SetStatus(c.stored);
+    adapter.Chip().BusyFor(c.busyStatusReads);
+    RecordingPort port(&adapter);
+    const ChipStatus chip = CheckChip();
+    EXPECT_EQ(chip.answer, c.answer) << c.socket;
+    EXPECT_EQ(chip.status, c.status) << c.socket;
+    const std::size_t statusReads = port.Count(Kind::Read) / 8;
+    if (c.statusReads > 0) {
+      EXPECT_EQ(statusReads, c.statusReads) << c.socket;
+    } else {
+      EXPECT_GE(statusReads, 2u) << c.socket;
+    }
+    EXPECT_EQ(port.Writes().back(), 0xF1) << c.socket << ": the bus ends idle";
+  }
+  EXPECT_EQ(ProtectedBlocks(0x00), "");
+  EXPECT_EQ(ProtectedBlocks(0x84), "the upper quarter (0x600-0x7FF)");
+  EXPECT_EQ(ProtectedBlocks(0x08), "the upper half (0x400-0x7FF)");
+  EXPECT_EQ(ProtectedBlocks(0x0C), "all of it (0x000-0x7FF)");
 }
 }  // namespace

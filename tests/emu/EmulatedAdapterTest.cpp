@@ -39,11 +39,18 @@ TEST_F(EmulatedAdapterTest, RefusesEachModeZeroViolation) {
   EXPECT_NE(ViolationOf({0x71}).find("bits 4..7 must stay high"), std::string::npos);
 }
 
-TEST_F(EmulatedAdapterTest, AnswersOnlyReadAndOnlyItsTwoRegisters) {
+TEST_F(EmulatedAdapterTest, AnswersOnlyReadAndStatusAndOnlyItsTwoRegisters) {
   // Eight clock pulses with SI high: instruction 0xFF.
   std::vector<std::uint8_t> writes{0xF1, 0xF4};
   for (int bit = 0; bit < 8; ++bit) writes.insert(writes.end(), {0xF6, 0xF4});
-  EXPECT_NE(ViolationOf(writes).find("instruction 0xFF is not READ (0x03)"), std::string::npos);
+  EXPECT_NE(ViolationOf(writes).find("instruction 0xFF is neither READ (0x03) nor RDSR (0x05)"), std::string::npos);
+  // A chip busy with a write answers RDSR only, as a real one does.
+  adapter = EmulatedAdapter{AddressPatternImage()};
+  adapter.Chip().BusyFor(-1);
+  writes = {0xF1, 0xF0};
+  for (int bit = 0; bit < 6; ++bit) writes.insert(writes.end(), {0xF2, 0xF0});
+  writes.insert(writes.end(), {0xF4, 0xF6, 0xF4, 0xF6, 0xF4});
+  EXPECT_NE(ViolationOf(writes).find("READ sent while the chip is busy with a write"), std::string::npos);
   EXPECT_THROW(adapter.WritePortByte(0x37A, 0xF1), EBusViolation);
   EXPECT_THROW(adapter.ReadPortByte(DataPort), EBusViolation);
 }

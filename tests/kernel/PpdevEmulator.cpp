@@ -2,13 +2,15 @@
 // qemu-system-x86_64 with LD_PRELOAD, it answers the ppdev calls that QEMU's parallel chardev
 // makes on LPT_EMU_DEVICE (PPCLAIM, PPWDATA, PPRDATA, PPRSTATUS, PPWCONTROL, PPRCONTROL, ...),
 // so the guest's own port at 0x378 reaches the emulated chip through the guest kernel's real
-// drivers. The chip holds LPT_EMU_IMAGE.
+// drivers. The chip holds LPT_EMU_IMAGE. LPT_EMU_EMPTY_DEVICE, where set, names a second port
+// whose adapter has no chip in its socket (SO pulled up), for the guest's second port.
 //
 // It judges what reaches the chip and writes one line per event to LPT_EMU_LOG:
 //   "noise: ..."                                   writes outside the supply pattern, the
 //                                                  kernel's probe (0xAA, 0x55, ...): the adapter
 //                                                  is unpowered, the chip starts afresh
 //   "READ: exact, idle at the end"                 one whole READ, write for write
+//   "RDSR: exact, idle at the end"                 one whole status read (lpt-dump's chip check)
 //   "READ: interrupted after N writes, clock low, then deselected"
 //   "not the READ: ..." / "violation: ..."         anything else
 //   "end: idle (0xF1)" / "end: left at 0xXX"       when QEMU exits
@@ -28,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -59,11 +62,22 @@ std::vector<std::uint8_t> WholeRead() {
   return writes;
 }
 
+// The data register writes of one whole status read: select, the instruction 0x05, SI low, eight
+// clocks, deselect.
+std::vector<std::uint8_t> WholeStatusRead() {
+  return {0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF4, 0xF6,
+          0xF4, 0xF0, 0xF2, 0xF0, 0xF4, 0xF6, 0xF4, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2,
+          0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF2, 0xF0, 0xF1};
+}
+
 class EmulatedPort {
  public:
-  EmulatedPort()
+  // An adapter with the chip in its socket logs what reaches it; an empty one logs nothing.
+  explicit EmulatedPort(bool chipFitted)
       : image_(LoadEepromImage(std::getenv("LPT_EMU_IMAGE"))),
-        log_(std::getenv("LPT_EMU_LOG") != nullptr ? std::fopen(std::getenv("LPT_EMU_LOG"), "a") : nullptr) {}
+        log_(chipFitted && std::getenv("LPT_EMU_LOG") != nullptr ? std::fopen(std::getenv("LPT_EMU_LOG"), "a")
+                                                                 : nullptr),
+        chipFitted_(chipFitted) {}
   ~EmulatedPort() {
     FlushNoise();
     Log(latch_ == Idle ? "end: idle (0xF1)" : "end: left at " + HexText(latch_));
@@ -85,6 +99,7 @@ class EmulatedPort {
       return;
     }
     FlushNoise();
+    if (!chipFitted_) return;
     if (!chip_) chip_ = std::make_unique<Eeprom25160>(image_);
     try {
       chip_->Drive(value & Wiring::CsBit, value & Wiring::SckBit, value & Wiring::SiBit);
@@ -119,6 +134,11 @@ class EmulatedPort {
   void Judge() {
     static const std::vector<std::uint8_t> whole = WholeRead();
     const std::vector<std::uint8_t>& got = transaction_;
+    if (got == WholeStatusRead()) {
+      Log("RDSR: exact, idle at the end");
+      transaction_.clear();
+      return;
+    }
     std::size_t same = 0;
     while (same < got.size() && same < whole.size() && got[same] == whole[same]) ++same;
     if (same == got.size() && same == whole.size()) {
@@ -176,32 +196,39 @@ class EmulatedPort {
   std::uint8_t control_ = 0x0C;
   unsigned noise_ = 0;
   std::minstd_rand noise_random_{5};
+  bool chipFitted_;
 };
 
-// The one emulated port, and the descriptor QEMU holds for it.
+// The emulated ports by the descriptor QEMU holds for each.
 std::mutex portMutex;
-std::unique_ptr<EmulatedPort> port;
-int portDescriptor = -1;
+std::map<int, std::unique_ptr<EmulatedPort>> ports;
 
-bool IsEmulatedDevice(const char* path) {
-  const char* device = std::getenv("LPT_EMU_DEVICE");
+bool Names(const char* variable, const char* path) {
+  const char* device = std::getenv(variable);
   return device != nullptr && path != nullptr && std::strcmp(path, device) == 0;
 }
+bool IsEmulatedDevice(const char* path) { return Names("LPT_EMU_DEVICE", path) || Names("LPT_EMU_EMPTY_DEVICE", path); }
 
 template <class Function>
 Function Next(const char* name) {
   return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-int OpenEmulated() {
+int OpenEmulated(const char* path) {
   const std::lock_guard lock(portMutex);
-  port = std::make_unique<EmulatedPort>();
-  portDescriptor = Next<int (*)(const char*, int, ...)>("open")("/dev/null", O_RDWR | O_CLOEXEC);
-  return portDescriptor;
+  const int descriptor = Next<int (*)(const char*, int, ...)>("open")("/dev/null", O_RDWR | O_CLOEXEC);
+  if (descriptor >= 0) ports[descriptor] = std::make_unique<EmulatedPort>(Names("LPT_EMU_DEVICE", path));
+  return descriptor;
 }
 
-int Control(unsigned long request, void* argument) {
+bool IsEmulatedPort(int descriptor) {
   const std::lock_guard lock(portMutex);
+  return ports.count(descriptor) > 0;
+}
+
+int Control(int descriptor, unsigned long request, void* argument) {
+  const std::lock_guard lock(portMutex);
+  EmulatedPort* port = ports.at(descriptor).get();
   auto* byte = static_cast<std::uint8_t*>(argument);
   switch (request) {
     case PPCLAIM:
@@ -242,7 +269,7 @@ int open(const char* path, int flags, ...) {
   va_start(arguments, flags);
   const mode_t mode = ModeOf(flags, arguments);
   va_end(arguments);
-  if (IsEmulatedDevice(path)) return OpenEmulated();
+  if (IsEmulatedDevice(path)) return OpenEmulated(path);
   return Next<int (*)(const char*, int, ...)>("open")(path, flags, mode);
 }
 
@@ -251,13 +278,13 @@ int open64(const char* path, int flags, ...) {
   va_start(arguments, flags);
   const mode_t mode = ModeOf(flags, arguments);
   va_end(arguments);
-  if (IsEmulatedDevice(path)) return OpenEmulated();
+  if (IsEmulatedDevice(path)) return OpenEmulated(path);
   return Next<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
 }
 
 // What a program built with _FORTIFY_SOURCE calls for open(path, flags).
 int __open_2(const char* path, int flags) {
-  if (IsEmulatedDevice(path)) return OpenEmulated();
+  if (IsEmulatedDevice(path)) return OpenEmulated(path);
   return Next<int (*)(const char*, int)>("__open_2")(path, flags);
 }
 
@@ -266,7 +293,7 @@ int openat(int folder, const char* path, int flags, ...) {
   va_start(arguments, flags);
   const mode_t mode = ModeOf(flags, arguments);
   va_end(arguments);
-  if (IsEmulatedDevice(path)) return OpenEmulated();
+  if (IsEmulatedDevice(path)) return OpenEmulated(path);
   return Next<int (*)(int, const char*, int, ...)>("openat")(folder, path, flags, mode);
 }
 
@@ -275,7 +302,7 @@ int openat64(int folder, const char* path, int flags, ...) {
   va_start(arguments, flags);
   const mode_t mode = ModeOf(flags, arguments);
   va_end(arguments);
-  if (IsEmulatedDevice(path)) return OpenEmulated();
+  if (IsEmulatedDevice(path)) return OpenEmulated(path);
   return Next<int (*)(int, const char*, int, ...)>("openat64")(folder, path, flags, mode);
 }
 
@@ -284,15 +311,14 @@ int ioctl(int descriptor, unsigned long request, ...) noexcept {
   va_start(arguments, request);
   void* argument = va_arg(arguments, void*);
   va_end(arguments);
-  if (descriptor >= 0 && descriptor == portDescriptor) return Control(request, argument);
+  if (IsEmulatedPort(descriptor)) return Control(descriptor, request, argument);
   return Next<int (*)(int, unsigned long, ...)>("ioctl")(descriptor, request, argument);
 }
 
 int close(int descriptor) {
-  if (descriptor >= 0 && descriptor == portDescriptor) {
+  {
     const std::lock_guard lock(portMutex);
-    portDescriptor = -1;
-    port.reset();
+    ports.erase(descriptor);
   }
   return Next<int (*)(int)>("close")(descriptor);
 }

@@ -72,13 +72,27 @@ refused "two copies on one port" "$second" /tmp/second.bin "in use by another co
 insmod $modules/parport.ko
 insmod $modules/parport_pc.ko
 insmod $modules/ppdev.ko
-wait_until 60 test -e /dev/parport0
-chgrp lp /dev/parport0  # as Debian's udev rule leaves it
-chmod 660 /dev/parport0
+wait_until 60 test -e /dev/parport1
+chgrp lp /dev/parport0 /dev/parport1  # as Debian's udev rule leaves them
+chmod 660 /dev/parport0 /dev/parport1
 
 begin "ppdev"
 lpt-dump -q -p /dev/parport0 /tmp/ppdev.bin 2> /tmp/err
 reads_the_chip "ppdev" $? /tmp/ppdev.bin
+
+# The second port's adapter has no chip in its socket: the status read finds nothing driving SO,
+# so nothing is read or saved; without the check, the 0xFF bytes are saved with a warning.
+begin "no chip in the socket"
+lpt-dump -q -p /dev/parport1 /tmp/nochip.bin 2> /tmp/err
+status=$?
+lpt-dump -q --no-chip-check -p /dev/parport1 /tmp/unchecked.bin 2>> /tmp/err
+unchecked=$?
+if [ "$status" -eq 6 ] && grep -q "no chip answered on \"/dev/parport1\"" /tmp/err && [ ! -e /tmp/nochip.bin ] &&
+  [ "$unchecked" -eq 0 ] && [ "$(wc -c < /tmp/unchecked.bin)" -eq 2048 ]; then
+  report "no chip in the socket" PASS "exit 6, nothing saved; --no-chip-check saved 2048 bytes"
+else
+  report "no chip in the socket" FAIL "exits $status, $unchecked: $(head -c 400 /tmp/err | tr '\n' ' ')"
+fi
 
 begin "direct I/O, parport_pc loaded"
 lpt-dump -q -p direct /tmp/direct-pc.bin 2> /tmp/err

@@ -3,7 +3,8 @@
 # kernel 6.12), whatever release this machine runs, boots the kernel of that release's
 # linux-image-amd64 package in QEMU with a small initramfs (busybox, the port modules, lpt-dump
 # and the libraries it links), its parallel port at 0x378 passed through to the emulated adapter
-# and 25160, and runs the cases of guest_init.sh. Each release's package is fetched once with
+# and 25160 (and a second one at 0x278 to an adapter with an empty socket), and runs the cases of
+# guest_init.sh. Each release's package is fetched once with
 # apt-get download, through a private apt configuration of that release (its own sources list,
 # lists and cache under the test's cache, the archive keyring of this machine), and unpacked
 # there with dpkg-deb -x; it is never installed as this machine's kernel.
@@ -101,15 +102,19 @@ boot() {  # RELEASE
   cp "$here/guest_init.sh" "$root/init"
   (cd "$root" && find . | cpio -o -H newc --quiet) > "$work/initrd"
 
-  # The port QEMU opens is the emulated one: the preloaded library answers its ppdev calls. The
+  # The ports QEMU opens are emulated: the preloaded library answers their ppdev calls. QEMU lists
+  # the devices made last first, and the guest's kernel numbers them so: the port with the chip,
+  # made last, is parport0. The
   # guest's deadline is several times what an idle 2-core machine takes (60-200 s with both
   # guests at once), as a loaded machine can be that much slower.
-  touch "$work/parport"
+  touch "$work/parport" "$work/parport-empty"
   local started deadline=720
   started=$(date +%s)
-  LD_PRELOAD=$emulator LPT_EMU_DEVICE=$work/parport LPT_EMU_IMAGE=$work/chip.bin LPT_EMU_LOG=$work/port.log \
+  LD_PRELOAD=$emulator LPT_EMU_DEVICE=$work/parport LPT_EMU_EMPTY_DEVICE=$work/parport-empty \
+    LPT_EMU_IMAGE=$work/chip.bin LPT_EMU_LOG=$work/port.log \
     timeout "$deadline" "$qemu" -nodefaults -no-user-config -display none -m 256 -no-reboot \
     -kernel "$kernel" -initrd "$work/initrd" -append "console=ttyS0 quiet panic=-1" -serial stdio \
+    -chardev parallel,id=empty,path="$work/parport-empty" -device isa-parallel,chardev=empty,iobase=0x278,irq=5 \
     -chardev parallel,id=port,path="$work/parport" -device isa-parallel,chardev=port,iobase=0x378,irq=7 \
     < /dev/null > "$work/console.log" 2>&1
   echo "kernel test, $release: $(cat "$unpacked/unpacked") ($(basename "$kernel")) in QEMU, $(($(date +%s) - started)) s"
@@ -124,19 +129,22 @@ boot() {  # RELEASE
     tr -d '\r' < "$work/console.log" >&2
     return 1
   fi
-  [ "$(grep -c '^LPT-CASE .*: PASS' "$work/console.log")" -eq 10 ] || failures=$((failures + 1))
+  [ "$(grep -c '^LPT-CASE .*: PASS' "$work/console.log")" -eq 11 ] || failures=$((failures + 1))
   # What reached the chip, the kernel's own probe of the port (noise) left aside: the four cases
-  # that read the chip read it twice each (lpt-dump saves only what two reads agree on).
+  # that read the chip ask for its status, then read it twice (lpt-dump saves only what two reads
+  # agree on).
   local expected got
-  expected=$(yes "READ: exact, idle at the end" | head -n 8)
+  expected=$(for read in 1 2 3 4; do
+    printf '%s\n' "RDSR: exact, idle at the end" "READ: exact, idle at the end" "READ: exact, idle at the end"
+  done)
   got=$(grep -v '^noise:' "$work/port.log")
   echo "kernel test, $release: the chip saw:"
   sed 's/^/  /' <<< "$got"
-  if [ "$(head -n 8 <<< "$got")" != "$expected" ] ||
-    ! grep -q '^READ: interrupted after [0-9]* writes, clock low, then deselected$' <<< "$(sed -n 9p <<< "$got")" ||
-    [ "$(sed -n '10,$p' <<< "$got")" != "end: idle (0xF1)" ]; then
-    echo "kernel test, $release: the chip saw other traffic than eight whole READs (two for each of four cases), one" \
-      "interrupted cleanly, and an idle bus" >&2
+  if [ "$(head -n 12 <<< "$got")" != "$expected" ] || [ "$(sed -n 13p <<< "$got")" != "RDSR: exact, idle at the end" ] ||
+    ! grep -q '^READ: interrupted after [0-9]* writes, clock low, then deselected$' <<< "$(sed -n 14p <<< "$got")" ||
+    [ "$(sed -n '15,$p' <<< "$got")" != "end: idle (0xF1)" ]; then
+    echo "kernel test, $release: the chip saw other traffic than a status read and two whole READs for each of four" \
+      "cases, a status read and a READ interrupted cleanly, and an idle bus" >&2
     failures=$((failures + 1))
   fi
   return "$failures"
