@@ -6,8 +6,9 @@
 
 class PortBackend;
 
-// The two port byte routines. Both forward to the one installed backend; with none installed
-// they raise EPortError.
+// Port95 holds the two port byte routines and hands each access to the installed backend (ppdev,
+// direct I/O, InpOut or the emulated adapter): the module's name is the system's own, not a
+// sign of Windows 95 port I/O. With no backend installed they raise EPortError.
 std::uint8_t ReadPortByte(std::uint16_t port);
 void WritePortByte(std::uint16_t port, std::uint8_t value);
 

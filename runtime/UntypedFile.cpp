@@ -17,7 +17,9 @@ void Record(TFile& file, const char* operation, bool failed) {
   file.ioResult = failed ? LastOsError() : 0;
 }
 
-constexpr int RefusedError = 1;  // EPERM; the refusal text says what happened
+// A refusal of the program's own: the message is the refusal text, never this number's meaning to
+// the system (EPERM on Linux, ERROR_INVALID_FUNCTION on Windows).
+constexpr int RefusedError = 1;
 
 void Refuse(TFile& file, std::string refusal) {
   file.lastOperation = file.name.empty() ? "write" : "create";

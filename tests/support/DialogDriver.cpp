@@ -46,29 +46,43 @@ void ActUntilClosed(const QPointer<QFileDialog>& dialog, const std::optional<Typ
 }
 }  // namespace
 
+DialogDriver::DialogDriver() {
+  QObject::connect(&watch_, &QTimer::timeout, [this] { Look(); });
+  watch_.start(10);
+}
+
 void DialogDriver::AnswerWith(const std::optional<QString>& fileName) {
   std::optional<Typing> typing;
   if (fileName) typing = Typing{QFileInfo(*fileName).absolutePath(), QFileInfo(*fileName).fileName()};
-  // The dialog runs its own modal loop; look for it from that loop's timers.
-  QTimer::singleShot(10, &timers_, [this, typing] { Answer(typing); });
+  answers_.push_back(typing);
 }
 
 void DialogDriver::AnswerByTyping(const QString& folder, const QString& typed) {
-  QTimer::singleShot(10, &timers_, [this, typing = Typing{folder, typed}] { Answer(typing); });
+  answers_.push_back(Typing{folder, typed});
 }
 
-void DialogDriver::Answer(const std::optional<Typing>& typing) {
+void DialogDriver::Look() {
   auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-  if (dialog == nullptr) {
-    QTimer::singleShot(10, &timers_, [this, typing] { Answer(typing); });
+  if (dialog == nullptr || dialog == answering_) return;
+  answering_ = dialog;
+  auto finished = std::make_shared<bool>(false);
+  QObject::connect(
+      dialog, &QDialog::finished, dialog,
+      [this, finished] {
+        *finished = true;
+        answering_ = nullptr;
+      },
+      Qt::SingleShotConnection);
+  if (answers_.empty()) {
+    ++unexpected;
+    ActUntilClosed(QPointer<QFileDialog>(dialog), std::optional<Typing>(), finished);
     return;
   }
   ++answered;
   if (whenShown) whenShown();
   const auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit");
   offeredName = nameField != nullptr ? nameField->text() : QString();
-  auto finished = std::make_shared<bool>(false);
-  QObject::connect(
-      dialog, &QDialog::finished, dialog, [finished] { *finished = true; }, Qt::SingleShotConnection);
-  ActUntilClosed(dialog, typing, finished);
+  const std::optional<Typing> typing = answers_.front();
+  answers_.pop_front();
+  ActUntilClosed(QPointer<QFileDialog>(dialog), typing, finished);
 }

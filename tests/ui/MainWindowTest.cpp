@@ -58,6 +58,7 @@ class MainWindowTest : public ::testing::Test {
     Application.DestroyMainForm();
     Form1 = nullptr;
     Application.SetErrorHandler(previousHandler);
+    EXPECT_EQ(dialogs.unexpected, 0) << "a save dialog opened that the test gave no answer for";
   }
   QString SavedFile() const { return folder.filePath("dump.bin"); }
   QByteArray ChipBytes() const { return QByteArray(reinterpret_cast<const char*>(TestImage().data()), 2048); }

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 
+#include "display/FramePace.h"
 #include "tests/support/DialogDriver.h"
 #include "ui/qt/QtProgressBar.h"
 #include "ui/qt/QtSaveDialog.h"
@@ -50,3 +51,19 @@ TEST(QtSaveDialog, AcceptsCancelsAndOffersTheLastAcceptedNameAgain) {
   EXPECT_EQ(driver.offeredName, "lpt-dialog-test.bin");
 }
 }  // namespace
+
+// Both windows' frame rule: a frame goes at the change after which waiting as long as the longest
+// gap since the last frame would take the oldest waiting change past 16 ms. Changes at a steady
+// gap after a frame at 0; the first frame after it goes at the time in each row.
+TEST(FramePace, AFrameGoesBeforeTheNextChangeWouldBeLate) {
+  using std::chrono::milliseconds;
+  const std::pair<int, int> gapAndFrame[] = {{1, 15}, {5, 15}, {10, 10}, {20, 20}};
+  for (const auto& [gap, frame] : gapAndFrame) {
+    FramePace pace;
+    const FramePace::Clock::time_point start{};
+    pace.FrameShown(start);
+    int at = gap;
+    while (!pace.FrameDueAfterChange(start + milliseconds(at))) at += gap;
+    EXPECT_EQ(at, frame) << "changes every " << gap << " ms";
+  }
+}

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 # The demo window as a screen reader meets it, through AT-SPI (what Orca uses): the button is
 # pressed by its own action, the save dialog is filled in and accepted the same way, and the
-# status panel must say "File Saved" as a text change of the status bar's label, then hold it as
-# text.
+# status panel must say "File Saved" as a text change of the status bar's label and as a change
+# of its name (a screen reader that watches names, not text, of what is not focused hears that),
+# then hold it as text.
 # A name the disk refuses (/dev/null, a device) must then bring an alert whose words are there
 # to read. Needs a private X server and session bus (screen_reader.sh starts both).
 #   screen_reader.py DEMO OUTPUT
@@ -17,6 +18,7 @@ from gi.repository import GLib
 demo, output = sys.argv[1], sys.argv[2]
 button_name = "Read And Save Content Of EEPROM 25160"
 inserted = []  # (time, source, text) of each text inserted anywhere
+renamed = []  # (source, new name) of each name change anywhere
 
 
 def fail(message):
@@ -26,6 +28,10 @@ def fail(message):
 
 def on_text_inserted(event):
     inserted.append((time.monotonic(), event.source, event.any_data))
+
+
+def on_name_changed(event):
+    renamed.append((event.source, event.source.name))
 
 
 def wait_for(what, found, seconds=120):
@@ -87,6 +93,7 @@ def save_as(name):
 
 
 pyatspi.Registry.registerEventListener(on_text_inserted, "object:text-changed:insert")
+pyatspi.Registry.registerEventListener(on_name_changed, "object:property-change:accessible-name")
 environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="")
 program = subprocess.Popen([demo], env=environment)
 try:
@@ -100,6 +107,8 @@ try:
     if role(panel) != pyatspi.ROLE_LABEL or role(panel.parent) != pyatspi.ROLE_STATUS_BAR:
         fail(f'"File Saved" came from a {panel.getRoleName()} in a {panel.parent.getRoleName()}, '
              "not from the status bar's text")
+    wait_for('"File Saved" said as the panel\'s new name',
+             lambda: any(source == panel and name == "File Saved" for source, name in renamed))
     held = panel.queryText().getText(0, -1)
     if held != "File Saved":
         fail(f'the status panel holds "{held}" as text, not "File Saved"')

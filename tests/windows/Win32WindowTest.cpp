@@ -138,6 +138,20 @@ TEST_F(Win32WindowTest, TheProgressBarStepsByOneAndStartsOverPastItsMaximum) {
   EXPECT_LE(bar.Position(), 1) << "the native control starts over from the beginning (Wine keeps the remainder)";
 }
 
+// Windows' common controls only invalidate when handed a state, and no message is handled during a
+// read: the frame paints what it handed over itself. (Wine's bars paint at once, so a plain
+// control that only invalidates stands in for Windows' here.)
+TEST_F(Win32WindowTest, AFramePaintsAControlThatOnlyInvalidates) {
+  const HWND window = ShowTheWindow();
+  const HWND control =
+      CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 40, 10, window, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(RunTheWindowUntil([control] { return !GetUpdateRect(control, nullptr, FALSE); }));
+  HandOverByNextFrame(control, [control] { InvalidateRect(control, nullptr, FALSE); });
+  PaintWaitingControlsNow();
+  EXPECT_FALSE(GetUpdateRect(control, nullptr, FALSE)) << "the control was left waiting for a paint";
+  DestroyWindow(control);
+}
+
 TEST_F(Win32WindowTest, TheStatusTextIsThePanelsOwnAndTheDialogAsksNothingBeforeReplacing) {
   Application.CreateForm(Form1);
   Form1->StatusBar1->SetPanelText("Address : 2047, Content : 255");

@@ -67,7 +67,7 @@ void ShowFrame(bool atRest) {
   for (Waiting& waiting : due) {
     if (!waiting.widget) continue;
     if (atRest && waiting.atRest) waiting.atRest();
-    if (waiting.paintDue || atRest) PaintIntoBackingStore(*waiting.widget);
+    if (waiting.paintDue) PaintIntoBackingStore(*waiting.widget);
     waiting.paintDue = false;
     if (!atRest && waiting.atRest) waitingForFrame.push_back(std::move(waiting));
   }

@@ -24,7 +24,7 @@ void HandOverWaiting() {
     entry.apply();
     // No message is handled during a read, so what the control invalidated is painted here:
     // Windows' common controls only invalidate when told their state (Wine's paint at once, so
-    // under Wine nothing shows the difference; the window test checks no control is left waiting).
+    // under Wine a control that only invalidates stands in for them in the window test).
     UpdateWindow(entry.control);
   }
   // The paints reach the screen now, not at the next wait for input: GDI's batch goes out, and
