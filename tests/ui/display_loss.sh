@@ -20,12 +20,10 @@ status=$?
 [ "$status" -eq 3 ] || fail "unreachable display: exit $status, not 3"
 grep -q "the display could not be opened" <<< "$output" || fail "unreachable display: no message of its own"
 
-start_x() {  # starts a private X server; sets display and xserver; false when it did not start
-  Xvfb -displayfd 3 -screen 0 800x600x24 3> "$scratch/display" 2> /dev/null &
-  xserver=$!
-  wait_until 120 "Xvfb to start" test -s "$scratch/display" || return 1
-  display=":$(cat "$scratch/display")"
-}
+start_x() { start_xvfb "$scratch" -screen 0 800x600x24; }  # sets display and xserver
+# Ends the case's X server, and waits until it has: a server still closing can take a later one's
+# socket with it.
+stop_x() { kill "$xserver" 2> /dev/null; wait "$xserver" 2> /dev/null; }
 
 # What the program said and how it ended, for a case that failed.
 ended() {  # PID
@@ -36,14 +34,14 @@ ended() {  # PID
 
 # CASE: idle | read | dialog | destroyed
 run_case() {
-  start_x || { fail "$1: no X server to run it on"; kill "$xserver"; return; }
+  start_x || { fail "$1: no X server to run it on"; return; }
   local program=$demo hold=$scratch/hold
   [ "$1" = read ] && { program=$held_read_demo; hold_reads "$hold"; }
   DISPLAY=$display LPT_TEST_HOLD=$hold QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program" > "$scratch/program.out" 2>&1 &
   local pid=$!
   local window
   window=$(DISPLAY=$display wait_for_window 120 --pid "$pid" --name '^Korvane') ||
-    { fail "$1: the window did not appear $(ended "$pid")"; kill "$xserver"; kill "$pid" 2> /dev/null; return; }
+    { fail "$1: the window did not appear $(ended "$pid") on $display: $(DISPLAY=$display xdpyinfo 2>&1 | head -n 1); $(ss -xl | grep -c "X${display#:}\b") listening sockets"; stop_x; kill "$pid" 2> /dev/null; return; }
   case $1 in
     read) DISPLAY=$display xdotool mousemove --window "$window" 196 20 click 1
           wait_until 120 "the read to reach its hold" read_held "$hold" || fail "read: the read did not start" ;;
@@ -57,8 +55,8 @@ run_case() {
   release_read "$hold"
   wait "$pid"
   local status=$?
+  wait "$xserver" 2> /dev/null
   [ "$status" -eq 1 ] || fail "$1: exit $status, not 1 (it said: $(tr '\n' ' ' < "$scratch/program.out"))"
-  rm -f "$scratch/display"
 }
 for case in idle read dialog destroyed; do run_case "$case"; done
 
