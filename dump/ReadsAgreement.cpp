@@ -2,41 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr std::size_t MostChangesKeptApart = EepromSize / 3;  // beyond, three bytes each cost more than the image
-}
-
-void RepeatedReads::Add(const EepromImage& read) {
-  if (differences_.empty()) first_ = read;
-  std::vector<std::uint8_t> kept;
-  for (std::size_t address = 0; address < EepromSize; ++address) {
-    if (read[address] == first_[address]) continue;
-    kept.insert(kept.end(),
-                {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF), read[address]});
-  }
-  if (kept.size() / 3 > MostChangesKeptApart) kept.assign(read.begin(), read.end());
-  kept.shrink_to_fit();
-  differences_.push_back(std::move(kept));
-}
-
-EepromImage RepeatedReads::Read(std::size_t index) const {
-  const std::vector<std::uint8_t>& kept = differences_[index];
-  if (kept.size() == EepromSize) {
-    EepromImage whole{};
-    std::copy(kept.begin(), kept.end(), whole.begin());
-    return whole;
-  }
-  EepromImage read = first_;
-  for (std::size_t i = 0; i < kept.size(); i += 3) read[std::size_t{kept[i]} << 8 | kept[i + 1]] = kept[i + 2];
-  return read;
-}
-
-std::size_t RepeatedReads::BytesKept() const {
-  std::size_t bytes = sizeof first_;
-  for (const auto& kept : differences_) bytes += kept.capacity();
-  return bytes;
-}
-
 std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads) {
   const std::size_t count = reads.Count();
   bool allSame = true;
@@ -60,7 +25,7 @@ std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads) {
   // The level of each bit that most reads gave.
   std::vector<std::array<std::uint8_t, 8>> ones(EepromSize);
   for (std::size_t read = 0; read < count; ++read) {
-    const EepromImage image = reads.Read(read);
+    const EepromImage& image = reads.Read(read);
     for (std::size_t address = 0; address < EepromSize; ++address) {
       for (int bit = 0; bit < 8; ++bit) ones[address][bit] += (image[address] >> bit) & 1u;
     }
@@ -87,7 +52,7 @@ std::optional<ReadsDisagreement> CompareReads(const RepeatedReads& reads) {
   }
   result.bytesOffPerRead.assign(count, 0);
   for (std::size_t read = 0; read < count; ++read) {
-    const EepromImage image = reads.Read(read);
+    const EepromImage& image = reads.Read(read);
     for (const std::size_t address : result.addresses) {
       if (((image[address] ^ result.majority[address]) & decided[address]) != 0) ++result.bytesOffPerRead[read];
     }

@@ -6,22 +6,16 @@
 
 #include "dump/EepromImage.h"
 
-// Up to a hundred reads of one chip, kept small: each read after the first as the bytes where
-// it differs from the first (address and value), or whole where most bytes differ. A good
-// chip's reads cost nothing beyond the first; a flaky clip's a few bytes each.
+// Up to a hundred reads of one chip, each kept whole (2 KB a read, 200 KB for a hundred).
 class RepeatedReads {
  public:
-  void Add(const EepromImage& read);
-  std::size_t Count() const { return differences_.size(); }
-  EepromImage Read(std::size_t index) const;
-  bool Same(std::size_t first, std::size_t second) const { return differences_[first] == differences_[second]; }
-  std::size_t BytesKept() const;
+  void Add(const EepromImage& read) { reads_.push_back(read); }
+  std::size_t Count() const { return reads_.size(); }
+  const EepromImage& Read(std::size_t index) const { return reads_[index]; }
+  bool Same(std::size_t first, std::size_t second) const { return reads_[first] == reads_[second]; }
 
  private:
-  EepromImage first_{};
-  // Per read: empty (as the first), triples of address high, address low and value, or all
-  // 2048 bytes. One way for each image, so equal reads are kept equal.
-  std::vector<std::vector<std::uint8_t>> differences_;
+  std::vector<EepromImage> reads_;
 };
 
 // What several reads of one chip say when they do not all agree: how they differ, where and

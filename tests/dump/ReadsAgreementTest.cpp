@@ -1,4 +1,4 @@
-// Repeated reads of one chip: how they are kept, and what their comparison and its report say.
+// Repeated reads of one chip: what their comparison and its report say.
 #include <gtest/gtest.h>
 
 #include "bus/BusLines.h"
@@ -18,21 +18,6 @@ EepromImage Changed(std::size_t from, std::size_t count) {
   EepromImage image = AddressPatternImage();
   for (std::size_t address = from; address < from + count; ++address) image[address] ^= 0x01;
   return image;
-}
-
-// A read that differs little is kept as its differences; beyond a third of the chip, whole.
-TEST(RepeatedReads, KeepsFewDifferencesSmallAndEveryReadExact) {
-  const std::size_t threshold = EepromSize / 3;
-  RepeatedReads reads;
-  reads.Add(AddressPatternImage());
-  reads.Add(Changed(0, threshold));
-  EXPECT_EQ(reads.BytesKept(), EepromSize + 3 * threshold);
-  reads.Add(Changed(0, threshold + 1));
-  EXPECT_EQ(reads.BytesKept(), 2 * EepromSize + 3 * threshold);
-  EXPECT_EQ(reads.Read(0), AddressPatternImage());
-  EXPECT_EQ(reads.Read(1), Changed(0, threshold));
-  EXPECT_EQ(reads.Read(2), Changed(0, threshold + 1));
-  EXPECT_FALSE(reads.Same(1, 2));
 }
 
 // Reads 1 and 2 clean, reads 3 and 4 with bit 6 flipped one way: where both later reads flipped,
