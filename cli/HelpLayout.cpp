@@ -17,9 +17,14 @@ std::string Wrapped(const std::string& text, std::size_t width, std::size_t inde
   return result + line;
 }
 
+HelpLayout::HelpLayout() { label("Positionals", "Arguments"); }
+
 std::string HelpLayout::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const {
   mode_ = mode;
-  return CLI::Formatter::make_help(app, std::move(name), mode);
+  std::string groups = make_groups(app, mode);
+  while (groups.ends_with("\n\n")) groups.pop_back();  // the blank line a hidden last group leaves
+  return make_usage(app, name) + "\n" + make_description(app) + make_positionals(app) + groups + "\n" +
+         make_footer(app);
 }
 
 std::string HelpLayout::make_usage(const CLI::App*, std::string name) const {

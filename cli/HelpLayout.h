@@ -1,12 +1,13 @@
 #pragma once
 #include <CLI/CLI.hpp>
 
-// lpt-dump's --help for users: each option with its value's name, its text wrapped to 80
-// columns beside it, no type or validator notes, and the options for testing with the emulated
-// chip (the group "Testing") only under --help-all. The usage shows OUTPUT as needed, beside the
-// form that reads without saving (--compare FILE).
+// lpt-dump's --help for users: the usage first, then what the program does, its arguments and
+// options, each option with its value's name, its text wrapped to 80 columns beside it, no type or validator notes, and
+// the options for testing with the emulated chip (the group "Testing") only under --help-all. The usage shows OUTPUT as
+// needed, beside the form that reads without saving (--compare FILE).
 class HelpLayout : public CLI::Formatter {
  public:
+  HelpLayout();
   static constexpr std::size_t Width = 80;
   static constexpr std::size_t NameColumn = 24;
 

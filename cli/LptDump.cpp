@@ -83,7 +83,8 @@ constexpr const char* ChipForms = "absent, unpowered, busy, busy-for=N or status
 // CLI11's messages in this program's words and form ("--reads takes 1 to 100, not 0").
 std::string InOwnWords(const std::string& message) {
   static const std::pair<std::regex, const char*> rewrites[] = {
-      {std::regex("^The following arguments? (was|were) not expected: "), "unexpected argument: "},
+      {std::regex("^The following arguments? (was|were) not expected: (-\\S*).*"), "unrecognized option '$2'"},
+      {std::regex("^The following arguments? (was|were) not expected: (\\S+).*"), "unexpected argument '$2'"},
       {std::regex("^(\\S+): 1 required \\S+ missing$"), "$1 needs a value"},
       {std::regex("^(\\S+) excludes (\\S+)$"), "$1 and $2 cannot be given together"},
       {std::regex("^(\\S+): (takes|needs|works) "), "$1 $2 "},
@@ -217,6 +218,8 @@ int ReadChip(const Options& options) {
       const std::string why = options.untilAgree > 0 ? "No two reads in a row agreed. " : "";
       return Fail(VerifyMismatch, why + DescribeDisagreement(*disagreement) + "\n" + notDone);
     }
+    if (reads.Count() > 1 && !options.quiet)
+      WriteText(stderr, "The " + std::to_string(reads.Count()) + " reads agreed.\n");
   }
   WarnAboutImage(DumpBuffer, options.chipCheck);
   return Saved;
@@ -235,7 +238,7 @@ int Compare(const Options& options) {
       DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
   if (!differences.empty()) {
     if (!options.quiet) {
-      WriteText(stderr, "lpt-dump: " + differences + "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
+      WriteText(stderr, "lpt-dump: error: " + differences + "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
                             QuotedName(options.compare) + ": " + ImageChecksums(reference) + "\n");
       return VerifyMismatch;
     }
@@ -292,19 +295,19 @@ int Run(const Options& options) {
     return Fail(IoFailed, error.what());
   }
   if (outcome == SaveOutcome::ShortWrite) {
-    const std::string took = " took only " + std::to_string(dumpFile.recordsWritten) + " of the 2048 bytes";
-    if (whereItStands) {
-      const std::string where = toStdout ? "standard output" : QuotedName(options.output);
-      WriteText(stderr, status.PanelText() + ": " + where + took + "; it keeps what went through.\n");
-    } else {
-      WriteText(stderr, status.PanelText() + ": the disk" + took + " (a full disk or a file size limit); " +
-                            (dumpFile.replacing ? "the existing " + QuotedName(options.output) + " is unchanged"
-                                                : "no file was made") +
-                            ".\n");
-    }
-    return ShortWrite;
+    // The status word on its own line, as the window shows it, then why.
+    WriteText(stderr, status.PanelText() + "\n");
+    return Fail(ShortWrite,
+                ShortWriteText(dumpFile, whereItStands, toStdout ? "standard output" : QuotedName(options.output)));
   }
-  if (!options.quiet) WriteText(stderr, status.PanelText() + "\n" + ImageChecksums(DumpBuffer) + "\n");
+  if (!options.quiet) {
+    // As sha256sum names what it summed ("-" for standard output); quoted only where the name
+    // holds what a terminal would take for something else.
+    const std::string name = toStdout ? "-" : options.output;
+    const std::string quoted = QuotedName(name);
+    const std::string shown = quoted == "\"" + name + "\"" ? name : quoted;
+    WriteText(stderr, status.PanelText() + "\n" + ImageChecksums(DumpBuffer) + "  " + shown + "\n");
+  }
   return Saved;
 }
 
@@ -315,11 +318,11 @@ int ParseAndRun(int argc, char** argv) {
       "lpt-dump");
   app.footer(ExitCodesHelp);
   app.formatter(std::make_shared<HelpLayout>());
+  app.set_help_flag("-h,--help", "show this help and exit");
   app.set_help_all_flag("--help-all", "also the options for testing with the emulated chip");
   app.failure_message([](const CLI::App*, const CLI::Error& error) {
     return "lpt-dump: error: " + InOwnWords(error.what()) + "\nRun 'lpt-dump --help' for the usage.\n";
   });
-  app.set_help_flag("-h,--help", "show this help and exit");
   app.set_version_flag("--version", VersionText("lpt-dump"), "show the version and the licence, and exit");
   Options options;
   CLI::Option* output = app.add_option("OUTPUT", options.output, "file to save the image in; - for standard output");
@@ -392,7 +395,7 @@ int ParseAndRun(int argc, char** argv) {
     }
     if (output->count() == 0 && options.compare.empty()) throw CLI::RequiredError("OUTPUT");
     if (output->count() > 0 && options.output.empty()) {
-      throw CLI::ValidationError("OUTPUT", "is empty: give a file name, or - for standard output");
+      throw CLI::ValidationError("the name given as OUTPUT is empty: give a file name, or - for standard output");
     }
     if (!options.chip.empty()) options.emulated = *ParseEmulatedChip(options.chip);
     if (!options.flips.empty()) {

@@ -67,10 +67,13 @@ std::optional<std::string> ImageFinding(const EepromImage& image) {
   const auto period = RepeatPeriod(image);
   if (!period) return std::nullopt;
   // Parts below the 25080 take one address byte, so the third byte of the READ already clocks
-  // their address 0 out unseen and each copy starts one byte on.
+  // their address 0 out unseen: the file's byte 0 is their address 1.
   const std::string size = std::to_string(*period);
-  return "the image repeats every " + size + " bytes: the same " + size + " bytes " +
-         TimesWord(image.size() / *period) + (*period < 1024 ? ", each copy shifted by one byte" : "") +
-         ". The chip is likely a " + PartOfSize(*period) + " (" + size +
-         " bytes), smaller than a 25160; keep the image only if that is the chip you meant to read.";
+  return "the image repeats every " + size + " bytes: the file holds the same " + size + " bytes " +
+         TimesWord(image.size() / *period) + ". The chip is likely a " + PartOfSize(*period) + " (" + size +
+         " bytes), smaller than a 25160" +
+         (*period < 1024 ? ", and each copy starts at its address 1 (such a part takes one address byte, so its "
+                           "address 0 went by while the read still sent the address)"
+                         : "") +
+         "; keep the image only if that is the chip you meant to read.";
 }

@@ -1,9 +1,13 @@
 #include "dump/SaveDump.h"
 
+#include <cctype>
 #include "display/TSaveDialog.h"
 #include "display/TStatusBar.h"
 #include "dump/DumpBuffer.h"
+
+#include "runtime/EInOutError.h"
 #include "runtime/ProcessEnd.h"
+#include "runtime/QuotedName.h"
 #include "runtime/UntypedFile.h"
 
 SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
@@ -12,7 +16,22 @@ SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
   AssignFile(dumpFile, saveDialog.FileName());
   Rewrite(dumpFile, 1);
   InOutCheck(dumpFile);
-  return SaveDumpInto(dumpFile, statusBar);
+  const bool whereItStands = dumpFile.temporary.empty();  // a named pipe
+  const SaveOutcome outcome = SaveDumpInto(dumpFile, statusBar);
+  if (outcome == SaveOutcome::ShortWrite) {
+    std::string text = ShortWriteText(dumpFile, whereItStands, QuotedName(saveDialog.FileName()));
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    throw EInOutError(text, 0);
+  }
+  return outcome;
+}
+
+std::string ShortWriteText(const TFile& dumpFile, bool whereItStands, const std::string& shownName) {
+  const std::string took = " took only " + std::to_string(dumpFile.recordsWritten) + " of the 2048 bytes";
+  if (whereItStands) return shownName + took + "; it keeps what went through.";
+  return "the disk" + took + " (a full disk or a file size limit); " +
+         (dumpFile.replacing ? "the existing " + shownName + " is unchanged" : "no file was made") +
+         ". Free space on the disk (or raise the file size limit), then read and save again.";
 }
 
 SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class TSaveDialog;
 class TStatusBar;
@@ -8,12 +9,18 @@ struct TFile;
 enum class SaveOutcome { Saved, ShortWrite, Cancelled };
 
 // Asks for a file name and writes DumpBuffer to it as a plain 2048-byte image. The status bar
-// then says "File Saved" (all on disk) or "ERROR" (the disk took fewer bytes). A cancelled
-// dialog writes nothing. Whatever fails, what the name held before stays as it was: "ERROR" or
-// an EInOutError (the status text then stays as the read left it) leave no file behind.
+// then says "File Saved" (all on disk) or "ERROR" (the disk took fewer bytes, which then also
+// raises an EInOutError that says how many and what became of the name). A cancelled dialog
+// writes nothing. Whatever fails, what the name held before stays as it was, and no file is left
+// behind; an EInOutError other than the short write leaves the status text as the read left it.
 SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar);
 
 // The same save into a file that Rewrite has already opened (the command line opens it before
 // the read, so an output that cannot be written costs no read). The file is committed, or
 // discarded on any failure.
 SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar);
+
+// What a short write left, in the words lpt-dump and the windows both show after "ERROR": what
+// took how many bytes, and what became of the name. `whereItStands` for a pipe or a descriptor
+// (written where it stands, it keeps what went through), else a file on a disk.
+std::string ShortWriteText(const TFile& dumpFile, bool whereItStands, const std::string& shownName);

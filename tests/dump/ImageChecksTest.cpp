@@ -56,8 +56,8 @@ TEST(ImageFinding, AUniformImageOfEitherLevelIsTold) {
   EXPECT_FALSE(ImageFinding(Repeating(2048)));
   // A smaller part's content, said in plain words.
   EXPECT_NE(ImageFinding(Repeating(256))
-                ->find("the same 256 bytes eight times, each copy shifted by one byte. The chip "
-                       "is likely a 25020 (256 bytes), smaller than a 25160"),
+                ->find("the file holds the same 256 bytes eight times. The chip is likely a 25020 (256 bytes), "
+                       "smaller than a 25160, and each copy starts at its address 1"),
             std::string::npos)
       << *ImageFinding(Repeating(256));
 }
