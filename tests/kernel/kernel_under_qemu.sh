@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # lpt-dump on Debian's own kernels: for Debian 12 (bookworm, kernel 6.1) and Debian 13 (trixie,
-# kernel 6.12), whatever release this machine runs, boots the kernel of that release's
-# linux-image-amd64 package in QEMU with a small initramfs (busybox, the port modules, lpt-dump
-# and the libraries it links), its parallel port at 0x378 passed through to the emulated adapter
-# and 25160 (and a second one at 0x278 to an adapter with an empty socket), and runs the cases of
-# guest_init.sh. Each release's package is fetched once with
-# apt-get download, through a private apt configuration of that release (its own sources list,
-# lists and cache under the test's cache, the archive keyring of this machine), and unpacked
-# there with dpkg-deb -x; it is never installed as this machine's kernel.
+# kernel 6.12), whatever release this machine runs (and on a newer one, its own kernel too),
+# boots the kernel of that release's linux-image-amd64 package in QEMU with a small initramfs
+# (busybox, the port modules, lpt-dump and the libraries it links), its parallel port at 0x378
+# passed through to the emulated adapter and 25160 (and a second one at 0x278 to an adapter with
+# an empty socket), and runs the cases of guest_init.sh. Each release's packages are fetched once
+# with apt-get download, through a private apt configuration of that release (its own sources
+# list, lists and cache under the test's cache, the archive keyring of this machine), and
+# unpacked there with dpkg-deb -x; they are never installed as this machine's kernel.
 #   kernel_under_qemu.sh LPT-DUMP HOLD-PARPORT PPDEV-EMULATOR.SO QEMU BUSYBOX [RELEASE...]
 set -uo pipefail
 lpt_dump=$1
@@ -17,7 +17,12 @@ qemu=$4
 busybox=$5
 shift 5
 releases=("$@")
-[ ${#releases[@]} -gt 0 ] || releases=(bookworm trixie)
+if [ ${#releases[@]} -eq 0 ]; then
+  # Debian 12 and 13 always; on a newer release (testing), its own kernel too.
+  releases=(bookworm trixie)
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  case $codename in bookworm | trixie | "") ;; *) releases+=("$codename") ;; esac
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -35,6 +40,8 @@ apt_options() {  # RELEASE
   options=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts="$dir/sources.list.d"
     -o Dir::State::Lists="$dir/lists" -o Dir::Cache="$dir/cache" -o Dir::State::status="$dir/status"
     -o APT::Architecture=amd64 -o APT::Architectures::=amd64 -o Debug::NoLocking=true)
+  # The archive may serve testing's lists past their Valid-Until date; a stable release's must be current.
+  case $1 in bookworm | trixie) ;; *) options+=(-o Acquire::Check-Valid-Until=false) ;; esac
 }
 
 # The release's kernel, unpacked into the cache once: prints the folder.
@@ -53,9 +60,16 @@ fetch_kernel() {  # RELEASE
     package=$(apt-cache "${options[@]}" depends linux-image-amd64 2> /dev/null |
       sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
     [ -n "$package" ] || { echo "$release's lists name no kernel for linux-image-amd64" >&2; exit 1; }
-    (cd "$unpacked" && apt-get -q "${options[@]}" download "$package" > "$scratch/apt-$release.log" 2>&1) ||
+    # Since Debian 14 the image package holds only documentation and depends on the kernel and its
+    # modules in packages of their own (linux-binary-VERSION, linux-modules-VERSION): those of its
+    # dependencies that carry its version come along.
+    local version=${package#linux-image-} packages
+    packages=("$package" $(apt-cache "${options[@]}" depends "$package" 2> /dev/null |
+      sed -n 's/^ *Depends: \(linux-[a-z]*-'"$version"'\)$/\1/p' | sort -u))
+    (cd "$unpacked" && apt-get -q "${options[@]}" download "${packages[@]}" > "$scratch/apt-$release.log" 2>&1) ||
       { cat "$scratch/apt-$release.log" >&2; exit 1; }
-    dpkg-deb -x "$unpacked/${package}"_*.deb "$unpacked" && rm -f "$unpacked"/*.deb && echo "$package" > "$unpacked/unpacked"
+    for deb in "$unpacked"/*.deb; do dpkg-deb -x "$deb" "$unpacked" || exit 1; done
+    rm -f "$unpacked"/*.deb && echo "${packages[*]}" > "$unpacked/unpacked"
   ) 9> "$cache/lock-$release" || return 1
   echo "$unpacked"
 }
@@ -80,8 +94,8 @@ copy_module() {  # UNPACKED RELATIVE-PATH-WITHOUT-.ko DESTINATION-FOLDER
 boot() {  # RELEASE
   local release=$1 unpacked kernel
   unpacked=$(fetch_kernel "$release") || { echo "kernel test, $release: could not fetch its kernel" >&2; return 1; }
-  kernel=$(echo "$unpacked"/boot/vmlinuz-*)
-  [ -f "$kernel" ] || { echo "kernel test, $release: no kernel in $unpacked" >&2; return 1; }
+  kernel=$(find "$unpacked/boot" "$unpacked/usr/lib" -name 'vmlinuz-*' -type f 2> /dev/null | head -n 1)
+  [ -n "$kernel" ] || { echo "kernel test, $release: no kernel in $unpacked" >&2; return 1; }
   local work=$scratch/$release root=$scratch/$release/root
   mkdir -p "$root"/{bin,usr/bin,lib/modules,etc,proc,sys,dev,tmp}
   cp "$busybox" "$root/bin/busybox"
@@ -102,6 +116,8 @@ boot() {  # RELEASE
   cp "$here/guest_init.sh" "$root/init"
   (cd "$root" && find . | cpio -o -H newc --quiet) > "$work/initrd"
 
+  # noapic: bookworm's kernel finds no working timer through the IO-APIC of QEMU 11's machine and
+  # panics; the legacy interrupt controller works under every QEMU from 7 (Debian 12) to 11.
   # The ports QEMU opens are emulated: the preloaded library answers their ppdev calls. QEMU lists
   # the devices made last first, and the guest's kernel numbers them so: the port with the chip,
   # made last, is parport0. The
@@ -113,7 +129,7 @@ boot() {  # RELEASE
   LD_PRELOAD=$emulator LPT_EMU_DEVICE=$work/parport LPT_EMU_EMPTY_DEVICE=$work/parport-empty \
     LPT_EMU_IMAGE=$work/chip.bin LPT_EMU_LOG=$work/port.log \
     timeout "$deadline" "$qemu" -nodefaults -no-user-config -display none -m 256 -no-reboot \
-    -kernel "$kernel" -initrd "$work/initrd" -append "console=ttyS0 quiet panic=-1" -serial stdio \
+    -kernel "$kernel" -initrd "$work/initrd" -append "console=ttyS0 quiet panic=-1 noapic" -serial stdio \
     -chardev parallel,id=empty,path="$work/parport-empty" -device isa-parallel,chardev=empty,iobase=0x278,irq=5 \
     -chardev parallel,id=port,path="$work/parport" -device isa-parallel,chardev=port,iobase=0x378,irq=7 \
     < /dev/null > "$work/console.log" 2>&1
