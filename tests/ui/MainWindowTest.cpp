@@ -209,6 +209,9 @@ TEST_F(MainWindowTest, AssistiveTechnologyHearsTheControlsAndTheResult) {
   EXPECT_EQ(name(Form1->Button1), "Read And Save Content Of EEPROM 25160");
   EXPECT_EQ(name(Form1->ProgressBar1), "Read progress");
   EXPECT_EQ(name(Form1->StatusBar1), "Status");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Form1)->role(), QAccessible::Window)
+      << "a frame to AT-SPI, announced by its caption";
+  EXPECT_EQ(name(Form1), Form1->windowTitle());
   dialogs.AnswerWith(SavedFile());
   Form1->Button1->click();
   auto* panel = Form1->StatusBar1->findChild<QWidget*>("StatusPanel");
@@ -297,10 +300,12 @@ TEST_F(MainWindowTest, TheErrorBoxWrapsOnlyBetweenWords) {
   for (int i = 0; i < 12; ++i) message += " Start lpt-tool-demo or look at /run/lpt-tool/port.lock again.";
   QStringList lines;
   QString shown;
+  QString accessibleName;
   QTimer::singleShot(10, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
         lines = ShownLines(*label);
+        accessibleName = QAccessible::queryAccessibleInterface(const_cast<QLabel*>(label))->text(QAccessible::Name);
         shown = label->textFormat() == Qt::RichText ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
                                                     : label->text();
       }
@@ -313,6 +318,8 @@ TEST_F(MainWindowTest, TheErrorBoxWrapsOnlyBetweenWords) {
     EXPECT_FALSE(line.endsWith('-') || line.endsWith('/')) << line.toStdString();
   }
   EXPECT_EQ(shown.simplified().toStdString(), message) << "the text itself, < and & included";
+  EXPECT_EQ(accessibleName.toStdString(), message)
+      << "assistive technology gets the sentences whole, without the lines put in for the screen";
 }
 
 TEST_F(MainWindowTest, ClosingWritesNothingToThePort) {

@@ -5,9 +5,12 @@
 # of its name (a screen reader that watches names, not text, of what is not focused hears that),
 # then hold it as text.
 # A name the disk refuses (/dev/null, a device) must then bring an alert whose words are there
-# to read. Needs a private X server and session bus (screen_reader.sh starts both).
+# to read. The window must be a frame named by its caption. Under a file size limit, "ERROR" must
+# be said and an alert must say why; a chip that reads all 0xFF must bring the question, read as
+# an alert. Needs a private X server and session bus (screen_reader.sh starts both).
 #   screen_reader.py DEMO OUTPUT
 import os
+import resource
 import subprocess
 import sys
 import time
@@ -16,6 +19,7 @@ import pyatspi
 from gi.repository import GLib
 
 demo, output = sys.argv[1], sys.argv[2]
+scratch = os.environ["XDG_RUNTIME_DIR"]  # the run's own folder (screen_reader.sh removes it)
 button_name = "Read And Save Content Of EEPROM 25160"
 inserted = []  # (time, source, text) of each text inserted anywhere
 renamed = []  # (source, new name) of each name change anywhere
@@ -81,6 +85,21 @@ def press(accessible):
     accessible.queryAction().doAction(0)
 
 
+def alert_saying(what, words):
+    """Waits for an alert with a label holding `words`, and returns that label's text."""
+    alert = wait_for(what, in_app(lambda a: role(a) == pyatspi.ROLE_ALERT and
+                                  find(a, lambda b: role(b) == pyatspi.ROLE_LABEL and words in b.name)))
+    label = find(alert, lambda b: role(b) == pyatspi.ROLE_LABEL and words in b.name)
+    if "\n" in label.name or "\u2028" in label.name:
+        fail(f"the alert's text is broken into lines by hand: {label.name!r}")
+    return alert, label.name
+
+
+def start(*arguments, file_size_limit=None):
+    limit = (lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit,) * 2)) if file_size_limit else None
+    return subprocess.Popen([demo, *arguments], env=environment, preexec_fn=limit)
+
+
 def save_as(name):
     """Fills in the save dialog's file name and presses its Save button."""
     field = wait_for("the save dialog's file name field",
@@ -95,10 +114,13 @@ def save_as(name):
 pyatspi.Registry.registerEventListener(on_text_inserted, "object:text-changed:insert")
 pyatspi.Registry.registerEventListener(on_name_changed, "object:property-change:accessible-name")
 environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="")
-program = subprocess.Popen([demo], env=environment)
+program = start()
 try:
     button = wait_for("the window's button",
                       in_app(lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name == button_name))
+    window = application()[0]
+    if role(window) != pyatspi.ROLE_FRAME or not window.name.startswith("Korvane"):
+        fail(f'the window is a {window.getRoleName()} named "{window.name}", not a frame named by its caption')
     press(button)
     saved_at = save_as(output)
     said = wait_for('"File Saved" said as inserted text',
@@ -118,12 +140,32 @@ try:
 
     press(button)
     save_as("/dev/null")
-    alert = wait_for("an alert for the refused name", in_app(lambda a: role(a) == pyatspi.ROLE_ALERT))
-    words = [label.name for label in [find(alert, lambda a: role(a) == pyatspi.ROLE_LABEL and "/dev/null" in a.name)]
-             if label is not None]
-    if not words:
-        fail("the alert has no label naming /dev/null for a screen reader to read")
-    print(f"screen reader: the alert reads: {words[0][:100]}...")
+    _, words = alert_saying("an alert naming the refused name", "/dev/null")
+    print(f"screen reader: the alert reads: {words[:100]}...")
+    program.kill()
+    program.wait()
+
+    # The disk takes only 1 KB: "ERROR" is said, and an alert says why.
+    program = start(file_size_limit=1024)
+    press(wait_for("the window's button",
+                   in_app(lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name == button_name)))
+    save_as(os.path.join(scratch, "short.bin"))
+    wait_for('"ERROR" said as inserted text', lambda: any(event[2] == "ERROR" for event in inserted))
+    _, words = alert_saying("an alert saying why", "took only 1024 of the 2048 bytes")
+    print(f"screen reader: after ERROR the alert reads: {words[:100]}...")
+    program.kill()
+    program.wait()
+
+    # A chip that reads all 0xFF: the question comes as an alert, and Don't Save is its answer.
+    erased = os.path.join(scratch, "erased.bin")
+    with open(erased, "wb") as image:
+        image.write(b"\xff" * 2048)
+    program = start(erased)
+    press(wait_for("the window's button",
+                   in_app(lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name == button_name)))
+    question, words = alert_saying("the question as an alert", "Every byte read is 0xFF")
+    press(find(question, lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name.replace("&", "") == "Don't Save"))
+    print(f"screen reader: the question reads: {words[:80]}...")
 finally:
     program.kill()
     program.wait()

@@ -1,5 +1,6 @@
 #include "ui/qt/LPT_Tool.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -17,6 +18,13 @@ TForm1* Form1 = nullptr;
 namespace {
 constexpr int StatusBarHeight = 19;  // Qt's own would be 22
 constexpr QPoint StoredOuterPosition{227, 151};
+
+// The window to assistive technology: a frame (a top-level window), which a screen reader
+// announces by its caption, not the filler a plain QWidget is taken for.
+QAccessibleInterface* AccessibleWindow(const QString&, QObject* object) {
+  auto* form = qobject_cast<TForm1*>(object);
+  return form != nullptr && form->isWindow() ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
+}
 }  // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -31,6 +39,8 @@ TForm1::TForm1(QWidget* parent)
   QIcon icon;
   for (const int size : {16, 24, 32, 48, 64, 128, 256}) icon.addFile(QString(":/icons/lpt-tool-%1.png").arg(size));
   setWindowIcon(icon);
+  static const bool accessibleAsAWindow = (QAccessible::installFactory(AccessibleWindow), true);
+  (void)accessibleAsAWindow;
   // Names for assistive technology: the button's is its text; the bars say what they show.
   ProgressBar1->setAccessibleName("Read progress");
   StatusBar1->setAccessibleName("Status");

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "ui/qt/LPT_Tool.h"
 #include "ui/qt/TApplication.h"
@@ -24,17 +25,33 @@ void SayNoDisplay(const char* why) {
 }
 
 // While the toolkit starts, a display that does not answer ends in a fatal message and an abort
-// (and a core dump); it is told in the program's own words and ends with exit code 3 instead.
+// (and a core dump); it is told in the program's own words and ends with exit code 3 instead. The
+// toolkit's warnings on the way there ("could not connect to display", "Could not load the Qt
+// platform plugin") are held back: the program's message then stands alone. Once the toolkit has
+// started, what it said is passed on.
 QtMessageHandler toolkitHandler = nullptr;
+struct HeldMessage {
+  QtMsgType type;
+  QByteArray category;
+  QString text;
+};
+std::vector<HeldMessage> heldMessages;
 void OnStartUpMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type != QtFatalMsg) {
-    toolkitHandler(type, context, message);
+    heldMessages.push_back({type, QByteArray(context.category != nullptr ? context.category : "default"), message});
     return;
   }
   SayNoDisplay(
       "the display could not be opened (no X server or Wayland compositor answers at "
       "DISPLAY or WAYLAND_DISPLAY).");
   std::_Exit(3);
+}
+void PassOnHeldMessages() {
+  for (const HeldMessage& held : heldMessages) {
+    const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
+    toolkitHandler(held.type, context, held.text);
+  }
+  heldMessages.clear();
 }
 }  // namespace
 
@@ -54,6 +71,7 @@ int RunMainWindow(int argc, char** argv, const std::string& caption, const Befor
   toolkitHandler = qInstallMessageHandler(OnStartUpMessage);
   Application.Initialize(argc, argv);
   qInstallMessageHandler(toolkitHandler);
+  PassOnHeldMessages();
   if (prepare) {
     if (const int code = prepare(); code != 0) {
       Application.Shutdown();

@@ -1,5 +1,6 @@
 #include "ui/qt/SpaceWrappedText.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -20,4 +21,8 @@ void SetSpaceWrappedText(QMessageBox& box, const std::string& message, int colum
   // non-breakable lines); the box then widens to the longest.
   box.setTextFormat(Qt::RichText);
   box.setText("<p style=\"white-space: pre\">" + lines.join("<br>") + "</p>");
+  // Assistive technology gets the sentences whole: a braille display would show the lines above
+  // as breaks in the middle of a sentence.
+  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
+    label->setAccessibleName(QString::fromStdString(message));
 }
