@@ -38,6 +38,20 @@ std::string BitsLines(const ReadsDisagreement& found) {
   return lines;
 }
 
+// "bit 3 (4 bytes) and bit 7 (1 byte)": the bit positions that differed, highest first.
+std::string BitList(const ReadsDisagreement& found) {
+  std::vector<std::string> bits;
+  for (int bit = 7; bit >= 0; --bit) {
+    const std::size_t total = found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit];
+    if (total > 0) bits.push_back("bit " + std::to_string(bit) + " (" + Bytes(total) + ")");
+  }
+  std::string text;
+  for (std::size_t i = 0; i < bits.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == bits.size() ? " and " : ", ") + bits[i];
+  }
+  return text;
+}
+
 enum class When { Throughout, FirstReads, LaterReads };
 
 // Which reads stray from the majority: only the first ones, only the later ones, or any.
@@ -97,7 +111,7 @@ std::string LikelyCause(const ReadsDisagreement& found, When when, bool oneRange
     cause += "Bits flip both ways (" + std::to_string(down) + " of " + std::to_string(flips) + " flips 1 to 0, " +
              std::to_string(up) + " 0 to 1): a poor contact or a noisy cable; reseat the clip, clean the pins, " +
              "shorten the cable. ";
-  } else if (down == 0 && up == 0) {
+  } else if (down == 0 && up == 0 && found.reads > 2) {
     cause +=
         "Each differing bit split the reads evenly, so the way it flips cannot be told: read more times "
         "(--reads 5). ";
@@ -113,20 +127,27 @@ std::string LikelyCause(const ReadsDisagreement& found, When when, bool oneRange
 }  // namespace
 
 std::string DescribeDisagreement(const ReadsDisagreement& found) {
+  const std::size_t first = found.addresses.front();
+  const std::size_t last = found.addresses.back();
+  const bool oneRange = found.addresses.size() > 1 && last - first < EepromSize / 4;
+  const std::string where = found.addresses.size() == 1 ? "Where: at " + AddressText(first) + " only.\n"
+                                                        : "Where: " + std::string(oneRange ? "all within " : "from ") +
+                                                              AddressText(first) + " to " + AddressText(last) + ".\n";
+  if (found.reads == 2) {
+    // Two reads have no majority: which way a bit flipped cannot be told, only where and which.
+    const std::string cause = LikelyCause(found, When::Throughout, oneRange);
+    return "The 2 reads differ in " + Bytes(found.addresses.size()) +
+           (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + FirstAddresses(found.addresses) +
+           ", in " + BitList(found) + ".\n" + where + (cause.empty() ? "" : "Likely cause: " + cause + "\n") +
+           "Read again: --until-agree 10 saves once two reads in a row agree; --reads 5 shows which way the bits "
+           "flip.\n" +
+           InCircuitAdvice;
+  }
   std::string report = "The " + std::to_string(found.reads) + " reads do not agree: they gave " +
                        std::to_string(found.distinctImages) + " different images; the most common came from " +
                        std::to_string(found.mostCommonCount) + (found.mostCommonCount == 1 ? " read" : " reads") +
                        ".\n";
-  report += AddressesLine(found) + "\n" + BitsLines(found) + "\n";
-  const std::size_t first = found.addresses.front();
-  const std::size_t last = found.addresses.back();
-  const bool oneRange = found.addresses.size() > 1 && last - first < EepromSize / 4;
-  if (found.addresses.size() == 1) {
-    report += "Where: at " + AddressText(first) + " only.\n";
-  } else {
-    report += "Where: " + std::string(oneRange ? "all within " : "from ") + AddressText(first) + " to " +
-              AddressText(last) + ".\n";
-  }
+  report += AddressesLine(found) + "\n" + BitsLines(found) + "\n" + where;
   std::vector<std::size_t> straying;
   const When when = WhenTheyDiffer(found, straying);
   if (found.reads >= 3 && straying.empty()) {
