@@ -29,6 +29,9 @@ dll=$(case "$root" in *x64) echo inpoutx64.dll ;; *) echo inpout32.dll ;; esac)
 grep -q "Copy $dll from InpOut" "$root/README.txt" || fail "the README does not say where $dll goes"
 grep -q -- "--port 0xD010" "$root/README.txt" || fail "the README gives no Windows port form"
 grep -q "LICENSE.txt" "$root/README.txt" || fail "the README does not name LICENSE.txt"
+grep -q "^First dump" "$root/README.txt" || fail "the README has no first dump"
+grep -q "InpOutx64 by Phil Gibbs" "$root/README.txt" || fail "the README does not say whose InpOut is"
+grep -q "turn it back on" "$root/README.txt" || fail "the README does not say to turn Memory Integrity back on"
 grep -q -E '/dev/|parport|```|@[A-Z_]+@' "$root/README.txt" && fail "the README has Linux forms, Markdown or placeholders"
 # Every library that the link maps show inside a program has its licence in the notices.
 for map in lpt-tool lpt-tool-demo lpt-dump; do
