@@ -2,8 +2,8 @@
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
-#include "bus/TakeLinesIdle.h"
 #include "bus/Port95.h"
+#include "bus/TakeLinesIdle.h"
 
 void BusStartUp() {
   // A transfer an earlier program stopped with the chip selected ends as every read ends, the
