@@ -17,24 +17,28 @@ std::string Wrapped(const std::string& text, std::size_t width, std::size_t inde
   return result + line;
 }
 
-HelpLayout::HelpLayout() { label("Positionals", "Arguments"); }
-
 std::string HelpLayout::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const {
-  mode_ = mode;
-  std::string groups = make_groups(app, mode);
-  while (groups.ends_with("\n\n")) groups.pop_back();  // the blank line a hidden last group leaves
-  return make_usage(app, name) + "\n" + make_description(app) + make_positionals(app) + groups + "\n" +
-         make_footer(app);
+  // Laid out here whole: CLI11's own headings and blank lines change between its versions (2.6
+  // writes "OPTIONS:" and blank lines of its own).
+  std::string help = make_usage(app, std::move(name)) + "\n" + app->get_description() + "\n";
+  const auto section = [&help, this](const std::string& heading, const std::vector<const CLI::Option*>& options) {
+    if (options.empty()) return;
+    help += "\n" + heading + ":\n";
+    for (const CLI::Option* option : options) help += make_option(option, !option->nonpositional());
+  };
+  section("Arguments", app->get_options([](const CLI::Option* option) { return !option->nonpositional(); }));
+  for (const std::string& group : app->get_groups()) {
+    // The group "" is CLI11's for hidden options; the testing options show with --help-all only.
+    if (group.empty() || (group == "Testing" && mode != CLI::AppFormatMode::All)) continue;
+    section(group == "Testing" ? "Testing" : "Options", app->get_options([&group](const CLI::Option* option) {
+      return option->get_group() == group && option->nonpositional();
+    }));
+  }
+  return help + "\n" + app->get_footer();
 }
 
 std::string HelpLayout::make_usage(const CLI::App*, std::string name) const {
   return "Usage: " + name + " [OPTIONS] OUTPUT\n       " + name + " [OPTIONS] --compare FILE\n";
-}
-
-std::string HelpLayout::make_group(std::string group, bool isPositional,
-                                   std::vector<const CLI::Option*> options) const {
-  if (group == "Testing" && mode_ != CLI::AppFormatMode::All) return "";
-  return CLI::Formatter::make_group(std::move(group), isPositional, std::move(options));
 }
 
 std::string HelpLayout::make_option(const CLI::Option* option, bool isPositional) const {

@@ -1,23 +1,19 @@
 #pragma once
 #include <CLI/CLI.hpp>
 
-// lpt-dump's --help for users: the usage first, then what the program does, its arguments and
-// options, each option with its value's name, its text wrapped to 80 columns beside it, no type or validator notes, and
-// the options for testing with the emulated chip (the group "Testing") only under --help-all. The usage shows OUTPUT as
-// needed, beside the form that reads without saving (--compare FILE).
+// lpt-dump's --help for users, laid out the same whatever CLI11's version: the usage first, then
+// what the program does, its arguments and options, each option with its value's name and its
+// text wrapped to 80 columns beside it (no type or validator notes), the options for testing
+// with the emulated chip (the group "Testing") only under --help-all, then the exit codes. The
+// usage shows OUTPUT as needed, beside the form that reads without saving (--compare FILE).
 class HelpLayout : public CLI::Formatter {
  public:
-  HelpLayout();
   static constexpr std::size_t Width = 80;
   static constexpr std::size_t NameColumn = 24;
 
   std::string make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const override;
   std::string make_usage(const CLI::App* app, std::string name) const override;
-  std::string make_group(std::string group, bool isPositional, std::vector<const CLI::Option*> options) const override;
   std::string make_option(const CLI::Option* option, bool isPositional) const override;
-
- private:
-  mutable CLI::AppFormatMode mode_ = CLI::AppFormatMode::Normal;
 };
 
 // `text` broken into lines of at most `width` characters at spaces, each line after the first
