@@ -94,7 +94,8 @@ copy_module() {  # UNPACKED RELATIVE-PATH-WITHOUT-.ko DESTINATION-FOLDER
 boot() {  # RELEASE
   local release=$1 unpacked kernel
   unpacked=$(fetch_kernel "$release") || { echo "kernel test, $release: could not fetch its kernel" >&2; return 1; }
-  kernel=$(find "$unpacked/boot" "$unpacked/usr/lib" -name 'vmlinuz-*' -type f 2> /dev/null | head -n 1)
+  # boot/vmlinuz-VERSION, or since Debian 14 usr/lib/modules/VERSION/vmlinuz
+  kernel=$(find "$unpacked/boot" "$unpacked/usr/lib" -name 'vmlinuz*' -type f 2> /dev/null | head -n 1)
   [ -n "$kernel" ] || { echo "kernel test, $release: no kernel in $unpacked" >&2; return 1; }
   local work=$scratch/$release root=$scratch/$release/root
   mkdir -p "$root"/{bin,usr/bin,lib/modules,etc,proc,sys,dev,tmp}
