@@ -25,6 +25,9 @@ QAccessibleInterface* AccessibleWindow(const QString&, QObject* object) {
   auto* form = qobject_cast<TForm1*>(object);
   return form != nullptr && form->isWindow() ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
 }
+// Installed before any window exists: Qt 6.8 makes a window's accessible interface while the window
+// is being built, and keeps the one it made first.
+[[maybe_unused]] const bool accessibleAsAWindow = (QAccessible::installFactory(AccessibleWindow), true);
 }  // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -39,8 +42,6 @@ TForm1::TForm1(QWidget* parent)
   QIcon icon;
   for (const int size : {16, 24, 32, 48, 64, 128, 256}) icon.addFile(QString(":/icons/lpt-tool-%1.png").arg(size));
   setWindowIcon(icon);
-  static const bool accessibleAsAWindow = (QAccessible::installFactory(AccessibleWindow), true);
-  (void)accessibleAsAWindow;
   // Names for assistive technology: the button's is its text; the bars say what they show.
   ProgressBar1->setAccessibleName("Read progress");
   StatusBar1->setAccessibleName("Status");
