@@ -25,7 +25,8 @@ std::optional<int> NumberAfter(const std::string& text, const std::string& prefi
   if (text.rfind(prefix, 0) != 0 || text.size() == prefix.size()) return std::nullopt;
   try {
     std::size_t used = 0;
-    const int number = std::stoi(text.substr(prefix.size()), &used, 0);
+    const std::string digits = text.substr(prefix.size());
+    const int number = std::stoi(digits, &used, digits.rfind("0x", 0) == 0 ? 16 : 10);
     if (prefix.size() + used != text.size() || number < 0 || number > largest) return std::nullopt;
     return number;
   } catch (const std::exception&) {
