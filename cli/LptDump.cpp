@@ -268,7 +268,7 @@ int Run(const Options& options) {
   if (const std::string problem = toStdout ? StandardOutputProblem() : ""; !problem.empty()) {
     return Fail(IoFailed, problem + " Nothing was read or written.");
   }
-  // The file is opened (a temporary one beside OUTPUT) before the read, so an output that cannot
+  // The file is opened (a new one beside OUTPUT) before the read, so an output that cannot
   // be written costs no read; until the save it holds nothing, and any way out removes it.
   TFile dumpFile;
   AssignFile(dumpFile, toStdout ? "" : options.output);  // "" is standard output, where it stands
@@ -279,7 +279,7 @@ int Run(const Options& options) {
   } catch (const EInOutError& error) {
     return Fail(IoFailed, std::string(error.what()) + " Nothing was read.");
   }
-  const bool whereItStands = dumpFile.temporary.empty();  // standard output, /dev/fd/N, a named pipe
+  const bool whereItStands = dumpFile.inPlace;  // standard output, /dev/fd/N, a named pipe
   const DiscardUnlessCommitted discard{dumpFile};
 
   if (const int code = ReadChip(options); code != Saved) return code;

@@ -16,7 +16,7 @@ SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar) {
   AssignFile(dumpFile, saveDialog.FileName());
   Rewrite(dumpFile, 1);
   InOutCheck(dumpFile);
-  const bool whereItStands = dumpFile.temporary.empty();  // a named pipe
+  const bool whereItStands = dumpFile.inPlace;  // a named pipe
   const SaveOutcome outcome = SaveDumpInto(dumpFile, statusBar);
   if (outcome == SaveOutcome::ShortWrite) {
     std::string text = ShortWriteText(dumpFile, whereItStands, QuotedName(saveDialog.FileName()));
@@ -56,8 +56,6 @@ SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
 
   // "File Saved" only once the image is on the disk under the name.
   FlushFile(dumpFile);
-  InOutCheck(dumpFile);
-  CloseFile(dumpFile);
   InOutCheck(dumpFile);
   if (ProcessEndRequested()) {
     GiveUpSave(dumpFile,

@@ -4,6 +4,8 @@
 #include "runtime/ProcessEnd.h"
 #include "runtime/QuotedName.h"
 
+#include <cstdio>
+#include <random>
 #include <utility>
 
 namespace {
@@ -26,6 +28,30 @@ void Refuse(TFile& file, std::string refusal) {
   file.ioResult = RefusedError;
   file.refusal = std::move(refusal);
 }
+
+void StopSave(TFile& file, const char* why, const char* advice) {
+  file.lastOperation = "replace";
+  file.ioResult = RefusedError;
+  file.refusal = why;
+  file.refusalAdvice = advice;
+}
+
+// "dump.bin.lpt-tool-unfinished-4f1c2a": named for what it is should a crash leave it behind. It
+// fits wherever the name fits: within one name's limit (255 bytes on Linux, 255 UTF-16 units on
+// Windows), the name's part shortened by whole characters where needed (a name cut inside a
+// character is no valid name on exFAT or NTFS).
+std::string TemporaryNameFor(const std::string& target, unsigned number) {
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
+  const std::size_t base = target.find_last_of(PathSeparators) + 1;  // npos + 1 is 0
+  std::string name = target.substr(base);
+  while (!name.empty() && NameLength(name + suffix) > 255) {
+    name.pop_back();
+    while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
+    if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0) name.pop_back();  // a lead byte left
+  }
+  return target.substr(0, base) + name + suffix;
+}
 }  // namespace
 
 const FileCalls& InstalledFileCalls() { return installedCalls != nullptr ? *installedCalls : RealFileCalls(); }
@@ -43,7 +69,8 @@ void AssignFile(TFile& file, const std::string& name) {
 
 void Rewrite(TFile& file, int recordSize) {
   file.recordSize = recordSize;
-  // A signal waits until the temporary file, once made, is known to the last words that remove it.
+  file.inPlace = file.name.empty();
+  // A signal waits until a temporary file, once made, is known to the last words that remove it.
   const SaveHoldsTheEnd holdEnd;
   file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenWhereTheImageGoes(file);
   if (file.descriptor < 0 && !file.refusal.empty()) return Refuse(file, file.refusal);
@@ -78,40 +105,52 @@ void CloseFile(TFile& file) {
 }
 
 void CommitFile(TFile& file) {
-  if (file.temporary.empty()) return;
-  if (!NameLeadsWhereDecided(file)) {
-    GiveUpSave(file,
-               "the name no longer leads to the folder and file it led to when the save began (a folder on the way was "
-               "moved, replaced or linked elsewhere during the read, or another file took the name), so the image was "
-               "not put there",
-               "Check the folder, then read and save again.");
-  }
-  const bool failed =
-      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing) != 0;
-  Record(file, "replace", failed);
-  if (failed) return;
+  if (file.inPlace) return CloseFile(file);
+  // The save holds the end from here on: DiscardFile, not the last words, removes what is left.
   unfinishedFile = nullptr;
-  file.temporary.clear();
-  MakeRenameLasting(file);
+  PutInPlace(file);
+}
+
+int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make) {
+  std::random_device seed;
+  std::minstd_rand numbers(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryNameFor(file.target, static_cast<unsigned>(numbers()));
+    if (const int made = make(name); made >= 0) {
+      file.temporary = name;
+      return made;
+    }
+    if (!NameWasTaken(LastOsError())) return -1;
+  }
+  return -1;
+}
+
+void NameChanged(TFile& file) {
+  StopSave(file,
+           "the name no longer leads to the folder and file it led to when the save began (a folder on the way was "
+           "moved, replaced or linked elsewhere, or another file was put at the name), so the image was not put there",
+           "Check the folder, then read and save again.");
+}
+
+void NameTaken(TFile& file) {
+  StopSave(file, "another file took the name during the read; it was left alone, and the image was not saved",
+           "Choose another name, then read and save again.");
 }
 
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) {
-  file.lastOperation = "replace";
-  file.ioResult = RefusedError;
-  file.refusal = why;
-  file.refusalAdvice = advice;
+  StopSave(file, why.c_str(), advice.c_str());
   InOutCheck(file);
 }
 
 void DiscardFile(TFile& file) {
+  if (!file.temporary.empty()) {
+    unfinishedFile = nullptr;
+    RemoveImageFile(file);
+    file.temporary.clear();
+  }
   if (file.descriptor >= 0) {
     InstalledFileCalls().close(file.descriptor);
     file.descriptor = -1;
-  }
-  if (!file.temporary.empty()) {
-    unfinishedFile = nullptr;
-    RemoveFile(file.folder, file.temporary.c_str());
-    file.temporary.clear();
   }
   LetFolderGo(file);
 }
@@ -137,7 +176,7 @@ void InOutCheck(TFile& file) {
   std::string outcome;
   if (file.replacing) {
     outcome = " The existing " + QuotedName(file.name) + " is unchanged.";
-  } else if (!file.temporary.empty()) {
+  } else if (!file.inPlace && operation != "create") {
     outcome = " No file was made.";
   }
   throw EInOutError("Could not " + operation + " " + target + ": " + reason + ". " + advice + outcome, osError);

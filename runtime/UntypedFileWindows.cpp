@@ -1,6 +1,10 @@
 // The file routines' system calls on Windows: CreateFileW with UTF-16 names, WriteFile,
 // FlushFileBuffers, CloseHandle; errors as Windows describes them. A handle travels as an int
-// (HandleToLong): Windows keeps handle values within 32 bits for this very purpose.
+// (HandleToLong): Windows keeps handle values within 32 bits for this very purpose. The steps are
+// Linux's: look once and decide, write a new file beside the target, and before it takes the
+// name's place, look again: the folder and the file (or the free name) must be those decided.
+// Windows has no unnamed file: the new file gets a fresh name, no other program may write to it,
+// and should the save stop it is removed through its handle, wherever its folder went meanwhile.
 #include <windows.h>
 
 #include <cctype>
@@ -30,8 +34,8 @@ bool LongerThanWindowsAllows(const std::wstring& name) {
 // Shared for deletion, so that a Ctrl+C's last words can remove it while it is still open.
 int CreateNewFile(int, const char* path, int, mode_t) {
   const std::wstring name = WideText(path);
-  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   // Windows says "path not found" for a name beyond its length limit: say what is wrong.
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && LongerThanWindowsAllows(name)) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -122,6 +126,10 @@ struct FileIdentity {
   }
 };
 
+std::uint64_t FileNumber(const FileIdentity& identity) {
+  return (static_cast<std::uint64_t>(identity.indexHigh) << 32) | identity.indexLow;
+}
+
 std::optional<FileIdentity> IdentityOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION information{};
   if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
@@ -194,24 +202,6 @@ std::string ProtectedFileRefusal(const FileIdentity& target) {
   return "";
 }
 
-// "dump.bin.lpt-tool-unfinished-4f1c2a": beside the target, named for what it is should a crash
-// leave it behind. It fits wherever the name fits: one name holds at most 255 UTF-16 units, so
-// the name's part is shortened where needed, never between the two halves of a character.
-std::string TemporaryNameFor(const std::string& target, unsigned number) {
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
-  const std::size_t slash = target.find_last_of("\\/");
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::wstring base = WideText(target.substr(folder.size()));
-  const std::size_t room = 255 - std::strlen(suffix);
-  if (base.size() > room) {
-    std::size_t cut = room;
-    if (cut > 0 && base[cut - 1] >= 0xD800 && base[cut - 1] <= 0xDBFF) --cut;  // a pair's first half
-    base.resize(cut);
-  }
-  return folder + Utf8Text(base) + suffix;
-}
-
 // Why the image must never be saved under this name, known from the name alone ("" when it may be
 // tried): a blank name, a device (Windows resolves those from the name, and opening one already
 // drives it: a COM port raises DTR), a hidden stream ("dump.bin:x").
@@ -266,6 +256,8 @@ int DecideOnExisting(TFile& file, HANDLE look) {
   }
   file.target = Utf8Text(final);
   file.replacing = true;
+  file.decidedVolume = identity->volume;
+  file.decidedFile = FileNumber(*identity);
   return 0;
 }
 
@@ -306,37 +298,68 @@ int OpenWhereTheImageGoes(TFile& file) {
   const DWORD lookError = GetLastError();
   if (look == INVALID_HANDLE_VALUE && lookError != ERROR_FILE_NOT_FOUND && lookError != ERROR_PATH_NOT_FOUND) return -1;
   if ((look != INVALID_HANDLE_VALUE ? DecideOnExisting(file, look) : DecideOnNew(file)) < 0) return -1;
-  const unsigned start = static_cast<unsigned>(GetTickCount()) ^ (static_cast<unsigned>(GetCurrentProcessId()) << 8);
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryNameFor(file.target, start + attempt * 7919u);
-    const int descriptor = InstalledFileCalls().open(file.folder, name.c_str(), 0, 0);
-    if (descriptor != HandleToLong(INVALID_HANDLE_VALUE)) {
-      file.temporary = name;
-      return descriptor;
-    }
-    if (GetLastError() == ERROR_ACCESS_DENIED) {
-      // The file may be writable, but a safe save needs a new file beside it.
-      const std::string folder = FolderOf(file.name);
-      file.refusal = "the folder " + QuotedName(folder.empty() ? "." : folder) +
-                     " does not let you make a new file in it, which a safe save needs (the image goes to a "
-                     "temporary file beside the name, which then takes the name's place)";
-      file.refusalAdvice = "Choose a folder you may write to, such as your Documents.";
-      return -1;
-    }
-    if (GetLastError() != ERROR_FILE_EXISTS) return -1;
+  // The folder, held open to be known again: one moved away during the read stays this one.
+  const std::string folder = FolderOf(file.target);
+  const HANDLE held = OpenToLook(WideText(folder.empty() ? "." : folder));
+  if (held == INVALID_HANDLE_VALUE) return -1;
+  file.folder = HandleToLong(held);
+  const int descriptor = AtAFreshName(
+      file, [&](const std::string& name) { return InstalledFileCalls().open(file.folder, name.c_str(), 0, 0); });
+  if (descriptor < 0 && GetLastError() == ERROR_ACCESS_DENIED) {
+    // The file may be writable, but a safe save needs a new file beside it.
+    file.refusal = "the folder " + QuotedName(folder.empty() ? "." : folder) +
+                   " does not let you make a new file in it, which a safe save needs (the image goes to a new file "
+                   "beside the name, which then takes the name's place)";
+    file.refusalAdvice = "Choose a folder you may write to, such as your Documents.";
   }
-  return -1;
+  if (descriptor < 0) LetFolderGo(file);
+  return descriptor;
+}
+
+// The image's file is still open, so a save that stops now removes it through its handle.
+void PutInPlace(TFile& file) {
+  const std::optional<FileIdentity> folderNow = IdentityOf(WideText(FolderOf(file.target)));
+  const std::optional<FileIdentity> nameNow = IdentityOf(WideText(file.target));
+  const bool sameFile =
+      file.replacing ? nameNow && nameNow->volume == file.decidedVolume && FileNumber(*nameNow) == file.decidedFile
+                     : !nameNow;
+  if (!sameFile || !folderNow || folderNow != IdentityOf(AsHandle(file.folder))) return NameChanged(file);
+  const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
+  file.lastOperation = "close";
+  file.ioResult = closed ? 0 : LastOsError();
+  file.descriptor = -1;
+  if (!closed) return;
+  const bool placed =
+      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing) == 0;
+  if (!placed && NameWasTaken(LastOsError())) return NameTaken(file);
+  file.lastOperation = "replace";
+  file.ioResult = placed ? 0 : LastOsError();
+  if (placed) file.temporary.clear();  // MOVEFILE_WRITE_THROUGH made it lasting
+}
+
+void RemoveImageFile(TFile& file) {
+  FILE_DISPOSITION_INFO remove{TRUE};
+  if (file.descriptor < 0 ||
+      !SetFileInformationByHandle(AsHandle(file.descriptor), FileDispositionInfo, &remove, sizeof remove)) {
+    DeleteFileW(WideText(file.temporary).c_str());
+  }
+}
+
+void LetFolderGo(TFile& file) {
+  if (file.folder < 0) return;
+  CloseHandle(AsHandle(file.folder));
+  file.folder = -1;
 }
 
 void ReadyForWriting(int) {}
 
-void MakeRenameLasting(const TFile&) {}  // MOVEFILE_WRITE_THROUGH did
-
-bool NameLeadsWhereDecided(const TFile&) { return true; }
-
-void LetFolderGo(TFile&) {}
-
 bool NothingToFlush(int) { return false; }
+
+bool NameWasTaken(int osError) { return osError == ERROR_FILE_EXISTS || osError == ERROR_ALREADY_EXISTS; }
+
+const char PathSeparators[] = "\\/";
+
+std::size_t NameLength(const std::string& name) { return WideText(name).size(); }
 
 // LPT1 to LPT9 and PRN: Windows sends what is written there to the printer port.
 bool IsParallelPortFile(const std::string& name) {

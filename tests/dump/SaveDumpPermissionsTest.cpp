@@ -92,29 +92,53 @@ class SaveDumpPermissionsTest : public SaveDumpTest {
   const std::string earlier = "the earlier dump";
   KernelSetting symlinks{"/proc/sys/fs/protected_symlinks", "1"};
   KernelSetting regular{"/proc/sys/fs/protected_regular", "2"};
+  KernelSetting fifos{"/proc/sys/fs/protected_fifos", "1"};
 };
 
-// A user plants links in a sticky folder: root follows none of them, neither to an existing file
-// nor to make a new one, as the kernel follows none for root, also where fs.protected_symlinks
-// is off; root's own link is followed.
+// A user plants links and a named pipe in a sticky folder: root follows none of the links, neither
+// to an existing file, nor to make a new one, nor as a folder on the way, and writes into no pipe
+// of another user (fs.protected_symlinks and fs.protected_fifos, as the system sets them); root's
+// own link is followed, and so is one that the folder's owner made.
 TEST_F(SaveDumpPermissionsTest, RootFollowsNoLinkThatAnotherUserPlantedInAStickyFolder) {
-  const KernelSetting off{"/proc/sys/fs/protected_symlinks", "0"};
   const fs::path sticky = StickyFolder();
   std::ofstream(folder / "system-file") << earlier;
+  fs::create_directory(folder / "victim");
   fs::create_symlink(folder / "system-file", sticky / "dump.bin");
   fs::create_symlink(folder / "made-through-a-link", sticky / "dangling.bin");
-  EXPECT_EQ(lchown((sticky / "dump.bin").c_str(), Nobody, Nobody), 0);
-  EXPECT_EQ(lchown((sticky / "dangling.bin").c_str(), Nobody, Nobody), 0);
-  for (const char* planted : {"dump.bin", "dangling.bin"}) {
-    EXPECT_NE(SaveAs((sticky / planted).string()).find("fs.protected_symlinks"), std::string::npos) << planted;
+  fs::create_symlink(folder / "victim", sticky / "evil");
+  ASSERT_EQ(mkfifo((sticky / "pipe.bin").c_str(), 0666), 0);
+  for (const char* planted : {"dump.bin", "dangling.bin", "evil", "pipe.bin"}) {
+    EXPECT_EQ(lchown((sticky / planted).c_str(), Nobody, Nobody), 0);
+  }
+  for (const auto& [planted, words] : {std::pair{"dump.bin", "fs.protected_symlinks"},
+                                       {"dangling.bin", "fs.protected_symlinks"},
+                                       {"evil/x.bin", "fs.protected_symlinks"},
+                                       {"pipe.bin", "another user's named pipe"}}) {
+    EXPECT_NE(SaveAs((sticky / planted).string()).find(words), std::string::npos) << planted;
   }
   EXPECT_EQ(FileContents(folder / "system-file"), earlier);
   EXPECT_FALSE(fs::exists(folder / "made-through-a-link"));
+  EXPECT_TRUE(fs::is_empty(folder / "victim"));
 
   fs::create_symlink(folder / "roots-own", sticky / "roots-link.bin");
   EXPECT_EQ(SaveAs((sticky / "roots-link.bin").string()), "");
   EXPECT_EQ(FileContents(folder / "roots-own"), BufferAsString());
   EXPECT_TRUE(fs::is_symlink(sticky / "roots-link.bin"));
+
+  // The folder's owner's link to the owner's file: root follows it and may replace that file.
+  const fs::path owners = folder / "owners";
+  fs::create_directory(owners);
+  chmod(owners.c_str(), 01777);
+  std::ofstream(owners / "file.bin") << earlier;
+  fs::create_symlink("file.bin", owners / "link.bin");
+  for (const char* made : {".", "file.bin", "link.bin"}) EXPECT_EQ(lchown((owners / made).c_str(), Nobody, Nobody), 0);
+  EXPECT_EQ(SaveAs((owners / "link.bin").string()), "");
+  EXPECT_EQ(FileContents(owners / "file.bin"), BufferAsString());
+
+  // Where the system's setting is off, the link is followed as the kernel follows it.
+  const KernelSetting off{"/proc/sys/fs/protected_symlinks", "0"};
+  EXPECT_EQ(SaveAs((sticky / "dump.bin").string()), "");
+  EXPECT_EQ(FileContents(folder / "system-file"), BufferAsString());
 }
 
 // What an ordinary user may not write stays as it was, and the message says why, before any
@@ -194,33 +218,43 @@ TEST_F(SaveDumpPermissionsTest, AReplacedFileKeepsItsAccessListAndExtendedAttrib
   }
 }
 
-// Files that a rename cannot replace are found before the read: an append-only file or folder
-// (where no name can be given up), a bind mount.
+// Files that a rename cannot replace are found before the read, each named for its cause: an
+// append-only file, an append-only or immutable folder (where no name can be given up), a folder
+// on a read-only mount, a bind mount.
 TEST_F(SaveDumpPermissionsTest, AnAppendOnlyFileAndAMountedFileAreRefusedAndKept) {
   const fs::path appendOnly = folder / "append-only.bin";
   std::ofstream(appendOnly) << earlier;
-  const fs::path appendOnlyFolder = folder / "append-only";
-  fs::create_directory(appendOnlyFolder);
-  std::ofstream(appendOnlyFolder / "dump.bin") << earlier;
-  bool marked = true;
-  for (const auto& [marking, name, words] :
-       {std::tuple{appendOnly, appendOnly, "the file is append-only or immutable"},
-        std::tuple{appendOnlyFolder, appendOnlyFolder / "dump.bin", "is append-only or immutable (lsattr -d"},
-        std::tuple{appendOnlyFolder, appendOnlyFolder / "new.bin", "is append-only or immutable (lsattr -d"}}) {
+  const fs::path marked = folder / "marked";
+  fs::create_directory(marked);
+  std::ofstream(marked / "dump.bin") << earlier;
+  bool flagsKept = true;
+  for (const auto& [marking, flag, name, words] :
+       {std::tuple{appendOnly, FS_APPEND_FL, appendOnly, "the file is append-only or immutable"},
+        std::tuple{marked, FS_APPEND_FL, marked / "dump.bin", "is append-only (lsattr -d shows a)"},
+        std::tuple{marked, FS_APPEND_FL, marked / "new.bin", "is append-only (lsattr -d shows a)"},
+        std::tuple{marked, FS_IMMUTABLE_FL, marked / "new.bin", "is immutable (lsattr -d shows i)"}}) {
     const int descriptor = open(marking.c_str(), O_RDONLY);
-    int flags = FS_APPEND_FL;
-    marked = ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
-    if (marked) {
-      EXPECT_NE(SaveAs(name.string()).find(words), std::string::npos) << name;
+    int flags = flag;
+    flagsKept = ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    if (flagsKept) {
+      EXPECT_NE(SaveAs(name.string()).find(words), std::string::npos) << name << " " << flag;
       flags = 0;
       ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
     }
     close(descriptor);
   }
   EXPECT_EQ(FileContents(appendOnly), earlier);
-  EXPECT_EQ(FileContents(appendOnlyFolder / "dump.bin"), earlier);
-  EXPECT_EQ(std::distance(fs::directory_iterator(appendOnlyFolder), fs::directory_iterator()), 1);
+  EXPECT_EQ(FileContents(marked / "dump.bin"), earlier);
+  EXPECT_EQ(std::distance(fs::directory_iterator(marked), fs::directory_iterator()), 1);
 
+  if (mount(marked.c_str(), marked.c_str(), nullptr, MS_BIND, nullptr) == 0) {
+    const bool readOnly = mount(nullptr, marked.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    const std::string message = readOnly ? SaveAs((marked / "dump.bin").string()) : "";
+    umount(marked.c_str());
+    if (readOnly) {
+      EXPECT_NE(message.find("is on a file system mounted read-only"), std::string::npos) << message;
+    }
+  }
   std::ofstream(folder / "volume.bin") << "the volume's";
   std::ofstream(folder / "mounted.bin") << earlier;
   if (mount((folder / "volume.bin").c_str(), (folder / "mounted.bin").c_str(), nullptr, MS_BIND, nullptr) == 0) {
@@ -229,7 +263,7 @@ TEST_F(SaveDumpPermissionsTest, AnAppendOnlyFileAndAMountedFileAreRefusedAndKept
     EXPECT_NE(message.find("mounted onto that name"), std::string::npos) << message;
     EXPECT_EQ(FileContents(folder / "volume.bin"), "the volume's");
   }
-  if (!marked) GTEST_SKIP() << "this file system keeps no append-only flag";
+  if (!flagsKept) GTEST_SKIP() << "this file system keeps no append-only flag";
 }
 
 // A name through /proc/PID/root reaches the file in that process's mount namespace, and the save
@@ -271,55 +305,64 @@ TEST_F(SaveDumpPermissionsTest, ANameInAnotherMountNamespaceIsSavedThere) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other namespace's file did not get the image";
 }
 
-// lpt-dump writes /dev/fd/N and /proc/self/fd/N where the descriptor stands (appended to a log
-// opened for appending), but never into standard error or the same file as standard error (2>&1);
-// a window, whose user hands it no descriptors, refuses them all. Nothing new is made in /dev.
+// lpt-dump writes /dev/fd/N and /proc/self/fd/N where a descriptor it was started with stands
+// (here standard output, appended to a log), but never into standard error, the same file as
+// standard error (2>&1), a terminal, nor a descriptor it opened itself; a window, whose user hands
+// it no descriptors, refuses them all. Nothing new is made in /dev.
 TEST_F(SaveDumpPermissionsTest, TheProcesssOwnDescriptorsAreWrittenWhereTheyStandAndNothingIsMadeInDev) {
   const fs::path log = folder / "log.bin";
   std::ofstream(log) << "HEADER";
-  const int appending = open(log.c_str(), O_WRONLY | O_APPEND);
-  const std::string named[] = {"/dev/fd/" + std::to_string(appending), "/proc/self/fd/" + std::to_string(appending)};
-  for (const std::string& name : named) {
-    EXPECT_NE(SaveAs(name).find("one of this program's own open files"), std::string::npos) << name;
-    EXPECT_NE(SaveAs("/dev/stdout").find("one of this program's own open files"), std::string::npos);
-    EXPECT_EQ(SaveAsCommandLine(name), "") << name;
-  }
-  EXPECT_EQ(FileContents(log), "HEADER" + BufferAsString() + BufferAsString());
-  EXPECT_EQ(fs::status(log).type(), fs::file_type::regular);
-
-  EXPECT_NE(SaveAsCommandLine("/dev/stderr").find("it is standard error"), std::string::npos);
-  close(appending);
-  // Open for reading and writing (3<> FILE in the shell), or onto /dev/null, it takes the image.
-  const fs::path bothWays = folder / "both-ways.bin";
-  std::ofstream(bothWays) << "";
-  for (const fs::path& path : {bothWays, fs::path("/dev/null")}) {
-    const int opened = open(path.c_str(), O_RDWR);
-    EXPECT_EQ(SaveAsCommandLine("/dev/fd/" + std::to_string(opened)), "") << path;
-    close(opened);
-  }
-  EXPECT_EQ(FileContents(bothWays), BufferAsString());
-  EXPECT_NE(SaveAsCommandLine(named[0]).find("which is not open"), std::string::npos);
-
-  // Standard output is decided on as a named descriptor is (a port cannot be opened without its
-  // driver, so the kernel tests show that case): open for reading only, or the very file that
-  // standard error writes to, it takes nothing.
-  const auto saveToStandardOutput = [&](int flags, bool messagesThere) {
+  // Standard output and, where `messagesThere`, standard error onto the path while `save` runs.
+  const auto withOutputOn = [&](const fs::path& path, int flags, bool messagesThere, const auto& save) {
     const int savedOutput = dup(STDOUT_FILENO);
     const int savedError = dup(STDERR_FILENO);
-    const int opened = open(log.c_str(), flags);
+    const int opened = open(path.c_str(), flags);
     dup2(opened, STDOUT_FILENO);
     if (messagesThere) dup2(opened, STDERR_FILENO);
-    const std::string message = SaveAsCommandLine("") + "|" + SaveAsCommandLine("/dev/fd/" + std::to_string(opened));
+    close(opened);
+    const std::string message = save();
     dup2(savedOutput, STDOUT_FILENO);
     dup2(savedError, STDERR_FILENO);
     close(savedOutput);
     close(savedError);
-    close(opened);
     return message;
   };
+  withOutputOn(log, O_WRONLY | O_APPEND, false, [&] {
+    for (const char* name : {"/dev/fd/1", "/proc/self/fd/1"}) {
+      EXPECT_NE(SaveAs(name).find("one of this program's own open files"), std::string::npos) << name;
+      EXPECT_NE(SaveAs("/dev/stdout").find("one of this program's own open files"), std::string::npos);
+      EXPECT_EQ(SaveAsCommandLine(name), "") << name;
+    }
+    return "";
+  });
+  EXPECT_EQ(FileContents(log), "HEADER" + BufferAsString() + BufferAsString());
+  EXPECT_EQ(fs::status(log).type(), fs::file_type::regular);
+  // A descriptor that the program opened itself is no file a user handed it.
+  const int own = open(log.c_str(), O_WRONLY | O_APPEND);
+  for (const std::string& name : {"/dev/fd/" + std::to_string(own), "/proc/self/fd/" + std::to_string(own)}) {
+    EXPECT_NE(SaveAsCommandLine(name).find("which was not open when this program started"), std::string::npos);
+  }
+  close(own);
+  EXPECT_NE(SaveAsCommandLine("/dev/stderr").find("it is standard error"), std::string::npos);
+  // Open for reading and writing (1<> FILE in the shell), or onto /dev/null, it takes the image.
+  const fs::path bothWays = folder / "both-ways.bin";
+  std::ofstream(bothWays) << "";
+  for (const fs::path& path : {bothWays, fs::path("/dev/null")}) {
+    EXPECT_EQ(withOutputOn(path, O_RDWR, false, [&] { return SaveAsCommandLine("/dev/fd/1"); }), "") << path;
+  }
+  EXPECT_EQ(FileContents(bothWays), BufferAsString());
+
+  // Standard output is decided on as a named descriptor is (a port cannot be opened without its
+  // driver, so the kernel tests show that case): open for reading only, the very file that
+  // standard error writes to, or a terminal, it takes nothing.
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const auto bothNames = [&] { return SaveAsCommandLine("") + "|" + SaveAsCommandLine("/dev/fd/1"); };
   const std::pair<std::string, const char*> refusals[] = {
-      {saveToStandardOutput(O_RDONLY, false), "is open for reading only"},
-      {saveToStandardOutput(O_WRONLY | O_APPEND, true), "it is the same file as standard error (as 2>&1"}};
+      {withOutputOn(log, O_RDONLY, false, bothNames), "is open for reading only"},
+      {withOutputOn(log, O_WRONLY | O_APPEND, true, bothNames), "it is the same file as standard error (as 2>&1"},
+      {withOutputOn(ptsname(terminal), O_WRONLY | O_NOCTTY, false, bothNames), "it is a terminal"}};
+  close(terminal);
   for (const auto& [message, words] : refusals) {
     EXPECT_EQ(message.rfind("Could not write standard output: ", 0), 0u) << message;
     EXPECT_LT(message.find(words), message.find('|')) << message;

@@ -1,9 +1,10 @@
 // The save on every platform: the file's content, replacing, cancelling, a name that cannot be
-// created.
+// created, a name that leads elsewhere by the time the image is ready.
 #include "tests/dump/SaveDumpFixture.h"
 #include "tests/support/FileContents.h"
 
 #include <fstream>
+#include <functional>
 #include <type_traits>
 #include <vector>
 
@@ -38,10 +39,14 @@ TEST_F(SaveDumpTest, CreateFailuresRaiseTheOsErrorAndMakeNoFile) {
 
 // A long name of four-byte characters gets a temporary name cut where a character starts: never
 // inside one's UTF-8 bytes (Linux), never between the two halves of a UTF-16 pair (Windows).
-std::vector<std::string> openedNames;
+std::vector<std::string> temporaryNames;
 int RecordingOpen(int folder, const char* name, int flags, mode_t mode) {
-  openedNames.emplace_back(name);
+  if (std::string(name).find(".lpt-tool-unfinished-") != std::string::npos) temporaryNames.emplace_back(name);
   return RealFileCalls().open(folder, name, flags, mode);
+}
+int RecordingRename(int folder, const char* from, const char* to, bool replacing) {
+  temporaryNames.emplace_back(from);
+  return RealFileCalls().rename(folder, from, to, replacing);
 }
 
 TEST_F(SaveDumpTest, ALongNameOfFourByteCharactersGetsATemporaryNameCutBetweenCharacters) {
@@ -50,16 +55,118 @@ TEST_F(SaveDumpTest, ALongNameOfFourByteCharactersGetsATemporaryNameCutBetweenCh
   for (int i = 0; i < (utf16Names ? 120 : 57); ++i) base += "\U0001F4BE";  // a floppy disk, 4 bytes, 2 UTF-16 units
   base += ".bin";
   static const FileCalls recording{RecordingOpen, RealFileCalls().write, RealFileCalls().fsync, RealFileCalls().close,
-                                   RealFileCalls().rename};
+                                   RecordingRename};
   const FileCalls* previous = InstallFileCalls(&recording);
-  openedNames.clear();
-  EXPECT_EQ(SaveAs(folder.string() + "/" + base), "");
+  temporaryNames.clear();
+  const std::string message = SaveAs(folder.string() + "/" + base);
+  // Wine keeps Windows' names on the host's file system, which holds no name over 255 bytes.
+  if (!utf16Names) {
+    EXPECT_EQ(message, "");
+  }
   InstallFileCalls(previous);
-  ASSERT_FALSE(openedNames.empty());
-  const std::string temporary = openedNames[0].substr(openedNames[0].find_last_of("\\/") + 1);
+  ASSERT_FALSE(temporaryNames.empty());
+  const std::string temporary = temporaryNames[0].substr(temporaryNames[0].find_last_of("\\/") + 1);
   const std::size_t kept = temporary.find(".lpt-tool-unfinished-");
   ASSERT_NE(kept, std::string::npos) << temporary;
   EXPECT_LT(kept, base.size()) << "the name needs a cut";
   EXPECT_EQ((kept - 1) % 4, 0u) << "cut inside a character: " << temporary;
 }
+
+// What the save decided on before the read is what it acts on, and nothing of the save has a name
+// during the read: when the name leads elsewhere by the time the image is ready (its folder
+// swapped for a link to another, moved away and made anew, or a file put at the name), or in the
+// very instant of the step that gives the image the name, the save stops, the file there is
+// untouched, nothing is left in the folder that was opened, and the message says why.
+std::function<void()> atTheStep;
+int RenameAfterAChange(int folder, const char* from, const char* to, bool replacing) {
+  if (atTheStep) atTheStep();
+  return RealFileCalls().rename(folder, from, to, replacing);
+}
+
+TEST_F(SaveDumpTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
+  const fs::path dumps = folder / "dumps";
+  const fs::path moved = folder / "dumps.old";
+  const fs::path other = folder / "other";
+  const auto moveAndRemake = [&] {
+    fs::rename(dumps, moved);
+    fs::create_directory(dumps);
+    std::ofstream(dumps / "out.bin") << "other";
+  };
+  const auto fileAt = [&](const char* name) {
+    return [&dumps, name] {
+      std::ofstream(dumps / "put.tmp") << "other";
+      fs::rename(dumps / "put.tmp", dumps / name);
+    };
+  };
+  constexpr const char* changed = "the name no longer leads to the folder and file it led to";
+  struct Change {
+    const char* change;
+    const char* name;
+    bool atTheStep;
+    std::function<void()> make;
+    const char* words;
+  };
+  const Change changes[] = {
+#ifndef _WIN32
+      {"the folder swapped for a link to another", "out.bin", false,
+       [&] {
+         fs::rename(dumps, moved);
+         fs::create_directory_symlink(other, dumps);
+       },
+       changed},
+      // Linux exchanges the two files and checks the step afterwards; Windows' ReplaceFileW cannot.
+      {"a file moved onto the name at the step", "out.bin", true, fileAt("out.bin"), changed},
+#endif
+      {"the folder moved and a new one made", "out.bin", false, moveAndRemake, changed},
+      {"the folder moved and a new one made, for a new name", "new.bin", false, moveAndRemake, changed},
+      {"a file put at the new name", "new.bin", false, fileAt("new.bin"), changed},
+      {"a file put at the new name at the step", "new.bin", true, fileAt("new.bin"), "another file took the name"},
+  };
+  static const FileCalls changing{RealFileCalls().open, RealFileCalls().write, RealFileCalls().fsync,
+                                  RealFileCalls().close, RenameAfterAChange};
+  const FileCalls* previous = InstallFileCalls(&changing);
+  for (const auto& [change, name, duringTheStep, make, words] : changes) {
+    for (const fs::path& made : {dumps, moved, other}) fs::remove_all(made);
+    fs::create_directory(dumps);
+    fs::create_directory(other);
+    std::ofstream(dumps / "out.bin") << "earlier";
+    std::ofstream(other / "out.bin") << "other";
+    TFile file;
+    AssignFile(file, (dumps / name).string());
+    Rewrite(file, 1);  // as lpt-dump does, before the read
+    ASSERT_EQ(file.ioResult, 0) << change;
+    // Linux makes the image's file with no name; Windows gives it a fresh one at once.
+    constexpr int madeDuringTheRead = std::is_same_v<fs::path::value_type, wchar_t> ? 1 : 0;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dumps), fs::directory_iterator()), 1 + madeDuringTheRead)
+        << change << ": a name of the save exists during the read";
+    atTheStep = duringTheStep ? make : nullptr;
+    if (!duringTheStep) make();  // during the read
+    std::string message;
+    try {
+      SaveDumpInto(file, status);
+    } catch (const EInOutError& error) {
+      message = error.what();
+    }
+    EXPECT_NE(message.find(words), std::string::npos) << change << ": " << message;
+    EXPECT_EQ(FileContents(other / "out.bin"), "other") << change;
+    const fs::path opened = fs::exists(moved) ? moved : dumps;
+    const bool otherAtTheName = duringTheStep || std::string(name) == "new.bin";
+    if (opened == dumps && otherAtTheName) {
+      EXPECT_EQ(FileContents(dumps / name), "other") << change;
+    }
+    if (!duringTheStep || std::string(name) != "out.bin") {
+      EXPECT_EQ(FileContents(opened / "out.bin"), "earlier") << change;
+    }
+    // Windows removes the image's file through its handle, wherever its folder went; Wine removes
+    // it by the name it was made under, so there a folder moved away keeps it.
+    if (madeDuringTheRead == 0 || opened == dumps) {
+      EXPECT_EQ(std::distance(fs::directory_iterator(opened), fs::directory_iterator()),
+                opened == dumps && std::string(name) == "new.bin" ? 2 : 1)
+          << change << ": a temporary file stayed";
+    }
+  }
+  atTheStep = nullptr;
+  InstallFileCalls(previous);
+}
+
 }  // namespace
