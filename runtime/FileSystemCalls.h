@@ -12,6 +12,8 @@
 const FileCalls& InstalledFileCalls();  // the installed seam, or the real calls
 int LastOsError();                      // errno, or GetLastError on Windows
 bool NameWasTaken(int osError);         // the error of making a name that exists already
+// Records the outcome of an operation in the file (the OS error when it failed); `failed`.
+bool Record(TFile& file, const char* operation, bool failed);
 
 // A descriptor of its own for standard output, sharing its position: closing it leaves
 // standard output open. -1 with file.refusal where the image must not go.
@@ -19,7 +21,8 @@ int OpenStandardOutput(TFile& file);
 // Looks at where the name leads, decides, and opens where the image goes: a new file beside the
 // target that no one else can reach by a name (file.folder, file.target, file.replacing filled
 // in), or a named pipe or a handed descriptor itself (file.inPlace). -1 on failure, with the OS
-// error, or with file.refusal saying why the name is no file to save in; nothing is left open then.
+// error, or with file.refusal saying why the name is no file to save in; only the folder may be
+// left open then (file.folder), for LetFolderGo.
 int OpenWhereTheImageGoes(TFile& file);
 // The written, flushed image takes the name's place in one step that is checked afterwards:
 // the file closed, then either in place and lasting on the disk, or the failure recorded in the

@@ -3,6 +3,7 @@
 #include "runtime/FileSystemCalls.h"
 #include "runtime/ProcessEnd.h"
 #include "runtime/QuotedName.h"
+#include "runtime/SaveRefusals.h"
 
 #include <cstdio>
 #include <random>
@@ -14,26 +15,23 @@ const FileCalls* installedCalls = nullptr;
 const char* volatile unfinishedFile = nullptr;
 volatile int unfinishedFolder = -1;
 
-void Record(TFile& file, const char* operation, bool failed) {
+}  // namespace
+
+bool Record(TFile& file, const char* operation, bool failed) {
   file.lastOperation = operation;
   file.ioResult = failed ? LastOsError() : 0;
+  return failed;
 }
+
+namespace {
 
 // A refusal of the program's own: the message is the refusal text, never this number's meaning to
 // the system (EPERM on Linux, ERROR_INVALID_FUNCTION on Windows).
 constexpr int RefusedError = 1;
 
-void Refuse(TFile& file, std::string refusal) {
-  file.lastOperation = file.name.empty() ? "write" : "create";
+void Refused(TFile& file, const char* operation) {
+  file.lastOperation = operation;
   file.ioResult = RefusedError;
-  file.refusal = std::move(refusal);
-}
-
-void StopSave(TFile& file, const char* why, const char* advice) {
-  file.lastOperation = "replace";
-  file.ioResult = RefusedError;
-  file.refusal = why;
-  file.refusalAdvice = advice;
 }
 
 // "dump.bin.lpt-tool-unfinished-4f1c2a": named for what it is should a crash leave it behind. It
@@ -73,9 +71,9 @@ void Rewrite(TFile& file, int recordSize) {
   // A signal waits until a temporary file, once made, is known to the last words that remove it.
   const SaveHoldsTheEnd holdEnd;
   file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenWhereTheImageGoes(file);
-  if (file.descriptor < 0 && !file.refusal.empty()) return Refuse(file, file.refusal);
-  Record(file, "create", file.descriptor < 0);
-  if (file.descriptor < 0) return;
+  if (file.descriptor < 0 && !file.refusal.empty()) Refused(file, file.name.empty() ? "write" : "create");
+  if (file.descriptor < 0 && file.refusal.empty()) Record(file, "create", true);
+  if (file.descriptor < 0) return LetFolderGo(file);  // which keeps the OS error
   if (!file.temporary.empty()) {
     unfinishedFolder = file.folder;
     unfinishedFile = file.temporary.c_str();
@@ -126,19 +124,19 @@ int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make
 }
 
 void NameChanged(TFile& file) {
-  StopSave(file,
-           "the name no longer leads to the folder and file it led to when the save began (a folder on the way was "
-           "moved, replaced or linked elsewhere, or another file was put at the name), so the image was not put there",
-           "Check the folder, then read and save again.");
+  Refuse(file, Refusal::NameChanged);
+  Refused(file, "replace");
 }
 
 void NameTaken(TFile& file) {
-  StopSave(file, "another file took the name during the read; it was left alone, and the image was not saved",
-           "Choose another name, then read and save again.");
+  Refuse(file, Refusal::NameTaken);
+  Refused(file, "replace");
 }
 
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) {
-  StopSave(file, why.c_str(), advice.c_str());
+  file.refusal = why;
+  file.refusalAdvice = advice;
+  Refused(file, "replace");
   InOutCheck(file);
 }
 

@@ -20,11 +20,12 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <functional>
+#include <fstream>
 #include <string>
 
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
+#include "runtime/SaveRefusals.h"
 
 namespace {
 int OpenIn(int folder, const char* name, int flags, mode_t mode) { return openat(folder, name, flags, mode); }
@@ -58,10 +59,7 @@ bool SameFile(const struct stat& one, const struct stat& other) {
 // A kernel setting of /proc/sys/fs; Debian's value where it cannot be read.
 int FsSetting(const char* name, int debians) {
   int value = debians;
-  if (FILE* setting = std::fopen((std::string("/proc/sys/fs/") + name).c_str(), "re")) {
-    if (std::fscanf(setting, "%d", &value) != 1) value = debians;
-    std::fclose(setting);
-  }
+  std::ifstream(std::string("/proc/sys/fs/") + name) >> value;
   return value;
 }
 
@@ -72,7 +70,7 @@ bool LinkProtected(const struct stat& folder, const struct stat& link) {
          link.st_uid != folder.st_uid && FsSetting("protected_symlinks", 1) != 0;
 }
 
-// The kernel's rule for opening another user's existing file or named pipe in a sticky folder
+// The kernel's rule for opening another user's file or named pipe in a sticky folder
 // (fs.protected_regular, fs.protected_fifos), which it keeps only for an open that may create the
 // file; the save opens without creating, so it keeps the rule itself.
 bool OpenProtected(const struct stat& folder, const struct stat& file) {
@@ -89,33 +87,6 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string BaseNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
-
-// Whether the folder is in /proc or /sys, or in anything mounted below them: files there show the
-// kernel's state and keep nothing. Walked up through "..", so a name through another mount
-// namespace (/proc/PID/root/...) is judged where it leads.
-bool InKernelTree(int folder) {
-  int here = openat(folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  for (int depth = 0; here >= 0 && depth < 256; ++depth) {
-    struct statfs system {};
-    struct stat hereStatus {};
-    struct stat upStatus {};
-    const bool kernel =
-        fstatfs(here, &system) == 0 && (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
-    const int up = openat(here, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    const bool top =
-        up < 0 || fstat(here, &hereStatus) != 0 || fstat(up, &upStatus) != 0 || SameFile(hereStatus, upStatus);
-    close(here);
-    here = up;
-    if (kernel || top) {
-      if (up >= 0) close(up);
-      return kernel;
-    }
-  }
-  if (here >= 0) close(here);
-  return false;
-}
-
 // Where a name leads, looked at once: the opened folder it is in and the name there, with what
 // that name holds (nothing, when `exists` is false), or the process's own descriptor it names.
 struct Place {
@@ -128,82 +99,52 @@ struct Place {
   int descriptor = -1;  // /dev/stdout, /dev/fd/3, /proc/self/fd/3: that descriptor
 };
 
-constexpr int MostLinks = 40;  // as the kernel follows at most 40
-
-bool Refuse(TFile& file, std::string why, std::string advice = "", int error = EPERM) {
-  file.refusal = std::move(why);
-  file.refusalAdvice = std::move(advice);
-  errno = error;
-  return false;
-}
-
-// Opens the folder of `name` (relative to `from`) and looks at the name in it. The kernel follows
-// the links on the way to the folder as for this process; a link at the name itself is followed
-// here, from the folder that holds it, under the kernel's rule (fs.protected_symlinks). False with
-// errno, or with file.refusal saying why; nothing is left open then.
+// Opens the folder of `name` and looks at the name in it. The kernel follows the links on the way
+// to the folder as for this process; a link at the name itself is followed here, from the folder
+// that holds it, under the kernel's rule (fs.protected_symlinks), at most 40 as the kernel does.
+// False with errno, or with file.refusal saying why; nothing is left open then.
 bool Locate(TFile& file, std::string name, Place& place) {
   struct stat ownDescriptors {};
   const bool ownKnown = stat("/proc/self/fd", &ownDescriptors) == 0;
-  int from = AT_FDCWD;
   std::string shown = name;
-  for (int links = 0;; ++links) {
-    place.base = BaseNameOf(name);
+  for (int links = 0, from = AT_FDCWD;; ++links) {
+    place.base = name.substr(name.find_last_of('/') + 1);
     place.folderName = FolderOf(shown);
     const int folder = openat(from, FolderOf(name).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     const int error = errno;
     if (from != AT_FDCWD) close(from);
-    const std::string quoted = QuotedName(place.folderName);
-    if (folder < 0 && error == ENOENT) {
-      return Refuse(file, "the folder " + quoted + " does not exist", "Choose a folder that exists, then try again.",
-                    error);
+    if (folder < 0 && (error == ENOENT || error == EACCES)) {
+      Refuse(file, error == ENOENT ? Refusal::FolderMissing : Refusal::FolderUnreachable, QuotedName(place.folderName));
     }
-    if (folder < 0 && error == EACCES) {
-      return Refuse(file,
-                    "the folder " + quoted +
-                        " cannot be reached: a folder on the way does not let you in, or the way goes through another "
-                        "user's symbolic link in a sticky folder, which the system does not follow "
-                        "(fs.protected_symlinks)",
-                    "Give the name as the folders really are, in folders you may enter.", error);
-    }
-    if (folder < 0) return Refuse(file, "", "", error);
-    place.folder = folder;
+    if (folder < 0) return errno = error, false;
     const auto fail = [&](int reason) {
       close(folder);
-      place.folder = -1;
       errno = reason;
       return false;
     };
     if (fstat(folder, &place.folderStatus) != 0) return fail(errno);
+    const bool number =
+        !place.base.empty() && place.base.size() < 5 && place.base.find_first_not_of("0123456789") == std::string::npos;
     if (ownKnown && SameFile(place.folderStatus, ownDescriptors)) {
-      const bool number = !place.base.empty() && place.base.size() < 5 &&
-                          place.base.find_first_not_of("0123456789") == std::string::npos;
-      if (number && std::stoi(place.base) < 1024 && handedDescriptors[std::stoi(place.base)]) {
-        place.descriptor = std::stoi(place.base);
-        return true;
+      if (!number || !handedDescriptors[std::stoi(place.base)]) {
+        return fail(EBADF), Refuse(file, Refusal::DescriptorNotHanded, place.base);
       }
-      Refuse(file, "it names descriptor " + place.base + ", which was not open when this program started",
-             "Open it for writing (as 3> FILE in the shell), or give a file name.");
-      return fail(EBADF);
+      place.descriptor = std::stoi(place.base);
+      return close(folder), true;
     }
-    if (InKernelTree(folder)) {
-      Refuse(file, "it is in /proc or /sys, where files show the kernel's state and keep nothing");
-      return fail(EPERM);
+    struct statfs system {};
+    if (fstatfs(folder, &system) == 0 && (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC)) {
+      return fail(EPERM), Refuse(file, Refusal::KernelFile);
     }
     if (place.base.empty() || place.base == "." || place.base == "..") return fail(EISDIR);
-    if (fstatat(folder, place.base.c_str(), &place.status, AT_SYMLINK_NOFOLLOW) != 0) {
-      place.exists = false;
-      return errno == ENOENT ? true : fail(errno);
-    }
-    place.exists = true;
-    if (!S_ISLNK(place.status.st_mode)) return true;
-    if (links == MostLinks) return fail(ELOOP);
+    place.folder = folder;
+    place.exists = fstatat(folder, place.base.c_str(), &place.status, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!place.exists && errno != ENOENT) return place.folder = -1, fail(errno);
+    if (!place.exists || !S_ISLNK(place.status.st_mode)) return true;
+    place.folder = -1;
+    if (links == 40) return fail(ELOOP);
     if (LinkProtected(place.folderStatus, place.status)) {
-      Refuse(file,
-             "it is a symbolic link in " + QuotedName(place.folderName) +
-                 ", a folder that others may write to, and belongs to another user: the system lets no one else "
-                 "follow such a link (fs.protected_symlinks), so nothing is saved through it",
-             "Give the file's own name, or a name in a folder of your own.");
-      return fail(EACCES);
+      return fail(EACCES), Refuse(file, Refusal::ProtectedLink, QuotedName(place.folderName));
     }
     std::string target(PATH_MAX, '\0');
     const ssize_t length = readlinkat(folder, place.base.c_str(), target.data(), target.size());
@@ -215,58 +156,42 @@ bool Locate(TFile& file, std::string name, Place& place) {
   }
 }
 
-// Whether a descriptor the process was handed may take the image where it stands (/dev/null
-// included, as the user set it up): open for writing, not standard error nor the same file as
-// standard error (2>&1), which carries the messages, no terminal, and never a port.
-bool MayWriteWhereItStands(TFile& file, int descriptor) {
-  const std::string number = std::to_string(descriptor);
-  struct stat status {};
-  struct stat messages {};
-  const int flags = fcntl(descriptor, F_GETFL);
-  if (descriptor == STDERR_FILENO) {
-    return Refuse(file, "it is standard error, which carries this program's messages",
-                  "Give a file name, or - for standard output.");
-  }
-  if (flags < 0 || fstat(descriptor, &status) != 0) {
-    return Refuse(file, "it names descriptor " + number + ", which is not open in this program",
-                  "Open it for writing (as " + number + "> FILE in the shell), or give a file name.");
-  }
-  if ((flags & O_ACCMODE) == O_RDONLY) {
-    return Refuse(file, "descriptor " + number + " is open for reading only (as " + number + "< FILE in the shell)",
-                  "Open it for writing (as " + number + "> FILE in the shell), or give a file name.");
-  }
-  if (IsParallelPort(status)) return Refuse(file, ParallelPortRefusal);
-  if (isatty(descriptor)) {
-    return Refuse(file, "it is a terminal, and the binary image would garble it",
-                  "Redirect it to a file (> dump.bin), or pipe it (| xxd).");
-  }
-  if (!S_ISCHR(status.st_mode) && fstat(STDERR_FILENO, &messages) == 0 && SameFile(status, messages)) {
-    return Refuse(file,
-                  "it is the same file as standard error (as 2>&1 in the shell makes it), so this program's messages "
-                  "would end up inside the image",
-                  "Send the messages elsewhere (2> FILE), or give a file name instead of -.");
-  }
-  return true;
-}
-
-// A descriptor the process was handed (standard output, or one named as /dev/fd/3): written where
-// it stands, never replaced.
+// A descriptor the process was handed (standard output, or one named as /dev/fd/3) is written
+// where it stands (/dev/null included, as the user set it up), never replaced: only if open for
+// writing, not standard error nor the same file (2>&1), which carries the messages, no terminal,
+// and never a port.
 int OpenHandedDescriptor(TFile& file, int handed) {
   file.inPlace = true;
-  if (!MayWriteWhereItStands(file, handed)) return -1;
+  const std::string number = std::to_string(handed);
+  struct stat status {};
+  struct stat messages {};
+  const int flags = fcntl(handed, F_GETFL);
+  if (handed == STDERR_FILENO) return Refuse(file, Refusal::StandardError), -1;
+  if (flags < 0 || fstat(handed, &status) != 0) return Refuse(file, Refusal::DescriptorClosed, number), -1;
+  if ((flags & O_ACCMODE) == O_RDONLY) return Refuse(file, Refusal::DescriptorReadOnly, number), -1;
+  if (IsParallelPort(status)) return Refuse(file, Refusal::ParallelPort), -1;
+  if (isatty(handed)) return Refuse(file, Refusal::Terminal), -1;
+  if (!S_ISCHR(status.st_mode) && fstat(STDERR_FILENO, &messages) == 0 && SameFile(status, messages)) {
+    return Refuse(file, Refusal::SameAsStandardError), -1;
+  }
   return fcntl(handed, F_DUPFD_CLOEXEC, 0);
 }
 
-// What a name holds that no image may take: a folder, a device, a socket, a port.
-bool MayTakeTheImage(TFile& file, const struct stat& status) {
-  if (S_ISDIR(status.st_mode)) return Refuse(file, "", "", EISDIR);
-  if (IsParallelPort(status)) return Refuse(file, ParallelPortRefusal);
-  if (S_ISCHR(status.st_mode)) return Refuse(file, "it is a device (a character device), not a file");
-  if (S_ISBLK(status.st_mode)) {
-    return Refuse(file, "it is a disk device (a block device): the image would overwrite what it holds");
-  }
-  if (S_ISSOCK(status.st_mode)) return Refuse(file, "it is a socket, not a file");
-  return true;
+// The folder must take a new file and give up names, which a safe save needs: this user may
+// write to it, it is on a file system mounted for writing, and it is neither append-only nor
+// immutable (lsattr -d shows a or i). Says why not.
+bool MayMakeFileIn(TFile& file, const Place& place) {
+  int flags = 0;
+  const int opened = openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+  const bool appendOnly = opened >= 0 && ioctl(opened, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL) != 0;
+  if (opened >= 0) close(opened);
+  const bool writable = faccessat(place.folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
+  const Refusal why = appendOnly       ? Refusal::FolderAppendOnly
+                      : writable       ? Refusal::None
+                      : errno == EROFS ? Refusal::FolderReadOnlyMount
+                      : errno == EPERM ? Refusal::FolderImmutable
+                                       : Refusal::FolderNotWritable;
+  return why == Refusal::None || Refuse(file, why, QuotedName(place.folderName));
 }
 
 // Device nodes live on the devtmpfs at /dev: a folder there is the system's, not a user's.
@@ -275,35 +200,6 @@ bool InDeviceFolder(const struct stat& folder) {
   struct stat root {};
   return stat("/dev", &devices) == 0 && stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
          folder.st_dev == devices.st_dev;
-}
-
-// The folder must take a new file and give up names, which a safe save needs: this user may
-// write to it, it is on a file system mounted for writing, and it is neither append-only nor
-// immutable (lsattr -d shows a or i). Says why not.
-bool MayMakeFileIn(TFile& file, const Place& place) {
-  const std::string folder = "the folder " + QuotedName(place.folderName);
-  const char* const attributes = "Choose another folder, or have its owner remove the attribute (chattr -a -i).";
-  int flags = 0;
-  const int opened = openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-  const bool appendOnly = opened >= 0 && ioctl(opened, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL) != 0;
-  if (opened >= 0) close(opened);
-  const bool writable = faccessat(place.folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
-  const int error = errno;
-  if (writable && !appendOnly) return true;
-  if (!writable && error == EROFS) {
-    return Refuse(file, folder + " is on a file system mounted read-only", "Choose a folder on a writable disk.");
-  }
-  if (appendOnly || error == EPERM) {
-    return Refuse(file,
-                  folder + " is " + (appendOnly ? "append-only" : "immutable") + " (lsattr -d shows " +
-                      (appendOnly ? "a" : "i") + "): no name in it can be replaced, which a safe save needs",
-                  attributes);
-  }
-  return Refuse(file,
-                folder +
-                    " does not let you make a new file in it, which a safe save needs (the image goes to a new file "
-                    "beside the name, which then takes the name's place)",
-                "Choose a folder you may write to.");
 }
 
 // A file mounted onto its name (a bind mount, as container volumes are): the kernel says so
@@ -324,30 +220,22 @@ bool IsMountPoint(const Place& place) {
 // or with file.refusal saying why.
 int OpenWhatWasLookedAt(TFile& file, const Place& place) {
   const struct stat& folder = place.folderStatus;
-  const uid_t user = geteuid();
   const bool pipe = S_ISFIFO(place.status.st_mode);
+  const uid_t user = geteuid();
   const bool stickyRename =
       (folder.st_mode & S_ISVTX) != 0 && !pipe && user != 0 && place.status.st_uid != user && folder.st_uid != user;
   if (OpenProtected(folder, place.status) || stickyRename) {
-    Refuse(file,
-           "it is another user's " + std::string(pipe ? "named pipe" : "file") + " in " + QuotedName(place.folderName) +
-               ", a sticky folder (as /tmp is), where only its owner may " +
-               (pipe ? "write to it (fs.protected_fifos)" : "replace it (fs.protected_regular)"),
-           "Save under another name.");
-    return -1;
+    return Refuse(file, pipe ? Refusal::OthersPipeInSticky : Refusal::OthersFileInSticky, QuotedName(place.folderName)),
+           -1;
   }
   const int opened =
       openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat status {};
   if (opened >= 0 && (fstat(opened, &status) != 0 || !SameFile(status, place.status))) {
     close(opened);
-    Refuse(file, "another file took the name while it was looked at", "Try again.");
-    return -1;
+    return Refuse(file, Refusal::TakenWhileLooked), -1;
   }
-  if (opened < 0 && errno == EPERM) {
-    Refuse(file, "the file is append-only or immutable (lsattr shows a or i), so it cannot be replaced",
-           "Save under another name, or have its owner remove the attribute (chattr -a -i).");
-  }
+  if (opened < 0 && errno == EPERM) Refuse(file, Refusal::FileAppendOnly);
   return opened;
 }
 
@@ -361,13 +249,13 @@ std::string CarryAccessOver(const TFile& file, int old, int descriptor) {
     return std::string("its permissions and access list (ACL) could not be carried over to the new file (") +
            std::strerror(errno) + ")";
   }
-  if (attr_copy_fd(file.name.c_str(), old, file.name.c_str(), descriptor, nullptr, nullptr) != 0 && !nothingKept()) {
-    // A file this user may write but not read keeps its extended attributes from the user.
-    return errno == EACCES ? "its extended attributes cannot be read to carry them over to the new file"
-                           : std::string("its extended attributes could not be carried over to the new file (") +
-                                 std::strerror(errno) + ")";
+  if (attr_copy_fd(file.name.c_str(), old, file.name.c_str(), descriptor, nullptr, nullptr) == 0 || nothingKept()) {
+    return "";
   }
-  return "";
+  // A file this user may write but not read keeps its extended attributes from the user.
+  return errno == EACCES ? "its extended attributes cannot be read to carry them over to the new file"
+                         : std::string("its extended attributes could not be carried over to the new file (") +
+                               std::strerror(errno) + ")";
 }
 
 // The image's file in the decided folder: unnamed, or where the file system cannot make one
@@ -383,84 +271,39 @@ int CreateImageFile(TFile& file, mode_t mode) {
 
 // The existing file the name holds: a named pipe is opened itself (non-blocking, so that one with
 // no reader fails at once, ENXIO, instead of waiting); a file on a disk gets a new file beside it
-// with its owner, group and access.
+// with its owner, group and access, but not setuid and setgid: an image is no program.
 int OpenExistingFile(TFile& file, const Place& place) {
-  if (!MayTakeTheImage(file, place.status)) return -1;
-  if (S_ISFIFO(place.status.st_mode)) {
-    file.inPlace = true;
-    return OpenWhatWasLookedAt(file, place);
-  }
+  const mode_t type = place.status.st_mode & S_IFMT;
+  if (type == S_IFDIR) return errno = EISDIR, -1;
+  const Refusal why = IsParallelPort(place.status) ? Refusal::ParallelPort
+                      : type == S_IFCHR            ? Refusal::CharacterDevice
+                      : type == S_IFBLK            ? Refusal::BlockDevice
+                      : type == S_IFSOCK           ? Refusal::Socket
+                                                   : Refusal::None;
+  if (why != Refusal::None) return Refuse(file, why), -1;
+  file.inPlace = type == S_IFIFO;
+  if (file.inPlace) return OpenWhatWasLookedAt(file, place);
   if (!MayMakeFileIn(file, place)) return -1;
-  if (IsMountPoint(place)) {
-    Refuse(file,
-           "a file is mounted onto that name (a bind mount, as container volumes are), and such a file cannot be "
-           "replaced",
-           "Save under another name, or into the mounted file's own folder.");
-    return -1;
-  }
+  if (IsMountPoint(place)) return Refuse(file, Refusal::MountedFile), -1;
   const int old = OpenWhatWasLookedAt(file, place);
-  if (old < 0) return -1;
-  // An image is no program: setuid and setgid are not carried over, as the kernel clears them
-  // whenever a file is written.
-  const int descriptor = CreateImageFile(file, place.status.st_mode & 01777);
+  const int descriptor = old < 0 ? -1 : CreateImageFile(file, place.status.st_mode & 01777);
   std::string lost;
   if (descriptor >= 0) {
     file.replacing = true;
     file.decidedVolume = place.status.st_dev;
     file.decidedFile = place.status.st_ino;
-    // The replaced file's owner and group, where this user may give them (root, or a group the
-    // user is in), then its access as it was, never more; else the user's, as for every new file.
+    // The replaced file's owner and group where this user may give them (root, or a group the
+    // user is in), else the user's, as for every new file; then its access as it was, never more.
     if (fchown(descriptor, place.status.st_uid, place.status.st_gid) != 0) {
       (void)!fchown(descriptor, static_cast<uid_t>(-1), place.status.st_gid);
     }
     lost = CarryAccessOver(file, old, descriptor);
   }
-  close(old);
+  if (old >= 0) close(old);
   if (lost.empty()) return descriptor;
-  InstalledFileCalls().close(descriptor);
-  if (!file.temporary.empty()) RemoveFile(file.folder, file.temporary.c_str());
-  file.temporary.clear();
-  file.replacing = false;
-  Refuse(file, lost, "Save under a new name, or copy the file's access by hand after saving elsewhere.");
-  return -1;
-}
-
-// The permission bits a new file gets from the process's umask.
-mode_t NewFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
-// Looks at the name and opens where the image goes; the folder stays open in the file on success.
-int LookAndOpen(TFile& file) {
-  // "name/" is a folder's name, whether that folder exists or not.
-  if (file.name.back() == '/') {
-    errno = EISDIR;
-    return -1;
-  }
-  Place place;
-  if (!Locate(file, file.name, place)) return -1;
-  file.folder = place.folder;
-  file.target = place.base;
-  // /dev/stdout, /dev/fd/3: lpt-dump writes where that descriptor stands, as "-" is; a window is
-  // handed no descriptors.
-  if (place.descriptor >= 0 && file.takesOwnDescriptors) return OpenHandedDescriptor(file, place.descriptor);
-  if (place.descriptor >= 0) {
-    Refuse(file, "it names one of this program's own open files (a descriptor), not a file on a disk",
-           "Give the name of a file on a disk.");
-    return -1;
-  }
-  if (place.exists) return OpenExistingFile(file, place);
-  if (InDeviceFolder(place.folderStatus)) {
-    Refuse(file,
-           "it would be a new file in " + QuotedName(place.folderName) +
-               ", where the system keeps its devices (a port typed as the output?), and nothing new is made there",
-           "Give the name of a file on a disk to save the image in; a port is not named here.");
-    return -1;
-  }
-  if (!MayMakeFileIn(file, place)) return -1;
-  return CreateImageFile(file, NewFileMode());
+  file.descriptor = descriptor;
+  DiscardFile(file);
+  return Refuse(file, Refusal::AccessNotCarried, lost), -1;
 }
 
 // Whether the name now leads to `expected` (nullptr: to no file). The file's own identity says
@@ -469,16 +312,34 @@ bool NameLeadsTo(const TFile& file, const struct stat* expected) {
   TFile look;
   Place place;
   if (!Locate(look, file.name, place)) return false;
-  close(place.folder);
+  if (place.folder >= 0) close(place.folder);
   return place.exists == (expected != nullptr) && (expected == nullptr || SameFile(place.status, *expected));
 }
 
-bool Failed(TFile& file, const char* operation, bool failed) {
-  file.lastOperation = operation;
-  file.ioResult = failed ? errno : 0;
-  return failed;
-}
 }  // namespace
+
+int OpenWhereTheImageGoes(TFile& file) {
+  // "name/" is a folder's name, whether that folder exists or not.
+  if (file.name.back() == '/') return errno = EISDIR, -1;
+  Place place;
+  if (!Locate(file, file.name, place)) return -1;
+  file.folder = place.folder;
+  file.target = place.base;
+  // /dev/stdout, /dev/fd/3: lpt-dump writes where that descriptor stands, as "-" is; a window is
+  // handed no descriptors.
+  if (place.descriptor >= 0) {
+    return file.takesOwnDescriptors ? OpenHandedDescriptor(file, place.descriptor)
+                                    : (Refuse(file, Refusal::OwnDescriptor), -1);
+  }
+  if (place.exists) return OpenExistingFile(file, place);
+  if (InDeviceFolder(place.folderStatus)) {
+    return Refuse(file, Refusal::NewFileInDevices, QuotedName(place.folderName)), -1;
+  }
+  if (!MayMakeFileIn(file, place)) return -1;
+  const mode_t mask = umask(0);
+  umask(mask);
+  return CreateImageFile(file, 0666 & ~mask);
+}
 
 const FileCalls& RealFileCalls() {
   static const FileCalls calls{OpenIn, ::write, ::fsync, ::close, RenameIn};
@@ -491,63 +352,50 @@ bool NameWasTaken(int osError) { return osError == EEXIST; }
 
 int OpenStandardOutput(TFile& file) { return OpenHandedDescriptor(file, STDOUT_FILENO); }
 
-int OpenWhereTheImageGoes(TFile& file) {
-  const int descriptor = LookAndOpen(file);
-  if (descriptor < 0) {
-    const int error = errno;
-    LetFolderGo(file);
-    errno = error;
-  }
-  return descriptor;
-}
-
 int OwnDescriptorNamed(const std::string& name) {
   TFile look;
   Place place;
-  if (!Locate(look, name, place)) return -1;
-  close(place.folder);
+  if (Locate(look, name, place) && place.folder >= 0) close(place.folder);
   return place.descriptor;
 }
 
 // The image is complete and flushed: it gets a fresh name beside the target, which then takes the
-// target's place in one step; afterwards the name must lead through the decided folder to the
-// image, and an exchanged file must be the decided old one, or the step is undone.
+// target's place in one step; afterwards the name must lead to the image, and an exchanged file
+// must be the decided old one, or the step is undone.
 void PutInPlace(TFile& file) {
   struct stat image {};
-  if (Failed(file, "replace", fstat(file.descriptor, &image) != 0)) return;
-  const std::string procName = "/proc/self/fd/" + std::to_string(file.descriptor);
-  if (file.temporary.empty() &&
-      AtAFreshName(file, [&](const std::string& name) {
-        // Linked by its descriptor where the process may (root), else through /proc as any user may.
-        if (linkat(file.descriptor, "", file.folder, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
-        return errno == EEXIST ? -1 : linkat(AT_FDCWD, procName.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW);
-      }) < 0) {
-    Failed(file, "replace", true);
-    return;
-  }
-  const int closed = InstalledFileCalls().close(file.descriptor);
+  if (Record(file, "replace", fstat(file.descriptor, &image) != 0)) return;
+  const std::string byProc = "/proc/self/fd/" + std::to_string(file.descriptor);
+  const auto link = [&](const std::string& name) {
+    // By its descriptor where the process may (root), else through /proc as any user may.
+    if (linkat(file.descriptor, "", file.folder, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    return errno == EEXIST ? -1 : linkat(AT_FDCWD, byProc.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW);
+  };
+  if (file.temporary.empty() && Record(file, "replace", AtAFreshName(file, link) < 0)) return;
+  const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
   file.descriptor = -1;
-  if (Failed(file, "close", closed != 0)) return;
+  if (Record(file, "close", !closed)) return;
   struct stat decided {};
   decided.st_dev = file.decidedVolume;
   decided.st_ino = file.decidedFile;
   if (!NameLeadsTo(file, file.replacing ? &decided : nullptr)) return NameChanged(file);
-  const bool renamed =
-      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing) == 0;
+  const char* temporary = file.temporary.c_str();
+  const char* target = file.target.c_str();
+  const bool renamed = InstalledFileCalls().rename(file.folder, temporary, target, file.replacing) == 0;
   if (!renamed && NameWasTaken(errno)) return NameTaken(file);
-  if (Failed(file, "replace", !renamed)) return;
+  if (Record(file, "replace", !renamed)) return;
   struct stat aside {};
-  const bool exchanged = fstatat(file.folder, file.temporary.c_str(), &aside, AT_SYMLINK_NOFOLLOW) == 0;
+  const bool exchanged = fstatat(file.folder, temporary, &aside, AT_SYMLINK_NOFOLLOW) == 0;
   if (!NameLeadsTo(file, &image) || (exchanged && !SameFile(aside, decided))) {
     // Put back what the step met: the exchanged file, or the name taken free again.
     if (exchanged) {
-      renameat2(file.folder, file.temporary.c_str(), file.folder, file.target.c_str(), RENAME_EXCHANGE);
-    } else if (fstatat(file.folder, file.target.c_str(), &aside, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(aside, image)) {
-      renameat(file.folder, file.target.c_str(), file.folder, file.temporary.c_str());
+      renameat2(file.folder, temporary, file.folder, target, RENAME_EXCHANGE);
+    } else if (fstatat(file.folder, target, &aside, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(aside, image)) {
+      renameat(file.folder, target, file.folder, temporary);
     }
     return NameChanged(file);
   }
-  if (exchanged) unlinkat(file.folder, file.temporary.c_str(), 0);  // the old file
+  if (exchanged) unlinkat(file.folder, temporary, 0);  // the old file
   file.temporary.clear();
   // The rename itself on the disk: the folder flushed. Best effort: the image is in place already.
   const int folder = InstalledFileCalls().open(file.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
@@ -559,8 +407,7 @@ void PutInPlace(TFile& file) {
 void RemoveImageFile(TFile& file) { unlinkat(file.folder, file.temporary.c_str(), 0); }
 
 void LetFolderGo(TFile& file) {
-  if (file.folder < 0) return;
-  close(file.folder);
+  if (file.folder >= 0) close(file.folder);
   file.folder = -1;
 }
 

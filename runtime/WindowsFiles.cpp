@@ -1,0 +1,79 @@
+#include "runtime/WindowsFiles.h"
+
+#include "runtime/WindowsFolders.h"
+
+std::optional<FileIdentity> IdentityOf(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
+  return FileIdentity{information.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
+                      information.dwFileAttributes};
+}
+
+HANDLE OpenToLook(const std::wstring& name) {
+  return CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& name) {
+  const HANDLE file = OpenToLook(name);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<FileIdentity> identity = IdentityOf(file);
+  CloseHandle(file);
+  return identity;
+}
+
+std::wstring FinalNameOf(HANDLE file) {
+  std::wstring name(GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS), L'\0');
+  if (name.empty()) return L"";
+  name.resize(GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS));
+  return name;
+}
+
+std::wstring WholeName(const std::wstring& name) {
+  if (name.rfind(L"\\\\?\\", 0) == 0) return name;
+  std::wstring full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
+  if (full.empty()) return name;
+  full.resize(GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+  return full;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/");
+  if (separator == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : "";
+  return path.substr(0, separator + 1);
+}
+
+namespace {
+std::wstring ModulePath(HMODULE module) {
+  std::wstring path(32768, L'\0');
+  path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+}  // namespace
+
+// Known by identity, so that no spelling reaches them.
+Refusal ProgramFileRefusal(const FileIdentity& file) {
+  if (IdentityOf(ModulePath(nullptr)) == file) return Refusal::ProgramItself;
+  for (const wchar_t* dll : {L"inpout32.dll", L"inpoutx64.dll"}) {
+    if (const HMODULE loaded = GetModuleHandleW(dll); loaded != nullptr && IdentityOf(ModulePath(loaded)) == file) {
+      return Refusal::InpOutDll;
+    }
+    for (const std::wstring& folder : DllSearchFolders()) {
+      if (IdentityOf(folder + dll) == file) return Refusal::InpOutDll;
+    }
+  }
+  for (const wchar_t* pattern : {L"*.exe", L"*.dll"}) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((ProgramFolder() + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    bool same = false;
+    do {
+      same = IdentityOf(ProgramFolder() + found.cFileName) == file;
+    } while (!same && FindNextFileW(search, &found));
+    FindClose(search);
+    if (same) return Refusal::ProgramsOwnFile;
+  }
+  return Refusal::None;
+}
