@@ -2,17 +2,17 @@
 #include <cstdint>
 #include <string>
 
-// What every copy's lock on the port at this address is called, after "lpt-tool-port-".
+// What every copy's lock on the port at this address is called, after "lpt-tool-port-": the
+// address of the aligned block of eight it lies in.
 std::string PortLockKey(std::uint16_t base);
 
 // One reader per port: a lock on one I/O address that every copy of the program on this PC
 // takes before it touches the port's registers, so two copies never drive the same lines at once
-// (each would save a garbled image). Bases are multiples of 4, so one lock per base keeps every
-// copy off every register of that port. Linux: flock on a file in /run/lpt-tool, a folder made
-// 0755 and trusted only while root owns it and neither group nor others may write to it; the
-// lock file is root's own with mode 0600, and holds the process ID of the copy that has it;
-// Windows: a named mutex in the global namespace. The system drops it when the process ends,
-// however it ends.
+// (each would save a garbled image). One lock covers the aligned block of eight addresses a base
+// lies in, so every copy keeps off every register of that port, whatever base it was given. Linux: flock on a file in
+// /run/lpt-tool, a folder made 0755 and trusted only while root owns it and neither group nor others may write to it;
+// the lock file is root's own with mode 0600, and holds the process ID of the copy that has it; Windows: a named mutex
+// in the global namespace. The system drops it when the process ends, however it ends.
 class PortLock {
  public:
   explicit PortLock(std::uint16_t base) : base_(base) {}

@@ -113,7 +113,7 @@ bool DecideOnNew(TFile& file) {
   if (base.size() > 255) return Refuse(file, Refusal::NameTooLong, std::to_string(base.size()));
   for (wchar_t& c : base) c = static_cast<wchar_t>(std::towlower(c));
   if (base == L"inpout32.dll" || base == L"inpoutx64.dll") return Refuse(file, Refusal::InpOutDll);
-  if (const std::string folder = FolderOf(file.name);
+  if (const std::string folder = FolderPartOf(file.name);
       !folder.empty() && GetFileAttributesW(WideText(folder).c_str()) == INVALID_FILE_ATTRIBUTES) {
     const bool root = folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':';
     return Refuse(file, Refusal::FolderMissing, QuotedName(root ? folder : folder.substr(0, folder.size() - 1)));
@@ -150,7 +150,7 @@ int OpenWhereTheImageGoes(TFile& file) {
   if (look == INVALID_HANDLE_VALUE && lookError != ERROR_FILE_NOT_FOUND && lookError != ERROR_PATH_NOT_FOUND) return -1;
   if (!(look != INVALID_HANDLE_VALUE ? DecideOnExisting(file, look) : DecideOnNew(file))) return -1;
   // The folder, held open to be known again: one moved away during the read stays this one.
-  const std::string folder = FolderOf(file.target);
+  const std::string folder = FolderPartOf(file.target);
   const HANDLE held = OpenToLook(WideText(folder));
   if (held == INVALID_HANDLE_VALUE) return -1;
   file.folder = HandleToLong(held);
@@ -158,7 +158,8 @@ int OpenWhereTheImageGoes(TFile& file) {
       file, [&](const std::string& name) { return InstalledFileCalls().open(file.folder, name.c_str(), 0, 0); });
   // The file may be writable, but a safe save needs a new file beside it.
   if (descriptor < 0 && GetLastError() == ERROR_ACCESS_DENIED) {
-    Refuse(file, Refusal::FolderNotWritable, QuotedName(FolderOf(file.name).empty() ? "." : FolderOf(file.name)));
+    Refuse(file, Refusal::FolderNotWritable,
+           QuotedName(FolderPartOf(file.name).empty() ? "." : FolderPartOf(file.name)));
   }
   return descriptor;
 }
@@ -166,7 +167,7 @@ int OpenWhereTheImageGoes(TFile& file) {
 // The image's file is still open during the look, so a save that stops there removes it through
 // its handle.
 void PutInPlace(TFile& file) {
-  const std::optional<FileIdentity> folderNow = IdentityOf(WideText(FolderOf(file.target)));
+  const std::optional<FileIdentity> folderNow = IdentityOf(WideText(FolderPartOf(file.target)));
   const std::optional<FileIdentity> nameNow = IdentityOf(WideText(file.target));
   const bool sameFile = file.replacing
                             ? nameNow && nameNow->volume == file.decidedVolume && nameNow->number == file.decidedFile

@@ -39,7 +39,7 @@ std::wstring WholeName(const std::wstring& name) {
   return full;
 }
 
-std::string FolderOf(const std::string& path) {
+std::string FolderPartOf(const std::string& path) {
   const auto separator = path.find_last_of("\\/");
   if (separator == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : "";
   return path.substr(0, separator + 1);
@@ -64,16 +64,13 @@ Refusal ProgramFileRefusal(const FileIdentity& file) {
       if (IdentityOf(folder + dll) == file) return Refusal::InpOutDll;
     }
   }
-  for (const wchar_t* pattern : {L"*.exe", L"*.dll"}) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((ProgramFolder() + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) continue;
-    bool same = false;
-    do {
-      same = IdentityOf(ProgramFolder() + found.cFileName) == file;
-    } while (!same && FindNextFileW(search, &found));
-    FindClose(search);
-    if (same) return Refusal::ProgramsOwnFile;
+  // The programs beside it (the window's and lpt-dump's); the zip ships no DLL but InpOut's.
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW((ProgramFolder() + L"*.exe").c_str(), &found);
+  bool same = false;
+  for (bool more = search != INVALID_HANDLE_VALUE; more && !same; more = FindNextFileW(search, &found)) {
+    same = IdentityOf(ProgramFolder() + found.cFileName) == file;
   }
-  return Refusal::None;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  return same ? Refusal::ProgramsOwnFile : Refusal::None;
 }

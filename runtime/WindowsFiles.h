@@ -26,7 +26,7 @@ std::wstring FinalNameOf(HANDLE file);
 // takes it literally, trailing dots and spaces included), any other as GetFullPathNameW makes it.
 std::wstring WholeName(const std::wstring& name);
 // The folder part of a name, with its separator ("C:" for "C:x.bin", "" for none).
-std::string FolderOf(const std::string& path);
+std::string FolderPartOf(const std::string& path);
 // The program's own files and InpOut's DLL wherever the program would load it from (or has):
 // replaced by an image, the next run could not reach the port or would not start. Refusal::None
 // for any other file.

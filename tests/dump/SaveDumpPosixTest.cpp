@@ -144,8 +144,8 @@ TEST_F(SaveDumpPosixTest, AFileSizeLimitNeverCostsTheEarlierDumpNorLeavesAPart) 
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2) << "a part or a temporary file";
 }
 
-// A link stays a link and its file gets the image; a replaced file keeps its permission bits,
-// but for setuid and setgid.
+// A link stays a link and its file gets the image, and a message names the folder it leads to; a
+// replaced file keeps its permission bits, but for setuid and setgid.
 TEST_F(SaveDumpPosixTest, ALinkStaysALinkAndAReplacedFileKeepsItsPermissions) {
   fs::create_directory(folder / "dumps");
   const fs::path link = folder / "link.bin";
@@ -153,6 +153,11 @@ TEST_F(SaveDumpPosixTest, ALinkStaysALinkAndAReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(SaveAs(link.string()), "");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(FileContents(folder / "dumps" / "chip.bin"), BufferAsString());
+  // A link into a folder that does not exist: the folder is named as the link leads to it.
+  fs::create_symlink("missing/chip.bin", folder / "dangling.bin");
+  const std::string message = SaveAs((folder / "dangling.bin").string());
+  EXPECT_NE(message.find("the folder \"" + (folder / "missing").string() + "\" does not exist"), std::string::npos)
+      << message;
 
   const fs::path existing = folder / "private.bin";
   std::ofstream(existing) << "old";

@@ -274,6 +274,8 @@ TEST(DirectIoPort, ASecondCopyOnThePortStopsBeforeAnyAccessUntilTheFirstLetsGo) 
           std::string::npos)
           << error.what();
     }
+    DirectIoPort inside(fakeIo, 0x2EC);  // a base typed inside the held port's eight addresses
+    EXPECT_THROW(inside.WritePortByte(DataPort, 0xF1), EPortHeld);
     EXPECT_TRUE(second.writes.empty()) << "the second copy touched the port";
     ASSERT_EQ(write(toChild[1], "g", 1), 1);
     ASSERT_EQ(read(toParent[0], &signal, 1), 1);

@@ -95,7 +95,9 @@ cmp -s chip.bin "$name250" || fail "the file with a name of 250 characters is mi
 
 # Names Windows cannot save under are refused before the read, with the cause.
 name256=$(printf 'n%.0s' $(seq 1 252)).bin
-for case in " |is blank" 'a"b.bin|may not hold' "$name256|255 at most"; do
+# InpOut's DLLs by name, as new files too: a folder the program looks in would hold an image so named.
+for case in " |is blank" 'a"b.bin|may not hold' "$name256|255 at most" "inpout32.dll|InpOut's DLL" \
+  "InpOutx64.DLL|InpOut's DLL"; do
   name=${case%%|*}
   LPT_STANDIN_TRACE=name-trace.bin "$wine" lpt-dump.exe $one -q "$name" 2> err.txt
   status=$?
