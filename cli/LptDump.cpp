@@ -318,6 +318,8 @@ int ParseAndRun(int argc, char** argv) {
       "lpt-dump");
   app.footer(ExitCodesHelp);
   app.formatter(std::make_shared<HelpLayout>());
+  // Windows takes forward slashes in names: "/k/fs.bin" is a file, not an option ("/?" aside).
+  app.allow_windows_style_options(false);
   app.set_help_flag("-h,--help", "show this help and exit");
   app.set_help_all_flag("--help-all", "also the options for testing with the emulated chip");
   app.failure_message([](const CLI::App*, const CLI::Error& error) {

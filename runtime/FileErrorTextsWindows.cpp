@@ -65,7 +65,9 @@ const char* OsErrorAdvice(const std::string& operation, int osError) {
 std::string ReadOpenFailure() {
   const DWORD error = GetLastError();
   if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
-    return WindowsErrorText(error) + " (Windows error " + std::to_string(error) + "). " + HeldByAnotherProgram;
+    return WindowsErrorText(error) + " (Windows error " + std::to_string(error) +
+           "). Another program has the file open (a hex editor, an antivirus scan), so it cannot be read now: close "
+           "it there, then try again.";
   }
   return std::string(std::strerror(errno)) + ".";
 }

@@ -78,6 +78,10 @@ constexpr Text Texts[] = {
      "it has a colon after the drive, so the image would go into a hidden stream of another file", ""},
     {Refusal::NameTooLong, "the name is {} characters long, and a name in a folder holds 255 at most",
      "Choose a shorter name, then try again."},
+    {Refusal::LiteralDotPart,
+     "it starts with \\\\?\\, so Windows takes it literally, and it holds a . or .. part, which names no folder "
+     "there",
+     "Write the name without the . and .. parts, or without \\\\?\\ in front."},
     {Refusal::ProgramItself, "it is this program itself, which is running; an image in its place would break it",
      OwnFolder},
     {Refusal::ProgramsOwnFile, "it is one of the program's own files; an image in its place would break the program",

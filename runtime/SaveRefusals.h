@@ -40,6 +40,7 @@ enum class Refusal {
   BlankName,
   AlternateStream,
   NameTooLong,
+  LiteralDotPart,
   ProgramItself,
   ProgramsOwnFile,
   InpOutDll,

@@ -67,12 +67,18 @@ int CloseFileHandle(int descriptor) { return CloseHandle(AsHandle(descriptor)) ?
 
 // Why the image must never be saved under this name, known from the name alone: a blank name, a
 // device (Windows resolves those from the name, and opening one already drives it: a COM port
-// raises DTR), a hidden stream ("dump.bin:x"). False when refused.
+// raises DTR), a hidden stream ("dump.bin:x"), a . part in a \\?\ name. False when refused.
 bool NameMayBeTried(TFile& file) {
   // Windows drops the spaces at a name's end: a name of only spaces names nothing.
   const std::string last = file.name.substr(file.name.find_last_of("\\/") + 1);
   if (!last.empty() && last.find_first_not_of(' ') == std::string::npos) return Refuse(file, Refusal::BlankName);
   if (file.refusal = DeviceRefusal(file.name); !file.refusal.empty()) return false;
+  // A \\?\ name is taken literally: a "." or ".." part in it names no folder.
+  const std::string parts = file.name + "\\";
+  if (file.name.rfind("\\\\?\\", 0) == 0 &&
+      (parts.find("\\.\\") != std::string::npos || parts.find("\\..\\") != std::string::npos)) {
+    return Refuse(file, Refusal::LiteralDotPart);
+  }
   return !NamesAlternateStream(file.name) || Refuse(file, Refusal::AlternateStream);
 }
 

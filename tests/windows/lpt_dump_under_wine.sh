@@ -95,9 +95,11 @@ cmp -s chip.bin "$name250" || fail "the file with a name of 250 characters is mi
 
 # Names Windows cannot save under are refused before the read, with the cause.
 name256=$(printf 'n%.0s' $(seq 1 252)).bin
-# InpOut's DLLs by name, as new files too: a folder the program looks in would hold an image so named.
+# InpOut's DLLs by name, as new files too: a folder the program looks in would hold an image so
+# named. A \\?\ name is literal, so a . part names no folder; a name may start with a forward slash.
 for case in " |is blank" 'a"b.bin|may not hold' "$name256|255 at most" "inpout32.dll|InpOut's DLL" \
-  "InpOutx64.DLL|InpOut's DLL"; do
+  "InpOutx64.DLL|InpOut's DLL" '\\?\C:\x\.\y.bin|holds a . or .. part' \
+  "/no-such-folder/x.bin|does not exist"; do
   name=${case%%|*}
   LPT_STANDIN_TRACE=name-trace.bin "$wine" lpt-dump.exe $one -q "$name" 2> err.txt
   status=$?
@@ -190,11 +192,13 @@ done
 # A file that another program holds open (a hex editor, an antivirus scan): refused before the
 # read, as OUTPUT and as --compare's FILE, with the cause named; the file is left as it was.
 cp chip.bin held.bin
-for command in "lpt-dump.exe held.bin" "lpt-dump.exe --compare held.bin"; do
+for case in "lpt-dump.exe held.bin|so it cannot be replaced now" \
+  "lpt-dump.exe --compare held.bin|so it cannot be read now"; do
+  command=${case%%|*}
   LPT_STANDIN_TRACE=held-trace.bin "$wine" "$(basename "$hold_file_probe")" held.bin "$command" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$command, held open: exit $status, not 4 ($(cat err.txt))"
-  grep -qi "another program has the file open" err.txt || fail "$command, held open: $(cat err.txt)"
+  grep -qi "another program has the file open.*${case#*|}" err.txt || fail "$command, held open: $(cat err.txt)"
   [ -s held-trace.bin ] && fail "$command, held open: the chip was read first"
   rm -f held-trace.bin
 done
