@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "port/PortBackend.h"
 
 // What every copy's lock on the port at this address is called, after "lpt-tool-port-": the
 // address of the aligned block of eight it lies in.
@@ -20,8 +23,9 @@ class PortLock {
   PortLock(const PortLock&) = delete;
   PortLock& operator=(const PortLock&) = delete;
 
-  // Takes the lock unless this object holds it already. False when another copy holds it; an
-  // error the system gives raises EPortError.
+  // Takes the lock unless this object holds it already. False when another copy holds it; a
+  // port that another program holds through the kernel raises EPortHeld; an error the system
+  // gives raises EPortError.
   bool TryLock();
   void Unlock();
   bool Held() const { return handle_ != NoHandle; }
@@ -37,4 +41,5 @@ class PortLock {
   std::uint16_t base_;
   long handle_ = NoHandle;  // a descriptor, or a mutex handle as a number
   std::string holder_;
+  std::unique_ptr<PortBackend> kernelClaim_;  // Linux: the kernel's claim, held with the lock
 };

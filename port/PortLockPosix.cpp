@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <string>
 
 #include "port/PortError.h"
 #include "port/PortLock.h"
+#include "port/PpdevPort.h"
 
 namespace {
 // root's own folder for the locks: only those who may drive a port by direct I/O (root) can make
@@ -35,6 +37,27 @@ int OpenLockFolder() {
     Untrusted(std::string("The lock folder ") + LockFolder + " is not root's own (or others may write to it)");
   }
   return folder;
+}
+
+// The kernel's claim on its port at this base, where ppdev reaches that port: a copy reading by
+// direct I/O holds it too, so it and a program reading through ppdev keep off each other as two
+// copies do. EPortHeld when another program holds the port; nothing where no ppdev port is there.
+std::unique_ptr<PortBackend> ClaimKernelPort(std::uint16_t base) {
+  for (int number = 0; number < 8; ++number) {
+    unsigned kernelBase = 0;
+    if (!(std::ifstream("/proc/sys/dev/parport/parport" + std::to_string(number) + "/base-addr") >> kernelBase) ||
+        (kernelBase & ~7u) != (base & ~7u)) {
+      continue;
+    }
+    try {
+      return std::make_unique<PpdevPort>("/dev/parport" + std::to_string(number));
+    } catch (const EPortHeld&) {
+      throw;
+    } catch (const EPortError&) {
+      return nullptr;  // ppdev not loaded: the kernel's driver is the only other reader, and it claims
+    }
+  }
+  return nullptr;
 }
 }  // namespace
 
@@ -80,10 +103,17 @@ bool PortLock::TryLock() {
     // The lock holds without it; a second copy then cannot name this one.
   }
   handle_ = descriptor;
+  try {
+    kernelClaim_ = ClaimKernelPort(base_);
+  } catch (const EPortHeld&) {
+    Unlock();
+    throw;
+  }
   return true;
 }
 
 void PortLock::Unlock() {
+  kernelClaim_.reset();
   if (!Held()) return;
   close(static_cast<int>(handle_));  // drops the lock
   handle_ = NoHandle;

@@ -120,6 +120,10 @@ refused "held by another program, -p /dev/parport0" $? /tmp/busy.bin "in use by 
 begin "held by another program, the default port"
 lpt-dump -q /tmp/busy-default.bin 2> /tmp/err
 refused "held by another program, the default port as root" $? /tmp/busy-default.bin "in use by another program"
+# Direct I/O takes the kernel's claim as well: one reader per port, whichever way it is reached.
+begin "held by another program, direct I/O"
+lpt-dump -q -p direct /tmp/busy-direct.bin 2> /tmp/err
+refused "held by another program, -p direct" $? /tmp/busy-direct.bin "in use by another program"
 kill $holder
 wait $holder 2> /dev/null
 
