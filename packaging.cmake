@@ -1,8 +1,10 @@
-# What `cmake --install` puts where on Linux; debian/ makes the Debian package from it
-# (debian/lpt-tool.install), with the copyright, the changelog and README.Debian of its own.
+# What `cmake --install` puts where on Linux; debian/ makes the Debian packages from it
+# (debian/lpt-dump.install, debian/lpt-tool.install), with the copyright, the changelog and
+# README.Debian of their own.
 include(GNUInstallDirs)
-# Debian keeps a package's documents under its package name.
-set(LPT_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/lpt-tool)
+# Debian keeps a package's documents under its package name: the user's guide goes with lpt-dump,
+# which the window's package depends on.
+set(LPT_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/lpt-dump)
 
 install(TARGETS lpt-tool lpt-tool-demo lpt-dump RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/lpt-tool.desktop data/lpt-tool-demo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
