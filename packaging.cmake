@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts where on Linux; debian/ makes the Debian packages from it
 # (debian/lpt-dump.install, debian/lpt-tool.install), with the copyright, the changelog and
 # README.Debian of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pace of reads recorded outside this process: the Win32 window under Wine, whose stand-in
 // InpOut DLL time-stamps each data register write, and the Linux window on the ppdev stand-in.
 // Reads "MICROS VALUE" lines, one read after another, each from select to deselect, and prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preloaded into the Linux window program by bench/window-pace: times each widget's paint into
 // the window's backing store (beginPaint to endPaint) and each frame's flush to the display server
 // (QBackingStore::flush), and appends one "START-MICROS END-MICROS paint|flush" line for each to

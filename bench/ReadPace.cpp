@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/ReadPace.h"
 
 #include <algorithm>

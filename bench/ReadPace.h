@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How much a window's updates slow a read down, measured from the bus itself.
 //

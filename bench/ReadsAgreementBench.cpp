@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What comparing repeated reads costs: 100 reads of 2048 bytes (--reads 100), 20 bytes of each
 // flipped (1%), compared. Target: a few milliseconds.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's pace on whatever platform Qt runs on: the real window's progress bar and status
 // bar driven by a read of the emulated chip through the real delay, measured from the bus
 // (bench/ReadPace.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Benchmarks of the bus delay and of a whole read. The Qt displays are measured on the
 // offscreen platform unless a platform is set.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/BusDelay.h"
 
 #include "bus/TakeLinesIdle.h"

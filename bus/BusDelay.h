@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The fixed wait after every line change: 10 x 10,000 inner loop iterations, about one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/BusLines.h"
 
 #include "bus/Port95.h"

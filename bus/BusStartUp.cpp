@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/BusStartUp.h"
 
 #include "bus/BusDelay.h"

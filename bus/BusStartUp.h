@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The bus's start-up, as the window's creation and lpt-dump begin: what an earlier program left on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/Port95.h"
 
 #include "port/PortBackend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/BusDelay.h"
 
 // On processors other than x86, the empty asm statement keeps the compiler from folding the loop away.

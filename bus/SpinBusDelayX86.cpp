@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/BusDelay.h"
 
 // Written in assembly so that neither the optimiser nor code placement changes the wait: the

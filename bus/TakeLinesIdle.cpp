@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bus/TakeLinesIdle.h"
 
 #include <exception>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/AddressList.h"
 
 #include "runtime/HexText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/ImageReport.h"
 
 #include "cli/AddressList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-dump: reads the 25160 on the parallel port and saves the 2048-byte image, from a terminal
 // or a script. The same read and save as the window, with terminal displays.
 #include <CLI/CLI.hpp>

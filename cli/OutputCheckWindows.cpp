@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/OutputCheck.h"
 
 // Windows hands a program's standard output over as it is: nothing to find before the read that

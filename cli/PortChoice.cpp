@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/PortChoice.h"
 
 #include "cli/RealPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-dump's entry on Windows, which hands the arguments over in UTF-16; lpt-dump takes them in
 // UTF-8, so that any file name, whatever its characters, reaches CreateFileW intact.
 #include <windows.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What both Windows toolchain files share; each sets MINGW_TRIPLET and CMAKE_SYSTEM_PROCESSOR,
 # then includes this. Debian's MinGW-w64 with posix threads; tests run under Wine (cmake/wine-run).
 set(CMAKE_SYSTEM_NAME Windows)

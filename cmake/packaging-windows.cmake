@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows zip: lpt-tool.exe, lpt-tool-demo.exe, lpt-dump.exe, a README for Windows users
 # (docs/README-windows.txt, for the zip's bitness) and the license as text files with Windows
 # line ends, and the pictures the README names (docs/). InpOut's driver and DLL are not in it: the user installs

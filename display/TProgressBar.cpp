@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "display/TProgressBar.h"
 
 int SteppedPosition(int position, int step, int min, int max) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dump/ImageChecks.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dump/ImageChecksums.h"
 
 #include <zlib.h>

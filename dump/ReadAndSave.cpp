@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dump/ReadAndSave.h"
 
 #include "bus/BusStartUp.h"

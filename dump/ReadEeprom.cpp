@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dump/ReadEeprom.h"
 
 #include "display/TProgressBar.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dump/SaveDump.h"
 
 #include <cctype>

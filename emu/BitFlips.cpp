@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "emu/BitFlips.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "emu/Eeprom25160.h"
 
 #include <string>

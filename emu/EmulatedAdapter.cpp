@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "emu/EmulatedAdapter.h"
 
 #include <string>

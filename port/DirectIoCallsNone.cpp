@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Processors without I/O instructions: direct port I/O is refused as not supported.
 #include <cerrno>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Direct port I/O through the x86 processor's own in and out instructions.
 #include <sys/io.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "port/DirectIoPort.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "port/FirstParallelPort.h"
 
 #include "port/PortError.h"

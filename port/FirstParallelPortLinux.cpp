@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parallel port on Linux: ppdev first, then direct I/O; and what to do when neither opens.
 #include <unistd.h>
 

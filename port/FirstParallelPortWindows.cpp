@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parallel port on Windows: InpOut's driver at the first LPTn that the system lists; and
 // what to do when it does not open.
 #include "port/FirstParallelPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "port/InpOutPort.h"
 
 #include <windows.h>

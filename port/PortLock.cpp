@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "port/PortLock.h"
 
 #include "port/ListedPorts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "port/RegisterPort.h"
 
 #include "port/ListedPorts.h"

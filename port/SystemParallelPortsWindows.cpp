@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parallel ports Windows lists, read from SetupAPI and the configuration manager.
 #include <windows.h>
 // windows.h first: the device headers build on its types.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-error texts for Linux: errno's own words, with what the user can do.
 #include <cerrno>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-error texts for Windows: Windows' own words for its errors, with what the user can do.
 #include <windows.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/ProcessEnd.h"
 
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/QuotedName.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/ReservedDeviceNames.h"
 
 #include "runtime/AsciiUpper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/SaveRefusals.h"
 
 #include "runtime/FileErrorTexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <nettle/sha2.h>
 
 #include "runtime/Sha256.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/UntypedFile.h"
 
 #include "runtime/FileSystemCalls.h"

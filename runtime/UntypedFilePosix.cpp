@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file routines' system calls on Linux. A save looks once: it opens the folder the name is in,
 // looks at what the name holds there and decides; every later step acts on that folder's
 // descriptor. The image goes into a file that has no name (O_TMPFILE) until it is complete and

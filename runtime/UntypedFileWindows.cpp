@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file routines' system calls on Windows: CreateFileW with UTF-16 names, WriteFile,
 // FlushFileBuffers, CloseHandle; errors as Windows describes them. A handle travels as an int
 // (HandleToLong): Windows keeps handle values within 32 bits for this very purpose. The steps are

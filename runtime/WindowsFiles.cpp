@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/WindowsFiles.h"
 
 #include "runtime/WindowsFolders.h"

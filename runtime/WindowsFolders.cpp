@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/WindowsFolders.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/WindowsNames.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/WindowsText.h"
 
 #include <windows.h>

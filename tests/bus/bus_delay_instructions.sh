@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The bus delay's length, counted in instructions rather than timed, so no load on the machine
 # moves it: valgrind's callgrind counts what one SpinBusDelay executes. 10 x 10,000 inner
 # iterations of a dec/jnz pair are 200,000 instructions and a few dozen around them.

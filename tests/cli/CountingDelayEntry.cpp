@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-dump for the tests of what the reads say, not of their pace: every bus delay is counted
 // instead of spun, so a read costs milliseconds of processor time, not a second, however busy the
 // machine is. The shipped lpt-dump always spins (bench/ measures its pace).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-dump run as a process, the way a user or a script runs it.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # lpt-dump's bash completion, in a bash that loads Debian's bash-completion (as an installed
 # package's users have it) and in a plain bash: each line is completed as bash would, and
 # nothing may be printed but the candidates.   completion.sh COMPLETION-SCRIPT

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Repeated reads of one chip: what their comparison and its report say.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save's failures once its temporary file exists, made through the file-call seam so that
 // both platforms' suites run them: a short write, a full disk, a failing flush, close or rename.
 // Whatever fails, the name keeps what it held and nothing is left beside it.

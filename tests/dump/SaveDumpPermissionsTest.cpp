@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save as the kernel would let the user save: links followed only where the kernel follows
 // them (Debian's fs.protected_symlinks and fs.protected_regular), an ordinary user's permissions,
 // sticky folders, append-only files, mounts, /dev, and the process's own descriptors named as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save against Linux's own failures and names that are no files: a file size limit,
 // devices, sockets, /proc, named pipes, standard output, links, a signal or a kill mid-save; and
 // no descriptor ever leaks. SaveDumpFailuresTest makes the failures that Linux cannot be made to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save on every platform: the file's content, replacing, cancelling, a name that cannot be
 // created, a name that leads elsewhere by the time the image is ready.
 #include "tests/dump/SaveDumpFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The emulated chip's flips as --emulate-flips gives them: every narrowing once, in range.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Another program holding a parallel port: claims it through ppdev and keeps it until it is
 // ended.   hold_parport DEVICE
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The adapter and a 25160 behind a ppdev device that does not exist, for QEMU: loaded into
 // qemu-system-x86_64 with LD_PRELOAD, it answers the ppdev calls that QEMU's parallel chardev
 // makes on LPT_EMU_DEVICE (PPCLAIM, PPWDATA, PPRDATA, PPRSTATUS, PPWCONTROL, PPRCONTROL, ...),

@@ -1,4 +1,5 @@
 #!/bin/busybox sh
+# SPDX-License-Identifier: MIT
 # The guest's first process: the cases of lpt-dump on Debian's kernel and port drivers, one
 # after another, each reported on the console as "LPT-CASE NAME: PASS|FAIL ...".
 /bin/busybox --install -s /bin

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # lpt-dump on Debian's own kernels: for Debian 12 (bookworm, kernel 6.1) and Debian 13 (trixie,
 # kernel 6.12), whatever release this machine runs (and on a newer one, its own kernel too),
 # boots the kernel of that release's linux-image-amd64 package in QEMU with a small initramfs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which of the ports the system lists is the first, and which addresses a user may give.
 #include "port/ListedPorts.h"
 

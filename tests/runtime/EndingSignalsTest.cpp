@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What both programs set up first, tried in child processes (gtest death tests).
 #include <fcntl.h>
 #include <gtest/gtest.h>

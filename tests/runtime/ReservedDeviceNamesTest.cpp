@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The names Windows keeps for its devices, as both programs refuse them; tested on every platform.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/MemoryPicture.h"
 
 #include <algorithm>

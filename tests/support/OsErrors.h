@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Leaves the platform's own last error as a failing system call would (errno on Linux,

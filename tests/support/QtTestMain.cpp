@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test entry for suites that need widgets. The platform (offscreen) comes from the test's
 // environment; listing the tests needs no toolkit at all.
 #include <gtest/gtest.h>

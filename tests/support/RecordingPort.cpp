@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/RecordingPort.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Waiting in the shell tests, sourced by them: each wait is for an event, polled until it comes
 # or a deadline passes. The deadlines are several times what an idle machine needs, as a loaded
 # one (other builds beside the suite) can be many times slower; a wait that runs out says what it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo window for the tests that act while a read runs: the same window on the emulated
 // adapter and 25160, behind a port that holds each read in its middle while the file named by
 // LPT_TEST_HOLD exists (tests/support/ReadHold.h). Caption and image as lpt-tool-demo's.

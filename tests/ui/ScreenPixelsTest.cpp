@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the X server shows of the window during and after a read: its pixels are read back from
 // the server, so a repaint that stayed in the process's own buffer would be caught.
 #include <gtest/gtest.h>

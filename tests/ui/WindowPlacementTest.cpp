@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the window opens: its stored position where it fits, moved onto the screen where not.
 #include <gtest/gtest.h>
 

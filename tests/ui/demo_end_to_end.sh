@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the demo window in a private X server and uses it as a person would: click the button,
 # type a file name into the save dialog, press Return. Then checks the saved file.
 #   demo_end_to_end.sh DEMO OUTPUT [IMAGE | --check]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The window program when its display goes away or never answers: it must end with its own
 # exit code, never crash (139) or abort with a core dump (134). During a read, the display goes
 # while the held-read demo's port holds the read in its middle. A case that fails says what the

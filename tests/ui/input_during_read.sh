@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The demo window in a private X server, with a person typing while a read runs (the read
 # handles no events): the keys must not start another read nor fill in the save dialog. The
 # window's port holds the read in its middle until the keys are in, so they land during the

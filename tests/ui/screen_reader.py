@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 # The demo window as a screen reader meets it, through AT-SPI (what Orca uses): the button is
 # pressed by its own action, the save dialog is filled in and accepted the same way, and the
 # status panel must say "File Saved" as a text change of the status bar's label and as a change

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs screen_reader.py in a private X server and D-Bus session, where AT-SPI's bus and registry
 # start on demand. Exit 77 (skipped) where AT-SPI's client library or services are missing.
 #   screen_reader.sh DEMO OUTPUT

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The window programs' command lines: --help and --version answer without a display and without
 # the port, a full standard output is an error, and what neither the program nor Qt takes is
 # named with the usage.   window_command_line.sh LPT-TOOL LPT-TOOL-DEMO

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Presses Ctrl+C on the console while lpt-dump.exe reads, as a user at the keyboard would:
 // starts the command line given on this console, whose stand-in DLL holds the read in its middle
 // while HOLD-FILE exists (tests/support/ReadHold.h); once the read is held there, sends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starts a program as Explorer does on a double click: on a new console, from a process named
 // explorer.exe (this probe is built under that name; the console is the probe's, so that it can
 // read it). Once the console shows TEXT, says whether the program was still running, presses

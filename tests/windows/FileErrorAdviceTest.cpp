@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The advice for each Windows error a save can meet: the cause named, not "the disk" for all.
 #include <gtest/gtest.h>
 #include <windows.h>

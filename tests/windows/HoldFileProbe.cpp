@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Holds a file open the way a hex editor or an antivirus scan can, sharing it with no one (or,
 // with --share-all, sharing it for reading, writing and deletion), while a command runs; exits
 // with the command's exit code.   hold_file_probe [--share-all] FILE COMMAND-LINE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The first parallel port on Windows, through the stand-in InpOut DLL beside this test.
 #include <gtest/gtest.h>
 #include <stdlib.h>

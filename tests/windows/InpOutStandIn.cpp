@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // inpoutx64.dll (inpout32.dll in the 32-bit build) for tests: InpOut's three exports, with the
 // emulated adapter and a 25160 behind them instead of a kernel driver. LPT_STANDIN_IMAGE names a
 // 2048-byte image for the chip (default: each cell holds its address's low byte);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints the status bar text of the top-level window whose caption starts with the argument,
 // as the window's own status bar control reports it (WM_GETTEXT, which Windows passes between
 // processes). For the end-to-end test, which drives the window from outside.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads each program's version information as Explorer's Details tab does and checks that it
 // names the product, the version and the license, and that the program carries the icon
 // Explorer shows for it. Exit 0 when every program passes.

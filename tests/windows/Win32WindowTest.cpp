@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window and its controls on the Windows common controls, as the controls report them.
 #include <gtest/gtest.h>
 #include <windows.h>

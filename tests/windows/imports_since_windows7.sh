@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Reads each program's import table and fails on a DLL or function that Windows 7 SP1 lacks
 # (the list beside this script): Windows refuses to start such a program.
 #   imports_since_windows7.sh OBJDUMP LIST PROGRAM.exe...

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # lpt-dump.exe under Wine, as a Windows user runs it: a read through InpOut (the stand-in DLL)
 # to a file and to standard output, on a card's port at another base, names beyond ASCII, and
 # the messages when InpOut's DLL is missing, of the other bitness, or its driver is not open.

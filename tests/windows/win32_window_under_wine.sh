@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # lpt-tool.exe under Wine in a private X server, used as a person would: click the button,
 # type a file name into the save dialog, save; a name that cannot be saved to; cancel; keys and
 # Alt+F4 during a read. The stand-in DLL holds those reads in their middle until the keys are

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # lpt-tool.exe as on Windows 7 (Wine's version set to win7), at 96 and at 144 DPI (150%): the
 # window appears at its size for that DPI, reads the chip and saves it.
 #   win7_window_under_wine.sh LPT-TOOL.EXE STAND-IN.DLL WINE-RUN

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The window's unit tests under Wine at 96, 120 and 144 DPI (100%, 125%, 150%), in a Wine prefix
 # and X server of their own: the DPI is the prefix's, and the other tests' prefix stays at 96.
 #   window_units_at_dpis.sh TESTS.EXE WINE-RUN

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows zip as a user unpacks it: the three programs, README.txt and LICENSE.txt with
 # Windows line ends, a README written for Windows users of the zip's bitness, and every picture
 # it names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/DisplayWatch.h"
 
 #include <xcb/xcb.h>

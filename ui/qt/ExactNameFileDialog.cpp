@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/ExactNameFileDialog.h"
 
 #include <QAbstractItemView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/LPT_Tool.h"
 
 #include <QAccessibleWidget>

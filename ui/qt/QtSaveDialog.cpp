@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/QtSaveDialog.h"
 
 #include "ui/qt/ExactNameFileDialog.h"

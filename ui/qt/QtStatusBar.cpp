@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/QtStatusBar.h"
 
 #include "ui/qt/FramePacedPainting.h"

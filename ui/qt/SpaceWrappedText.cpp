@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/SpaceWrappedText.h"
 
 #include <QLabel>

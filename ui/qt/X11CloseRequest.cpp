@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/X11CloseRequest.h"
 
 #include <xcb/xcb.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-tool-demo: the window on an emulated adapter with a 25160 in its socket, holding a
 // built-in image or the 2048-byte image file given as the only argument.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-tool: the window on the PC's first parallel port.
 #include <optional>
 

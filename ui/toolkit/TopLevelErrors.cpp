@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/toolkit/TopLevelErrors.h"
 
 #include <exception>

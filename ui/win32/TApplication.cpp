@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/TApplication.h"
 
 #include "ui/win32/FramePacedPainting.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/Win32Controls.h"
 
 #include <windows.h>

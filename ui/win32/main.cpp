@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lpt-tool.exe: the window on the PC's first parallel port, through InpOut's driver.
 #include <windows.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The identifiers of the programs' resources (LPT_Tool.rc, lpt-dump.rc).
 #define IDD_FORM1 100
