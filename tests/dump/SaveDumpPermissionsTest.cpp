@@ -136,6 +136,19 @@ TEST_F(SaveDumpPermissionsTest, RootFollowsNoLinkThatAnotherUserPlantedInASticky
   EXPECT_EQ(SaveAs((owners / "link.bin").string()), "");
   EXPECT_EQ(FileContents(owners / "file.bin"), BufferAsString());
 
+  // In a sticky folder that only its group may write, another user's file is kept from root only
+  // where fs.protected_regular is 2 (Debian's), not where it is 1.
+  const fs::path group = folder / "group";
+  fs::create_directory(group);
+  chmod(group.c_str(), 01770);
+  std::ofstream(group / "file.bin") << earlier;
+  EXPECT_EQ(chown((group / "file.bin").c_str(), Nobody, Nobody), 0);
+  EXPECT_NE(SaveAs((group / "file.bin").string()).find("fs.protected_regular"), std::string::npos);
+  {
+    const KernelSetting one{"/proc/sys/fs/protected_regular", "1"};
+    EXPECT_EQ(SaveAs((group / "file.bin").string()), "");
+  }
+
   // Where the system's setting is off, the link is followed as the kernel follows it.
   const KernelSetting off{"/proc/sys/fs/protected_symlinks", "0"};
   EXPECT_EQ(SaveAs((sticky / "dump.bin").string()), "");
