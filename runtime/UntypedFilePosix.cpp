@@ -125,7 +125,7 @@ bool Locate(TFile& file, std::string name, Place& place) {
     };
     if (fstat(folder, &place.folderStatus) != 0) return fail(errno);
     const bool number =
-        !place.base.empty() && place.base.size() < 5 && place.base.find_first_not_of("0123456789") == std::string::npos;
+        !place.base.empty() && place.base.size() < 4 && place.base.find_first_not_of("0123456789") == std::string::npos;
     if (ownKnown && SameFile(place.folderStatus, ownDescriptors)) {
       if (!number || !handedDescriptors[std::stoi(place.base)]) {
         return fail(EBADF), Refuse(file, Refusal::DescriptorNotHanded, place.base);
