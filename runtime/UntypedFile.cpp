@@ -16,16 +16,6 @@ const FileCalls* installedCalls = nullptr;
 const char* volatile unfinishedFile = nullptr;
 volatile int unfinishedFolder = -1;
 
-}  // namespace
-
-bool Record(TFile& file, const char* operation, bool failed) {
-  file.lastOperation = operation;
-  file.ioResult = failed ? LastOsError() : 0;
-  return failed;
-}
-
-namespace {
-
 // A refusal of the program's own: the message is the refusal text, never this number's meaning to
 // the system (EPERM on Linux, ERROR_INVALID_FUNCTION on Windows).
 constexpr int RefusedError = 1;
@@ -45,13 +35,19 @@ std::string TemporaryNameFor(const std::string& target, unsigned number) {
   const std::size_t base = target.find_last_of(PathSeparators) + 1;  // npos + 1 is 0
   std::string name = target.substr(base);
   while (!name.empty() && NameLength(name + suffix) > 255) {
-    name.pop_back();
+    // The last character: its continuation bytes (10xxxxxx), then its first byte.
     while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
-    if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0) name.pop_back();  // a lead byte left
+    if (!name.empty()) name.pop_back();
   }
   return target.substr(0, base) + name + suffix;
 }
 }  // namespace
+
+bool Record(TFile& file, const char* operation, bool failed) {
+  file.lastOperation = operation;
+  file.ioResult = failed ? LastOsError() : 0;
+  return failed;
+}
 
 const FileCalls& InstalledFileCalls() { return installedCalls != nullptr ? *installedCalls : RealFileCalls(); }
 
