@@ -20,7 +20,7 @@ volatile int unfinishedFolder = -1;
 // the system (EPERM on Linux, ERROR_INVALID_FUNCTION on Windows).
 constexpr int RefusedError = 1;
 
-void Refused(TFile& file, const char* operation) {
+void RecordRefusal(TFile& file, const char* operation) {
   file.lastOperation = operation;
   file.ioResult = RefusedError;
 }
@@ -68,7 +68,7 @@ void Rewrite(TFile& file, int recordSize) {
   // A signal waits until a temporary file, once made, is known to the last words that remove it.
   const SaveHoldsTheEnd holdEnd;
   file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenWhereTheImageGoes(file);
-  if (file.descriptor < 0 && !file.refusal.empty()) Refused(file, file.name.empty() ? "write" : "create");
+  if (file.descriptor < 0 && !file.refusal.empty()) RecordRefusal(file, file.name.empty() ? "write" : "create");
   if (file.descriptor < 0 && file.refusal.empty()) Record(file, "create", true);
   if (file.descriptor < 0) return LetFolderGo(file);  // which keeps the OS error
   if (!file.temporary.empty()) {
@@ -122,18 +122,18 @@ int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make
 
 void NameChanged(TFile& file) {
   Refuse(file, Refusal::NameChanged);
-  Refused(file, "replace");
+  RecordRefusal(file, "replace");
 }
 
 void NameTaken(TFile& file) {
   Refuse(file, Refusal::NameTaken);
-  Refused(file, "replace");
+  RecordRefusal(file, "replace");
 }
 
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) {
   file.refusal = why;
   file.refusalAdvice = advice;
-  Refused(file, "replace");
+  RecordRefusal(file, "replace");
   InOutCheck(file);
 }
 

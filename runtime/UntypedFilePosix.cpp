@@ -405,7 +405,7 @@ void PutInPlace(TFile& file) {
   InstalledFileCalls().close(folder);
 }
 
-void RemoveImageFile(TFile& file) { unlinkat(file.folder, file.temporary.c_str(), 0); }
+void RemoveImageFile(TFile& file) { RemoveFile(file.folder, file.temporary.c_str()); }
 
 void LetFolderGo(TFile& file) {
   if (file.folder >= 0) close(file.folder);

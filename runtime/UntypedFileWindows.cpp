@@ -193,7 +193,7 @@ void RemoveImageFile(TFile& file) {
   FILE_DISPOSITION_INFO remove{TRUE};
   if (file.descriptor < 0 ||
       !SetFileInformationByHandle(AsHandle(file.descriptor), FileDispositionInfo, &remove, sizeof remove)) {
-    DeleteFileW(WideText(file.temporary).c_str());
+    RemoveFile(file.folder, file.temporary.c_str());
   }
 }
 
