@@ -5,11 +5,7 @@
 
 // Leaving the bus idle, whatever ends a read: its end, a port error, any exception, or a signal
 // (or a dying display) that asks the process to end. The one place that knows how, starting from
-// the line byte the port last took (bus/BusLines.h):
-//   - TakeLinesIdle, the way out: the clock taken low, then the chip deselected;
-//   - TakeLinesIdleOnAnyEnd, the guard that takes it for every exception that leaves a read;
-//   - StopBusIfRequested, where a requested end is carried out: at the next bus wait (BusDelay),
-//     the lines idle first.
+// the line byte the port last took (bus/BusLines.h).
 
 // Takes the lines idle from what the chip sees: where it is selected with the clock high (whatever
 // the flags say), the clock goes low first; then the chip is deselected (0xF1), the flags left

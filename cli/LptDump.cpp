@@ -119,11 +119,6 @@ void LastWords() {
   if (TerminalProgress::LineOpen()) EndLineOnStandardError();
 }
 
-void Read(TerminalProgress& display) {
-  ReadEeprom(display, display);
-  display.Finish();
-}
-
 // Reads are counted from 1 for the user.
 std::string ReadNumber(std::size_t read) { return std::to_string(read + 1); }
 
@@ -195,7 +190,8 @@ int ReadChip(const Options& options) {
     for (int read = 1; read <= planned && !agreed; ++read) {
       TerminalProgress progress(stderr, showProgress,
                                 planned == 1 ? "read" : "read " + std::to_string(read) + "/" + std::to_string(planned));
-      Read(progress);
+      ReadEeprom(progress, progress);
+      progress.Finish();
       reads.Add(DumpBuffer);
       agreed = options.untilAgree > 0 && read >= 2 && reads.Same(reads.Count() - 2, reads.Count() - 1);
     }
@@ -238,12 +234,10 @@ int Compare(const Options& options) {
   const std::string differences = DescribeDifferences(
       DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
   if (!differences.empty()) {
-    if (!options.quiet) {
-      WriteText(stderr, "lpt-dump: error: " + differences + "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
-                            QuotedName(options.compare) + ": " + ImageChecksums(reference) + "\n");
-      return VerifyMismatch;
-    }
-    return Fail(VerifyMismatch, differences);
+    return Fail(VerifyMismatch,
+                differences + (options.quiet ? ""
+                                             : "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
+                                                   QuotedName(options.compare) + ": " + ImageChecksums(reference)));
   }
   if (!options.quiet) {
     WriteText(stderr, "The chip and " + QuotedName(options.compare) +

@@ -11,29 +11,34 @@ constexpr const char* InCircuitAdvice =
     "In circuit: tie HOLD (pin 7) and WP (pin 3) high, leave the board unpowered (the adapter supplies the chip), "
     "hold the other chips on the bus deselected, and keep the wires under 10 cm.";
 
-std::string ReadList(const std::vector<std::size_t>& reads) {
+// "a, b and c"
+std::string Listed(const std::vector<std::string>& items) {
   std::string text;
-  for (std::size_t i = 0; i < reads.size(); ++i) {
-    text += (i == 0 ? "" : i + 1 == reads.size() ? " and " : ", ") + std::to_string(reads[i] + 1);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
   }
   return text;
 }
 
 std::string Bytes(std::size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
-std::string AddressesLine(const ReadsDisagreement& found) {
-  return "They differ in " + Bytes(found.addresses.size()) +
-         (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + FirstAddresses(found.addresses) +
-         ".";
+// In how many bytes this bit differed, whichever way.
+std::size_t Differed(const ReadsDisagreement& found, int bit) {
+  return found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit];
+}
+
+// " in 3 bytes; first at addresses ..."
+std::string WhereTheyDiffer(const ReadsDisagreement& found) {
+  return " in " + Bytes(found.addresses.size()) +
+         (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + FirstAddresses(found.addresses);
 }
 
 std::string BitsLines(const ReadsDisagreement& found) {
   std::string lines = "Bits that differed (a 1 read as 0 / a 0 read as 1):";
   for (int bit = 7; bit >= 0; --bit) {
-    const std::size_t total = found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit];
-    if (total == 0) continue;
-    lines += "\n  bit " + std::to_string(bit) + ": " + Bytes(total) + " (" + std::to_string(found.oneReadAsZero[bit]) +
-             " / " + std::to_string(found.zeroReadAsOne[bit]) +
+    if (Differed(found, bit) == 0) continue;
+    lines += "\n  bit " + std::to_string(bit) + ": " + Bytes(Differed(found, bit)) + " (" +
+             std::to_string(found.oneReadAsZero[bit]) + " / " + std::to_string(found.zeroReadAsOne[bit]) +
              (found.evenlySplit[bit] > 0 ? ", " + std::to_string(found.evenlySplit[bit]) + " split evenly" : "") + ")";
   }
   return lines;
@@ -43,14 +48,10 @@ std::string BitsLines(const ReadsDisagreement& found) {
 std::string BitList(const ReadsDisagreement& found) {
   std::vector<std::string> bits;
   for (int bit = 7; bit >= 0; --bit) {
-    const std::size_t total = found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit];
-    if (total > 0) bits.push_back("bit " + std::to_string(bit) + " (" + Bytes(total) + ")");
+    if (Differed(found, bit) > 0)
+      bits.push_back("bit " + std::to_string(bit) + " (" + Bytes(Differed(found, bit)) + ")");
   }
-  std::string text;
-  for (std::size_t i = 0; i < bits.size(); ++i) {
-    text += (i == 0 ? "" : i + 1 == bits.size() ? " and " : ", ") + bits[i];
-  }
-  return text;
+  return Listed(bits);
 }
 
 enum class When { Throughout, FirstReads, LaterReads };
@@ -75,7 +76,7 @@ std::string LikelyCause(const ReadsDisagreement& found, When when, bool oneRange
   int bitPositions = 0;
   int onlyBit = 0;
   for (int bit = 0; bit < 8; ++bit) {
-    if (found.oneReadAsZero[bit] + found.zeroReadAsOne[bit] + found.evenlySplit[bit] > 0) {
+    if (Differed(found, bit) > 0) {
       ++bitPositions;
       onlyBit = bit;
     }
@@ -137,9 +138,8 @@ std::string DescribeDisagreement(const ReadsDisagreement& found) {
   if (found.reads == 2) {
     // Two reads have no majority: which way a bit flipped cannot be told, only where and which.
     const std::string cause = LikelyCause(found, When::Throughout, oneRange);
-    return "The 2 reads differ in " + Bytes(found.addresses.size()) +
-           (found.addresses.size() == 1 ? "; at address " : "; first at addresses ") + FirstAddresses(found.addresses) +
-           ", in " + BitList(found) + ".\n" + where + (cause.empty() ? "" : "Likely cause: " + cause + "\n") +
+    return "The 2 reads differ" + WhereTheyDiffer(found) + ", in " + BitList(found) + ".\n" + where +
+           (cause.empty() ? "" : "Likely cause: " + cause + "\n") +
            "Read again: --until-agree 10 saves once two reads in a row agree; --reads 5 shows which way the bits "
            "flip.\n" +
            InCircuitAdvice;
@@ -148,7 +148,7 @@ std::string DescribeDisagreement(const ReadsDisagreement& found) {
                        std::to_string(found.distinctImages) + " different images; the most common came from " +
                        std::to_string(found.mostCommonCount) + (found.mostCommonCount == 1 ? " read" : " reads") +
                        ".\n";
-  report += AddressesLine(found) + "\n" + BitsLines(found) + "\n" + where;
+  report += "They differ" + WhereTheyDiffer(found) + ".\n" + BitsLines(found) + "\n" + where;
   std::vector<std::size_t> straying;
   const When when = WhenTheyDiffer(found, straying);
   if (found.reads >= 3 && straying.empty()) {
@@ -156,7 +156,9 @@ std::string DescribeDisagreement(const ReadsDisagreement& found) {
   } else if (found.reads >= 3 && straying.size() == found.reads) {
     report += "When: every read strays from the majority somewhere.\n";
   } else if (found.reads >= 3) {
-    report += "When: read" + std::string(straying.size() == 1 ? " " : "s ") + ReadList(straying) +
+    std::vector<std::string> numbers;
+    for (const std::size_t read : straying) numbers.push_back(std::to_string(read + 1));
+    report += "When: read" + std::string(straying.size() == 1 ? " " : "s ") + Listed(numbers) +
               (straying.size() == 1 ? " strays" : " stray") + " from the others" +
               (when == When::FirstReads   ? " (the first reads)"
                : when == When::LaterReads ? " (the later reads)"

@@ -2,15 +2,10 @@
 #pragma once
 #include <chrono>
 
-// When a window's changes go to the screen during a read. A read changes the window about 2,000
-// times a second, far more often than a display shows a frame, and every trip to the display
-// (the X server, the Wayland compositor, Windows' painting) costs time the bus then waits for.
-// So each window keeps its changes and shows them about once a 60 Hz frame.
-//
-// A frame goes at the change after which waiting for the next one (as long as the longest gap
-// between changes seen since the last frame) would take the oldest waiting change past the frame.
-// That is a prediction from the gaps so far: a change that comes later than any gap before it
-// (the process descheduled, a slow port access) still holds the oldest one past 16 ms.
+// When a window's changes go to the screen during a read: about once a 60 Hz frame, since every
+// trip to the display costs time the bus then waits for. A frame goes at the change after which
+// waiting for the next one (as long as the longest gap since the last frame) would take the
+// oldest waiting change past the frame; a gap longer than all before it can still overrun.
 class FramePace {
  public:
   using Clock = std::chrono::steady_clock;

@@ -7,16 +7,10 @@
 // socket is told from an erased chip: both read every byte as 0xFF. Only lpt-dump asks; the
 // windows send the READ transaction alone.
 //
-// The register, as the 25160s on the market (Microchip 25AA160/25LC160 and AT25160B, ST M95160)
-// lay it out:
-//   bit 7     WPEN (or SRWD): 0 unless a writer set it
-//   bits 6-4  read as 0, except on Atmel-made parts during a write cycle, where they read as 1
-//   bits 3-2  BP1 BP0: the blocks protected from writes (none, the upper quarter, the upper half,
-//             all)
-//   bit 1     WEL, the write latch
-//   bit 0     WIP, a write in progress (a write cycle lasts at most 5 ms)
-// Nothing drives SO in an empty socket, and its pull-up reads as 1: 0xFF. A chip busy with a write
-// can read so too (an AT25160B with WPEN set), so 0xFF is read again as a busy chip is.
+// The register of every 25160 on the market (25AA160/25LC160, AT25160B, M95160): bit 7 WPEN,
+// bits 6-4 zero (one on Atmel parts during a write), bits 3-2 BP1 BP0 (the blocks protected from
+// writes), bit 1 WEL, bit 0 WIP (a write in progress, at most 5 ms). An empty socket reads 0xFF
+// (SO's pull-up), as a busy AT25160B with WPEN set may, so 0xFF is read again as busy is.
 struct ChipStatus {
   enum class Answer { Ready, NoChip, Busy } answer;
   std::uint8_t status;  // the last value read

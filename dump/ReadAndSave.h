@@ -13,10 +13,9 @@ class TStatusBar;
 // the window waits.
 void WindowStartUp();
 
-// Button1Click: the read, then the save. Once the read has ended, finished or failed, the port is
-// handed back and `whenTheReadEnds` runs: the window brings its screen up to date and deals with
-// the input that waited while the read handled none. A failed read raises after that, and no
-// save follows. An image that looks wrong (ImageFinding) is saved only if the user answers the
-// question to save it anyway: a re-read with a loose clip must not silently replace a good dump.
+// Button1Click: the read, then the save. Once the read has ended, the port is handed back and
+// `whenTheReadEnds` runs (the window catches up with its screen and input); a failed read raises
+// then. An image that looks wrong is saved only if the user says so: a re-read with a loose clip
+// must not silently replace a good dump.
 void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog, TSaveQuestion& question,
                  const std::function<void()>& whenTheReadEnds);

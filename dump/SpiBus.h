@@ -13,9 +13,7 @@ void ShiftOut(std::uint32_t bits, int count);
 // Clocks in one byte, most significant bit first, sampling SO right after each rising edge.
 std::uint8_t ShiftIn();
 
-// Runs `transfer` with the chip selected: starts from a deselected chip (its select is then a
-// falling edge the chip sees), selects it, and deselects it at the end. Whatever ends the
-// transfer early (a port error, a display that fails, memory running out), the clock goes low,
-// then the chip is deselected: a chip left selected would go on from where it stopped at the next
-// transaction. A port error's message then says what that way out met.
+// Runs `transfer` with the chip selected, from a deselected chip, and deselects it at the end.
+// Whatever ends it early, the clock goes low and then the chip is deselected: a chip left selected
+// would go on from where it stopped. A port error's message says what that way out met.
 void WithChipSelected(const std::function<void()>& transfer);

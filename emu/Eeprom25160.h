@@ -14,12 +14,10 @@ class EBusViolation : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A 25160 SPI EEPROM seen from its pins. It answers READ (0x03) with a 16-bit address of which
-// A10..A0 count, and RDSR (0x05) with its status register; it shifts data out most significant bit
-// first on falling SCK edges, wraps from address 2047 to 0, and leaves SO floating while
-// deselected. It checks SPI mode 0 strictly: CS and SI may change only while SCK is low, and SCK
-// moves only while the chip is selected. While busy with a write it answers RDSR only, as a real
-// one does.
+// A 25160 SPI EEPROM seen from its pins: READ (0x03) with a 16-bit address of which A10..A0
+// count, wrapping from 2047 to 0, and RDSR (0x05); data out MSB first on falling SCK edges, SO
+// floating while deselected. SPI mode 0 strictly: CS and SI change only while SCK is low, SCK only
+// while selected. Busy with a write, it answers RDSR only.
 class Eeprom25160 {
  public:
   explicit Eeprom25160(const EepromImage& image);

@@ -6,11 +6,9 @@
 #include "emu/Eeprom25160.h"
 #include "port/PortBackend.h"
 
-// The interface adapter with a 25160 in its socket, as a port backend: data bits 0..2 drive
-// CS, SCK and SI; SO comes back inverted on status bit 4. The seven other status bits carry
-// noise. Every write must keep bit 3 low and bits 4..7 high (they power the adapter), and only
-// the data register is written and only the status register read; anything else, or a broken
-// SPI rule, raises EBusViolation naming the access.
+// The interface adapter with a 25160 in its socket, as a port backend (port/AdapterWiring.h); the
+// seven other status bits carry noise. A write that unpowers the adapter, any other register, or a
+// broken SPI rule raises EBusViolation naming the access.
 class EmulatedAdapter : public PortBackend {
  public:
   enum class Socket {

@@ -4,14 +4,10 @@
 
 #include "port/RegisterPort.h"
 
-// A parallel port on Windows, through the free InpOut driver. User programs on Windows cannot
-// execute in/out themselves; InpOut's DLL (inpoutx64.dll for a 64-bit program, inpout32.dll
-// for a 32-bit one) passes each access to its kernel driver. The DLL is loaded at run time,
-// from the program's own folder first, then from the system's search path; it is never shipped
-// with the program. The port's registers start at `base`: a write of DataPort is one
-// Out32(base, value), a read of StatusPort one Inp32(base + 1).
-// InpOut reaches any address, whether a port sits there or not: RegisterPort checks that one
-// answers, as direct I/O does on Linux.
+// A parallel port on Windows through the free InpOut driver, since user programs there cannot
+// execute in/out: its DLL (inpoutx64.dll or inpout32.dll, by the program's bitness, never shipped
+// with it) is loaded at run time and passes each access to its kernel driver. A write of DataPort
+// is one Out32(base, value), a read of StatusPort one Inp32(base + 1).
 class InpOutPort : public RegisterPort {
  public:
   // Raises EPortError when the DLL is missing or of the other bitness, or its driver is not open.

@@ -22,12 +22,10 @@ std::optional<ListedPort> ListedPortNamed(const std::vector<ListedPort>& ports, 
 // "LPT1 at 0x378, LPT3 at 0xD010", or "no parallel port".
 std::string DescribeListedPorts(const std::vector<ListedPort>& ports);
 
-// A port's base address: hex after 0x ("0xD010"), decimal otherwise ("888" is 0x378). A number
-// with a leading zero ("0378", as /proc/ioports and Device Manager print a base, in hex) is no
-// address: C would take it as octal, and decimal would reach another port. Below 0x100 sit the
-// PC's own timers and controllers, never a parallel port. A port's base is a multiple of 4 (its
-// registers take four addresses), so the data, status and control registers of two ports never
-// overlap, and 0x37A is the control register of the port at 0x378, not a port of its own.
+// A port's base address: hex after 0x ("0xD010"), decimal otherwise ("888" is 0x378). A leading
+// zero ("0378", as /proc/ioports prints hex) is refused: octal or decimal would reach another
+// port. Below 0x100 sit the PC's own controllers; a base is a multiple of 4, so 0x37A is the
+// control register of the port at 0x378, not a port of its own.
 std::optional<std::uint16_t> ParseIoBase(const std::string& text);
 // Why `text` is no base address ("" when it is one): a leading zero (with the hex it likely
 // meant, where that is an address), not a number, outside the range or not a multiple of 4.

@@ -10,16 +10,12 @@
 // address of the aligned block of eight it lies in.
 std::string PortLockKey(std::uint16_t base);
 
-// One reader per port: a lock on one I/O address that every copy of the program on this PC
-// takes before it touches the port's registers, so two copies never drive the same lines at once
-// (each would save a garbled image). One lock covers the aligned block of eight addresses a base
-// lies in, so every copy keeps off every register of that port, whatever base it was given.
-// Linux: flock on a file in /run/lpt-tool, a folder made 0755 and trusted only while root owns it
-// and neither group nor others may write to it; the lock file is root's own with mode 0600, and
-// holds the process ID of the copy that has it; with it, the kernel's own claim on a port at that
-// base is taken through ppdev where ppdev reaches one, so a program reading through ppdev and a
-// copy reading by direct I/O keep off each other too. Windows: a named mutex in the global
-// namespace. The system drops both when the process ends, however it ends.
+// One reader per port: every copy of the program takes this lock before it touches the port's
+// registers, so two copies never drive the same lines at once (each would save a garbled image).
+// It covers the aligned block of eight addresses the base lies in. Linux: flock on a root-owned
+// 0600 file, holding the holder's process ID, in /run/lpt-tool (trusted only while root owns it
+// and no one else may write to it), plus the kernel's claim through ppdev where ppdev reaches a
+// port at that base. Windows: a global named mutex. The system drops both with the process.
 class PortLock {
  public:
   explicit PortLock(std::uint16_t base) : base_(base) {}

@@ -8,19 +8,14 @@
 #include "port/PortLock.h"
 #include "port/PortRegisters.h"
 
-// A parallel port reached register by register from its I/O base, whatever carries each access
-// (the processor's own in/out, InpOut's driver): DataPort, StatusPort and ControlPort map onto
-// base, base + 1 and base + 2. The two ways differ only in In and Out.
+// A parallel port reached register by register from its I/O base (the processor's in/out, or
+// InpOut's driver, which differ only in In and Out): DataPort, StatusPort and ControlPort map
+// onto base, base + 1 and base + 2.
 //
-// Such access reaches any address, whether a port sits there or not, so the first write of the
-// data register is read back before anything else: a real port's data register holds the byte;
-// an empty bus reads 0xFF, 0x00 or anything else. A bidirectional port left reading (control bit
-// 5) gets its data lines driven, and only such a port has its control register written. A
-// mismatch raises ENoPortAnswers, and nothing is read from a port that is not there.
-//
-// Nothing here keeps a second copy of the program off the port (as the kernel's claim does for
-// ppdev), so every access first takes the port's PortLock; Release lets it go. A port that
-// another copy is reading raises EPortHeld before anything reaches it.
+// Such access reaches any address, port or not, so the first data byte written is read back: a
+// mismatch raises ENoPortAnswers before anything is read. A bidirectional port left reading
+// (control bit 5) gets its data lines driven; no other port has its control register written.
+// Every access first takes the port's PortLock, so a second copy raises EPortHeld instead.
 class RegisterPort : public PortBackend {
  public:
   std::uint8_t ReadPortByte(std::uint16_t port) final;

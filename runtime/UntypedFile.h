@@ -10,14 +10,11 @@
 // An untyped file: a name, a record size and, between Rewrite and CloseFile, an open descriptor.
 // Each routine records its outcome; InOutCheck raises EInOutError when it failed.
 //
-// A file on a disk is never written in place, and nothing of the save has a name until the image
-// is complete: Rewrite makes a new file beside the name that no one else can reach (on Linux one
-// with no name at all), and CommitFile gives it the name's place in one step once the image is
-// on the disk, checked afterwards. Any failure before then, a crash or a power cut included,
-// leaves what the name held as it was. Standard output, a handed descriptor and a named pipe are
-// written where they stand. What Rewrite decided on (the folder, and the file in it) is what every
-// later routine acts on: if the name no longer leads there when the image is ready, CommitFile
-// gives the save up.
+// A file on a disk is never written in place: Rewrite makes a new file beside the name that no
+// one else can reach (on Linux one with no name at all), and CommitFile gives it the name's place
+// in one checked step once the image is on the disk. Any failure before then, a crash or a power
+// cut included, leaves what the name held as it was. Standard output, a handed descriptor and a
+// named pipe are written where they stand.
 struct TFile {
   std::string name;  // empty: standard output
   int descriptor = -1;
@@ -27,8 +24,9 @@ struct TFile {
   const char* lastOperation = "";
   std::string refusal;        // why the routine refused the file, when it did
   std::string refusalAdvice;  // what to do about it, when more than choosing a file on a disk
-  // The name that gets the image, its symbolic links followed (on Linux a name within `folder`,
-  // on Windows a whole name), and the name the image has on its way there, while it has one.
+  // The name that gets the image, links followed, and the image's name on its way there, each as
+  // the save's calls take it: within `folder` on Linux, whole on Windows (which names no file
+  // relative to a held folder).
   std::string target;
   std::string temporary;
   int folder = -1;                   // Linux: the opened folder the save acts in, open until it ends
@@ -40,25 +38,22 @@ struct TFile {
 };
 
 void AssignFile(TFile& file, const std::string& name);  // names the file ("" = standard output); no I/O
-// Opens the file for writing without touching what the name holds now: a new file beside it (its
-// permissions, owner and group those of the file it will replace), or the named pipe or
-// standard output themselves. Only files on a disk and named pipes are taken: a device, a socket,
-// a file of /proc or /sys, a port, Windows' device names and the port DLL are refused. A named
-// pipe with no reader fails at once instead of waiting for one.
+// Opens the file for writing without touching what the name holds now: a new file beside it (with
+// the access of the file it will replace), or the named pipe or standard output themselves. Only
+// files on a disk and named pipes are taken; a pipe with no reader fails at once.
 void Rewrite(TFile& file, int recordSize);
 int BlockWrite(TFile& file, const void* buffer, int records);  // one write request; records written
 void FlushFile(TFile& file);                                   // waits until the data is on the disk
 void CloseFile(TFile& file);  // only for a file written in place, or on the way to DiscardFile
-// Closes the written, flushed file and puts it in the name's place (an existing file is replaced
-// in one step), lasting on the disk; a file written in place is only closed.
+// Closes the written, flushed file and puts it in the name's place, lasting on the disk; a file
+// written in place is only closed.
 void CommitFile(TFile& file);
-// Gives the save up before CommitFile for a reason of the caller's: raises EInOutError saying
-// why, and what that leaves (the name's content unchanged, or no file made).
+// Gives the save up before CommitFile: raises EInOutError saying why and what that leaves.
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice);
-// Ends the save: closes the file if open, removes the temporary file, so what the name held stays
-// as it was, and lets the folder go. Reports nothing: it runs on the way out of a failure too.
+// Ends a save that CommitFile did not: closes the file, removes the image, lets the folder go.
+// Reports nothing: it runs on the way out of a failure too.
 void DiscardFile(TFile& file);
-// Gives a save up on any way out that CommitFile did not end: DiscardFile when it goes.
+// DiscardFile on any way out of the scope.
 class DiscardUnlessCommitted {
  public:
   explicit DiscardUnlessCommitted(TFile& file) : file_(file) {}
@@ -76,10 +71,8 @@ void InOutCheck(TFile& file);
 // that a signal ends. Async-signal-safe on Linux.
 void RemoveUnfinishedFile();
 
-// The process's own descriptor that a name stands for (Linux: /dev/stdout, /dev/fd/N,
-// /proc/self/fd/N, or a link to one of them), if the process was started with it, or -1. Where the file takes own
-// descriptors (lpt-dump), such a name is written where the descriptor stands, as "-" is standard output; /dev/stderr is
-// refused, as the messages go there. A window refuses them all.
+// The descriptor the process was started with that a name stands for (Linux: /dev/stdout,
+// /dev/fd/N, /proc/self/fd/N, or a link to one), or -1. lpt-dump writes where it stands.
 int OwnDescriptorNamed(const std::string& name);
 
 // Removes a file by its name in the folder (Windows: a whole name). Async-signal-safe on Linux.

@@ -5,15 +5,10 @@
 class QPainter;
 class QWidget;
 
-// Repaints during a read without waiting on the display server. A read updates the window
-// about 2,000 times a second; a plain QWidget::repaint() hands every update to the X server or
-// Wayland compositor and then waits for it (the shared-memory image to be released, a buffer
-// to come back), which cost up to a third of the bus time.
-//
-// A widget that changed is painted into its window's backing store once per display frame,
-// right before the frame is sent to the display server, so the screen is never a frame behind;
-// painting it for every byte (the status text, the styled progress bar) would cost 2-30% of the
-// bus time for pictures that the next one replaces before any of them reaches the screen.
+// Repaints during a read without waiting on the display server: a plain repaint() for each of a
+// read's 2,000 updates a second waits for the X server or compositor every time, which cost up to
+// a third of the bus time. A changed widget is painted into its window's backing store once per
+// display frame, right before the frame is sent, so the screen is never a frame behind.
 
 // The widget changed: it is painted once, right before the next frame is sent. `atRest`, when
 // given, hands the widget the state it shows once the window comes to rest (replacing one that

@@ -12,9 +12,7 @@ using BeforeTheWindow = std::function<int()>;
 // installs). Without a display it says so and returns 3 instead of letting the toolkit abort.
 int RunMainWindow(int argc, char** argv, const std::string& caption = "", const BeforeTheWindow& prepare = {});
 
-// Under X11, Qt hands the window's image to the server through shared memory, and the first
-// paint after each frame then waits for the server to have read it: a round trip 60 times a
-// second during a read (bench/README.md measures what it costs). The window is small, so its
-// changed areas go through the X connection as data instead, which the server takes when it can
-// (QT_XCB_NO_MITSHM, unless the user set it). Called before the toolkit starts.
+// Under X11, shared-memory images make the first paint after each frame wait for the server (a
+// round trip 60 times a second during a read; bench/README.md). The window is small, so its images
+// go through the connection as data instead (QT_XCB_NO_MITSHM, unless set). Before the toolkit starts.
 void SendWindowImagesAsData();

@@ -5,13 +5,9 @@
 
 #include "ui/qt/FramePacedPainting.h"
 
-// The status bar's text panel, painting its own text: a QLabel asks its parent layout to
-// recompute on every new text, and repainting it also repaints the status bar behind it.
-//
-// Assistive technology gets the text as text (AT-SPI's Text interface, a static text role), and
-// each new text as a text change once the window is at rest (the panel's own paint, or at once
-// when hidden): a screen reader reads "File Saved" or "ERROR" when a save ends, and is not handed
-// the 2,048 texts of a read, whose frames paint the panel directly.
+// The status bar's text panel, painting its own text: a QLabel would relayout its parent on every
+// new text. Assistive technology gets the text as static text, and a new text as a change once
+// the window is at rest: a screen reader reads "File Saved" or "ERROR", never a read's 2,048 texts.
 class StatusPanel : public QWidget, public FramePaintedWidget {
  public:
   explicit StatusPanel(QWidget* parent);

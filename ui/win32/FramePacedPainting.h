@@ -4,16 +4,11 @@
 
 #include <functional>
 
-// Updates the controls during a read at the display's pace, not at the bus's. A read changes the
-// window about 2,000 times a second; a common control paints itself at once on every new text or
-// position (under Wine about 0.8 ms a byte for the two bars, with the image sent to the X server
-// each time), which made a read three to five times as long as the bus needs.
-//
-// A control's new state is kept and handed to it at most once per display frame; the control
-// then paints itself, so it always holds what the screen shows. Everything waiting is handed over
-// at once before anything else takes the screen (a dialog, a message box) and before the window
-// waits for input, so the screen is never more than a frame behind and shows the last state when
-// the read ends.
+// Updates the controls during a read at the display's pace, not the bus's: a common control
+// paints itself at once on every new text or position, which made a read three to five times as
+// long as the bus needs. A control's new state is handed to it at most once per display frame,
+// and everything waiting is handed over before a dialog takes the screen or the window waits for
+// input, so the screen is never more than a frame behind.
 
 // `apply` hands the control its new state (replacing an earlier one that waits).
 void HandOverByNextFrame(HWND control, std::function<void()> apply);
