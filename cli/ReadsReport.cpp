@@ -157,6 +157,7 @@ std::string DescribeDisagreement(const ReadsDisagreement& found) {
     report += "When: every read strays from the majority somewhere.\n";
   } else if (found.reads >= 3) {
     std::vector<std::string> numbers;
+    numbers.reserve(straying.size());
     for (const std::size_t read : straying) numbers.push_back(std::to_string(read + 1));
     report += "When: read" + std::string(straying.size() == 1 ? " " : "s ") + Listed(numbers) +
               (straying.size() == 1 ? " strays" : " stray") + " from the others" +
