@@ -7,8 +7,8 @@
 #include "port/PortBackend.h"
 
 // The interface adapter with a 25160 in its socket, as a port backend (port/AdapterWiring.h); the
-// seven other status bits carry noise. A write that unpowers the adapter, any other register, or a
-// broken SPI rule raises EBusViolation naming the access.
+// seven other status bits carry noise. A write with bit 3 high or a supply bit (4..7) low, any
+// other register, or a broken SPI rule raises EBusViolation naming the access.
 class EmulatedAdapter : public PortBackend {
  public:
   enum class Socket {
