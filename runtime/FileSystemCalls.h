@@ -41,10 +41,11 @@ bool NothingToFlush(int osError);
 // Shared by both: runs `make` with fresh temporary names beside file.target (whose folder part
 // ends at the last of the platform's separators) until one is free; what `make` returned, with
 // file.temporary set when it succeeded, or -1 with the error of the last try.
-int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make);
+int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make, const char* what = "unfinished");
 std::size_t NameLength(const std::string& name);  // as the file system counts a name: bytes, UTF-16 units
 extern const char PathSeparators[];               // "/", or "\\/" on Windows
 // The save stops with the reason recorded in the file: the name leads elsewhere than decided,
-// or another file took a name that was free.
+// or another file took a name that was free, or the step itself met another program's change.
 void NameChanged(TFile& file);
 void NameTaken(TFile& file);
+void StepMet(TFile& file);

@@ -53,6 +53,10 @@ constexpr Text Texts[] = {
      "it is another user's file in {}, a sticky folder (as /tmp is), where only its owner may replace it "
      "(fs.protected_regular)",
      OtherName},
+    {Refusal::OthersFileStickyBit,
+     "it is another user's file in {}, a sticky folder, where only its owner, the folder's owner or root may replace "
+     "it (the sticky bit)",
+     OtherName},
     {Refusal::OthersPipeInSticky,
      "it is another user's named pipe in {}, a sticky folder (as /tmp is), where only its owner may write to it "
      "(fs.protected_fifos)",
@@ -99,6 +103,10 @@ constexpr Text Texts[] = {
      "Check the folder, then read and save again."},
     {Refusal::NameTaken, "another file took the name during the read; it was left alone, and the image was not saved",
      "Choose another name, then read and save again."},
+    {Refusal::StepMet,
+     "another program changed the name in the very instant the image took its place, so the save stopped and left "
+     "every file where it was",
+     "Look at the files named here, keep the one you want under the name, then read and save again if needed."},
 };
 
 std::string Filled(std::string text, const std::string& detail) {

@@ -27,6 +27,7 @@ enum class Refusal {
   FileAppendOnly,
   OthersFileInSticky,
   OthersPipeInSticky,
+  OthersFileStickyBit,
   TakenWhileLooked,
   AccessNotCarried,
   // The process's own descriptors (/dev/fd/N, standard output)
@@ -49,6 +50,7 @@ enum class Refusal {
   // The step that gives the image the name
   NameChanged,
   NameTaken,
+  StepMet,
 };
 
 // Records the refusal in the file, `detail` standing wherever its texts say {}; false, so that

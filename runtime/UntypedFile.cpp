@@ -25,13 +25,14 @@ void RecordRefusal(TFile& file, const char* operation) {
   file.ioResult = RefusedError;
 }
 
-// "dump.bin.lpt-tool-unfinished-4f1c2a": named for what it is should a crash leave it behind. It
+// "dump.bin.lpt-tool-unfinished-4f1c2a": named for what it is should a crash leave it behind (a
+// "swap" file holds the new image or the name's old file: the other one is under the name). It
 // fits wherever the name fits: within one name's limit (255 bytes on Linux, 255 UTF-16 units on
 // Windows), the name's part shortened by whole characters where needed (a name cut inside a
 // character is no valid name on exFAT or NTFS).
-std::string TemporaryNameFor(const std::string& target, unsigned number) {
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".lpt-tool-unfinished-%06x", number & 0xFFFFFFu);
+std::string TemporaryNameFor(const std::string& target, const char* what, unsigned number) {
+  char suffix[40];
+  std::snprintf(suffix, sizeof suffix, ".lpt-tool-%s-%06x", what, number & 0xFFFFFFu);
   const std::size_t base = target.find_last_of(PathSeparators) + 1;  // npos + 1 is 0
   std::string name = target.substr(base);
   while (!name.empty() && NameLength(name + suffix) > 255) {
@@ -68,7 +69,8 @@ void Rewrite(TFile& file, int recordSize) {
   // A signal waits until a temporary file, once made, is known to the last words that remove it.
   const SaveHoldsTheEnd holdEnd;
   file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenWhereTheImageGoes(file);
-  if (file.descriptor < 0 && !file.refusal.empty()) RecordRefusal(file, file.name.empty() ? "write" : "create");
+  const char* operation = file.name.empty() ? "write" : file.replacing ? "replace" : "create";
+  if (file.descriptor < 0 && !file.refusal.empty()) RecordRefusal(file, operation);
   if (file.descriptor < 0 && file.refusal.empty()) Record(file, "create", true);
   if (file.descriptor < 0) return LetFolderGo(file);  // which keeps the OS error
   if (!file.temporary.empty()) {
@@ -106,11 +108,11 @@ void CommitFile(TFile& file) {
   PutInPlace(file);
 }
 
-int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make) {
+int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make, const char* what) {
   std::random_device seed;
   std::minstd_rand numbers(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryNameFor(file.target, static_cast<unsigned>(numbers()));
+    const std::string name = TemporaryNameFor(file.target, what, static_cast<unsigned>(numbers()));
     if (const int made = make(name); made >= 0) {
       file.temporary = name;
       return made;
@@ -127,6 +129,11 @@ void NameChanged(TFile& file) {
 
 void NameTaken(TFile& file) {
   Refuse(file, Refusal::NameTaken);
+  RecordRefusal(file, "replace");
+}
+
+void StepMet(TFile& file) {
+  Refuse(file, Refusal::StepMet);
   RecordRefusal(file, "replace");
 }
 
@@ -169,7 +176,10 @@ void InOutCheck(TFile& file) {
   const std::string target = file.name.empty() ? "standard output" : "the file " + QuotedName(file.name);
   // The save goes nowhere but a temporary file until it succeeds: say what that leaves.
   std::string outcome;
-  if (file.replacing) {
+  if (!file.left.empty()) {
+    outcome = " " + file.left;
+    file.left.clear();
+  } else if (file.replacing) {
     outcome = " The existing " + QuotedName(file.name) + " is unchanged.";
   } else if (!file.inPlace && operation != "create") {
     outcome = " No file was made.";

@@ -24,14 +24,16 @@ struct TFile {
   const char* lastOperation = "";
   std::string refusal;        // why the routine refused the file, when it did
   std::string refusalAdvice;  // what to do about it, when more than choosing a file on a disk
+  std::string left;           // where a stopped save left the files, when not as they were
   // The name that gets the image, links followed, and the image's name on its way there, each as
   // the save's calls take it: within `folder` on Linux, whole on Windows (which names no file
   // relative to a held folder).
   std::string target;
   std::string temporary;
   int folder = -1;                   // Linux: the opened folder the save acts in, open until it ends
-  std::uint64_t decidedVolume = 0;   // the file to be replaced, as Rewrite found it: its device and
-  std::uint64_t decidedFile = 0;     //   inode (Windows: volume serial and file ID)
+  std::uint64_t decidedVolume = 0;   // Windows: the file to be replaced, as Rewrite found it: its
+  std::uint64_t decidedFile = 0;     //   volume serial and file ID
+  int decided = -1;                  // Linux: the file to be replaced, held open until the save ends
   bool replacing = false;            // the target held a file when the save began
   bool inPlace = false;              // standard output, a handed descriptor, a named pipe
   bool takesOwnDescriptors = false;  // lpt-dump: /dev/stdout, /dev/fd/N are written where they stand

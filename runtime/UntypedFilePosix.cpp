@@ -31,11 +31,11 @@
 namespace {
 int OpenIn(int folder, const char* name, int flags, mode_t mode) { return openat(folder, name, flags, mode); }
 
-// Replacing swaps the two names' files (RENAME_EXCHANGE), so the old file stays at hand until the
-// swap is checked; a new name is taken only while it is free (RENAME_NOREPLACE). A file system
-// that can do neither gets a plain rename.
+// Replacing swaps the two names' files (RENAME_EXCHANGE: 1), so the old file stays at hand until
+// the swap is checked; a new name is taken only while it is free (RENAME_NOREPLACE: 0). A file
+// system that can do neither gets a plain rename (0).
 int RenameIn(int folder, const char* from, const char* to, bool replacing) {
-  if (renameat2(folder, from, folder, to, replacing ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) return 0;
+  if (renameat2(folder, from, folder, to, replacing ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) return replacing;
   return errno == EINVAL ? renameat(folder, from, folder, to) : -1;
 }
 
@@ -124,10 +124,10 @@ bool Locate(TFile& file, std::string name, Place& place) {
       return false;
     };
     if (fstat(folder, &place.folderStatus) != 0) return fail(errno);
-    const bool number =
-        !place.base.empty() && place.base.size() < 4 && place.base.find_first_not_of("0123456789") == std::string::npos;
+    const bool number = !place.base.empty() && place.base.size() <= 4 &&
+                        place.base.find_first_not_of("0123456789") == std::string::npos;
     if (ownKnown && SameFile(place.folderStatus, ownDescriptors)) {
-      if (!number || !handedDescriptors[std::stoi(place.base)]) {
+      if (!number || std::stoi(place.base) >= 1024 || !handedDescriptors.test(std::stoul(place.base))) {
         return fail(EBADF), Refuse(file, Refusal::DescriptorNotHanded, place.base);
       }
       place.descriptor = std::stoi(place.base);
@@ -225,10 +225,11 @@ int OpenWhatWasLookedAt(TFile& file, const Place& place) {
   const uid_t user = geteuid();
   const bool stickyRename =
       (folder.st_mode & S_ISVTX) != 0 && !pipe && user != 0 && place.status.st_uid != user && folder.st_uid != user;
-  if (OpenProtected(folder, place.status) || stickyRename) {
+  if (OpenProtected(folder, place.status)) {
     return Refuse(file, pipe ? Refusal::OthersPipeInSticky : Refusal::OthersFileInSticky, QuotedName(place.folderName)),
            -1;
   }
+  if (stickyRename) return Refuse(file, Refusal::OthersFileStickyBit, QuotedName(place.folderName)), -1;
   const int opened =
       openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat status {};
@@ -236,7 +237,10 @@ int OpenWhatWasLookedAt(TFile& file, const Place& place) {
     close(opened);
     return Refuse(file, Refusal::TakenWhileLooked), -1;
   }
-  if (opened < 0 && errno == EPERM) Refuse(file, Refusal::FileAppendOnly);
+  if (opened < 0 && errno == EPERM) {
+    file.replacing = true;  // the file is there and stays: what failed is replacing it
+    Refuse(file, Refusal::FileAppendOnly);
+  }
   return opened;
 }
 
@@ -291,8 +295,6 @@ int OpenExistingFile(TFile& file, const Place& place) {
   std::string lost;
   if (descriptor >= 0) {
     file.replacing = true;
-    file.decidedVolume = place.status.st_dev;
-    file.decidedFile = place.status.st_ino;
     // The replaced file's owner and group where this user may give them (root, or a group the
     // user is in), else the user's, as for every new file; then its access as it was, never more.
     if (fchown(descriptor, place.status.st_uid, place.status.st_gid) != 0) {
@@ -300,7 +302,9 @@ int OpenExistingFile(TFile& file, const Place& place) {
     }
     lost = CarryAccessOver(file, old, descriptor);
   }
-  if (old >= 0) close(old);
+  // Held open until the save ends, so that no other file can take its identity meanwhile.
+  if (descriptor >= 0) file.decided = old;
+  if (descriptor < 0 && old >= 0) close(old);
   if (lost.empty()) return descriptor;
   file.descriptor = descriptor;
   DiscardFile(file);
@@ -315,6 +319,21 @@ bool NameLeadsTo(const TFile& file, const struct stat* expected) {
   if (!Locate(look, file.name, place)) return false;
   if (place.folder >= 0) close(place.folder);
   return place.exists == (expected != nullptr) && (expected == nullptr || SameFile(place.status, *expected));
+}
+
+// Whether the name in the save's folder holds that very file now.
+bool Holds(const TFile& file, const std::string& name, const struct stat& held) {
+  struct stat status {};
+  return fstatat(file.folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(status, held);
+}
+
+// What a name in the save's folder holds, for a message.
+std::string HeldBy(const TFile& file, const std::string& name, const struct stat& image, const struct stat& old) {
+  struct stat status {};
+  if (fstatat(file.folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return "no file";
+  return SameFile(status, image) ? "the new image"
+         : SameFile(status, old) ? "the file the name held before"
+                                 : "a file another program put there";
 }
 
 }  // namespace
@@ -361,55 +380,78 @@ int OwnDescriptorNamed(const std::string& name) {
 }
 
 // The image is complete and flushed: it gets a fresh name beside the target, which then takes the
-// target's place in one step; afterwards the name must lead to the image, and an exchanged file
-// must be the decided old one, or the step is undone.
+// target's place in one step. What the step did is known from how it was asked (an exchange, or a
+// name taken while free) and checked against the two files held open, the image and the decided
+// old file; a name is removed only when it has just been shown to hold one of them.
 void PutInPlace(TFile& file) {
   struct stat image {};
   if (Record(file, "replace", fstat(file.descriptor, &image) != 0)) return;
   const std::string byProc = "/proc/self/fd/" + std::to_string(file.descriptor);
   const auto link = [&](const std::string& name) {
-    // By its descriptor where the process may (root), else through /proc as any user may.
-    if (linkat(file.descriptor, "", file.folder, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
-    return errno == EEXIST ? -1 : linkat(AT_FDCWD, byProc.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW);
+    // Through /proc, as any user may; by the descriptor alone (root) where /proc is not mounted.
+    if (linkat(AT_FDCWD, byProc.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    return errno != ENOENT ? -1 : linkat(file.descriptor, "", file.folder, name.c_str(), AT_EMPTY_PATH);
   };
-  if (file.temporary.empty() && Record(file, "replace", AtAFreshName(file, link) < 0)) return;
+  if (file.temporary.empty() && Record(file, "replace", AtAFreshName(file, link, "swap") < 0)) return;
+  // The image stays open under a second descriptor until the save ends: no other file can take
+  // its identity meanwhile.
+  const int held = fcntl(file.descriptor, F_DUPFD_CLOEXEC, 0);
+  if (Record(file, "replace", held < 0)) return;
   const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
-  file.descriptor = -1;
+  file.descriptor = held;
   if (Record(file, "close", !closed)) return;
-  struct stat decided {};
-  decided.st_dev = file.decidedVolume;
-  decided.st_ino = file.decidedFile;
-  if (!NameLeadsTo(file, file.replacing ? &decided : nullptr)) return NameChanged(file);
-  const char* temporary = file.temporary.c_str();
-  const char* target = file.target.c_str();
-  const bool renamed = InstalledFileCalls().rename(file.folder, temporary, target, file.replacing) == 0;
-  if (!renamed && NameWasTaken(errno)) return NameTaken(file);
-  if (Record(file, "replace", !renamed)) return;
-  struct stat aside {};
-  const bool exchanged = fstatat(file.folder, temporary, &aside, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!NameLeadsTo(file, &image) || (exchanged && !SameFile(aside, decided))) {
-    // Put back what the step met: the exchanged file, or the name taken free again.
-    if (exchanged) {
-      renameat2(file.folder, temporary, file.folder, target, RENAME_EXCHANGE);
-    } else if (fstatat(file.folder, target, &aside, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(aside, image)) {
-      renameat(file.folder, target, file.folder, temporary);
-    }
-    return NameChanged(file);
+  struct stat old {};
+  if (file.replacing && Record(file, "replace", fstat(file.decided, &old) != 0)) return;
+  if (!NameLeadsTo(file, file.replacing ? &old : nullptr)) return NameChanged(file);
+  const int step =
+      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing);
+  if (step < 0 && NameWasTaken(errno)) return NameTaken(file);
+  if (Record(file, "replace", step < 0)) return;
+  const std::string aside = file.temporary;
+  const bool exchanged = step == 1;
+  if (!exchanged) file.temporary.clear();  // a name now free: what comes there is not ours
+  if (NameLeadsTo(file, &image) && (!exchanged || Holds(file, aside, old))) {
+    if (exchanged) unlinkat(file.folder, aside.c_str(), 0);  // the old file, just seen there
+    file.temporary.clear();
+    close(file.descriptor);
+    file.descriptor = -1;
+    // The step itself on the disk: the folder flushed. Best effort: the image is in place already.
+    const int folder = InstalledFileCalls().open(file.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (folder < 0) return;
+    InstalledFileCalls().fsync(folder);
+    InstalledFileCalls().close(folder);
+    return;
   }
-  if (exchanged) unlinkat(file.folder, temporary, 0);  // the old file
+  // The step met something else than decided. Undone only while the name holds the image: swapped
+  // back, or a name it took while free given up; DiscardFile then removes the image where it is.
+  if (Holds(file, file.target, image)) {
+    if (!exchanged && !file.replacing) file.temporary = file.target;
+    if (!file.temporary.empty() &&
+        (!exchanged || renameat2(file.folder, aside.c_str(), file.folder, file.target.c_str(), RENAME_EXCHANGE) == 0)) {
+      return NameChanged(file);
+    }
+  }
+  // Anything else is left as it is, and the message says where things are.
   file.temporary.clear();
-  // The rename itself on the disk: the folder flushed. Best effort: the image is in place already.
-  const int folder = InstalledFileCalls().open(file.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-  if (folder < 0) return;
-  InstalledFileCalls().fsync(folder);
-  InstalledFileCalls().close(folder);
+  file.left = "Now " + QuotedName(file.name) + " holds " + HeldBy(file, file.target, image, old);
+  if (exchanged)
+    file.left += ", and " + QuotedName(FolderOf(file.name) + "/" + aside) + " " + HeldBy(file, aside, image, old);
+  file.left += ".";
+  StepMet(file);
 }
 
-void RemoveImageFile(TFile& file) { RemoveFile(file.folder, file.temporary.c_str()); }
+void RemoveImageFile(TFile& file) {
+  struct stat image {};
+  if (file.descriptor >= 0 && fstat(file.descriptor, &image) == 0 && Holds(file, file.temporary, image)) {
+    unlinkat(file.folder, file.temporary.c_str(), 0);
+  }
+}
 
 void LetFolderGo(TFile& file) {
-  if (file.folder >= 0) close(file.folder);
-  file.folder = -1;
+  for (int* held : {&file.folder, &file.decided}) {
+    if (*held >= 0) close(*held);
+    *held = -1;
+  }
 }
 
 void ReadyForWriting(int descriptor) {

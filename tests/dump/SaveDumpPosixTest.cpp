@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 
 #include "runtime/EndingSignals.h"
 #include "runtime/ProcessEnd.h"
@@ -302,7 +303,7 @@ TEST_F(SaveDumpPosixTest, LongAndMultibyteNamesGetATemporaryNameThatIsValidWhere
     EXPECT_EQ(FileContents(name), BufferAsString());
     ASSERT_EQ(renamedNames.size(), 1u);
     const std::string& temporary = renamedNames[0];
-    EXPECT_NE(temporary.find(".lpt-tool-unfinished-"), std::string::npos) << temporary;
+    EXPECT_NE(temporary.find(".lpt-tool-swap-"), std::string::npos) << temporary;
     EXPECT_TRUE(ValidUtf8(temporary)) << temporary;
     EXPECT_LE(temporary.size(), 255u);
   }
@@ -375,5 +376,126 @@ TEST_F(SaveDumpPosixTest, ASignalOrAKillDuringTheSaveLeavesTheEarlierDump) {
   EXPECT_EQ(FileContents(target), std::string(1800, 'x'));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
       << "a kill during the write left a file behind: the image's file has no name until it is complete";
+}
+
+// Another program acting in the very instant of the step that gives the image the name (or a kill
+// then): what the step did is judged from the files the save holds, never from which names exist,
+// so no file the save did not make is removed, nothing is said unchanged that was changed, and a
+// kill leaves the name a whole file, with the other one beside it as NAME.lpt-tool-swap-XXXXXX.
+std::function<void(const char*temporary)> beforeTheStep, afterTheStep;
+int RenameAmidOthers(int folder, const char* from, const char* to, bool replacing) {
+  if (beforeTheStep) beforeTheStep(from);
+  const int result = RealFileCalls().rename(folder, from, to, replacing);
+  if (afterTheStep) afterTheStep(from);
+  return result;
+}
+
+// The files in the folder and what each holds: "image" for the save's, "swap" for the name
+// NAME.lpt-tool-swap-XXXXXX.
+std::map<std::string, std::string> FilesIn(const fs::path& folder, const std::string& image) {
+  std::map<std::string, std::string> found;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string file = entry.path().filename().string();
+    const std::string content = FileContents(entry.path());
+    found[file.find(".lpt-tool-swap-") == std::string::npos ? file : "swap"] = content == image ? "image" : content;
+  }
+  return found;
+}
+
+TEST_F(SaveDumpPosixTest, WhatAnotherProgramDoesInTheInstantOfTheStepIsNeverUndoneOverItsHead) {
+  const auto FilesFound = [&] { return FilesIn(folder, BufferAsString()); };
+  const auto put = [&](const char* content, const fs::path& at) {
+    std::ofstream(folder / "put.tmp") << content;
+    fs::rename(folder / "put.tmp", at);
+  };
+  const auto exchangeIn = [&](const char* content) {
+    std::ofstream(folder / "theirs.swap") << content;
+    renameat2(AT_FDCWD, (folder / "theirs.swap").c_str(), AT_FDCWD, (folder / "out.bin").c_str(), RENAME_EXCHANGE);
+  };
+  const std::string image = "image";  // the save's image, as the files found are shown
+  constexpr const char* met = "another program changed the name in the very instant the image took its place";
+  constexpr const char* changed = "the name no longer leads to the folder and file it led to";
+  struct Instant {
+    const char* what;
+    const char* name;
+    std::function<void(const char*)> before, after;
+    const char* words;                        // "" for a save that succeeds
+    std::map<std::string, std::string> left;  // every file in the folder; "swap" for NAME.lpt-tool-swap-*
+  };
+  const Instant instants[] = {
+      {"nothing", "out.bin", nullptr, nullptr, "", {{"out.bin", image}}},
+      {"nothing, for a new name", "new.bin", nullptr, nullptr, "", {{"out.bin", "earlier"}, {"new.bin", image}}},
+      {"the image moved away right after the exchange",
+       "out.bin",
+       nullptr,
+       [&](const char*) { fs::rename(folder / "out.bin", folder / "moved.bin"); },
+       met,
+       {{"moved.bin", image}, {"swap", "earlier"}}},
+      {"a file moved onto the name right after the exchange",
+       "out.bin",
+       nullptr,
+       [&](const char*) { put("theirs", folder / "out.bin"); },
+       met,
+       {{"out.bin", "theirs"}, {"swap", "earlier"}}},
+      {"another save's exchange just before",
+       "out.bin",
+       [&](const char*) { exchangeIn("theirs"); },
+       nullptr,
+       changed,
+       {{"out.bin", "theirs"}, {"theirs.swap", "earlier"}}},
+      {"another save's exchange just after",
+       "out.bin",
+       nullptr,
+       [&](const char*) { exchangeIn("theirs"); },
+       met,
+       {{"out.bin", "theirs"}, {"theirs.swap", image}, {"swap", "earlier"}}},
+      {"a file put at the freed name after a new name",
+       "new.bin",
+       nullptr,
+       [&](const char* temporary) { put("theirs", folder / temporary); },
+       "",
+       {{"out.bin", "earlier"}, {"new.bin", image}, {"swap", "theirs"}}},
+  };
+  static const FileCalls amid{RealFileCalls().open, RealFileCalls().write, RealFileCalls().fsync, RealFileCalls().close,
+                              RenameAmidOthers};
+  const FileCalls* previous = InstallFileCalls(&amid);
+  for (const auto& [what, name, before, after, words, left] : instants) {
+    for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
+    std::ofstream(folder / "out.bin") << "earlier";
+    beforeTheStep = before;
+    afterTheStep = after;
+    const std::string message = SaveAs((folder / name).string());
+    if (*words == '\0') {
+      EXPECT_EQ(message, "") << what;
+    } else {
+      EXPECT_NE(message.find(words), std::string::npos) << what << ": " << message;
+    }
+    const std::map<std::string, std::string> found = FilesFound();
+    EXPECT_EQ(found, left) << what;
+    // Where the save stopped, its message says what each name holds now.
+    if (*words != '\0' && left.count("swap") != 0) {
+      EXPECT_NE(message.find(" the file the name held before."), std::string::npos) << what << ": " << message;
+    }
+  }
+  beforeTheStep = afterTheStep = nullptr;
+  InstallFileCalls(previous);
+
+  // A kill in that instant: the name holds a whole file, and the swap file the other one.
+  for (const bool afterIt : {false, true}) {
+    for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
+    std::ofstream(folder / "out.bin") << "earlier";
+    const auto saveKilled = [&] {
+      static const FileCalls killing{RealFileCalls().open, RealFileCalls().write, RealFileCalls().fsync,
+                                     RealFileCalls().close, RenameAmidOthers};
+      (afterIt ? afterTheStep : beforeTheStep) = [](const char*) { kill(getpid(), SIGKILL); };
+      InstallFileCalls(&killing);
+      SaveAs((folder / "out.bin").string());
+      _exit(0);
+    };
+    EXPECT_EXIT(saveKilled(), ::testing::KilledBySignal(SIGKILL), "");
+    const std::map<std::string, std::string> found = FilesFound();
+    EXPECT_EQ(found, (std::map<std::string, std::string>{{"out.bin", afterIt ? image : "earlier"},
+                                                         {"swap", afterIt ? "earlier" : image}}));
+  }
 }
 }  // namespace
