@@ -10,6 +10,8 @@
 #include <regex>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "bus/BusStartUp.h"
 #include "bus/Port95.h"
 #include "cli/Console.h"
@@ -249,16 +251,17 @@ int Compare(const Options& options) {
 int Run(const Options& options) {
   if (!options.compare.empty()) return Compare(options);
   // /dev/stdout (and /dev/fd/1) is standard output by another name: the same checks and writing.
-  const bool toStdout = options.output == "-" || OwnDescriptorNamed(options.output) == 1;
+  const int handed = options.output == "-" ? 1 : OwnDescriptorNamed(options.output);
+  const bool toStdout = handed == 1;
   if (toStdout && StandardOutputWasClosed()) {
     return Fail(IoFailed,
                 "standard output is closed, so the image would reach nothing: give a file name, or redirect "
                 "standard output (lpt-dump - > dump.bin). Nothing was read or written.");
   }
-  if (toStdout && IsTerminal(stdout)) {
-    return Fail(Usage,
-                "standard output is a terminal, and the binary image would garble it: "
-                "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
+  if ((toStdout && IsTerminal(stdout)) || (handed > 2 && isatty(handed) == 1)) {
+    return Fail(Usage, (toStdout ? std::string("standard output") : "descriptor " + std::to_string(handed)) +
+                           " is a terminal, and the binary image would garble it: "
+                           "redirect it (lpt-dump - > dump.bin) or pipe it (lpt-dump - | xxd).");
   }
   if (const std::string problem = toStdout ? StandardOutputProblem() : ""; !problem.empty()) {
     return Fail(IoFailed, problem + " Nothing was read or written.");

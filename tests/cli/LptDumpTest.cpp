@@ -171,6 +171,11 @@ TEST_F(LptDumpTest, AFileSizeLimitGivesAShortWriteThatKeepsTheEarlierDump) {
   EXPECT_NE(outcome.err.find("no file was made. Free space"), std::string::npos) << outcome.err;
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4) << "chip, dump, out, err";
 
+  // A descriptor the shell handed, at the highest number the system gives one, takes the image.
+  EXPECT_EQ(Run(chipPort + " /dev/fd/1023", "bash -c \"", " 1023>" + (folder / "high.bin").string() + "\"").exitCode,
+            0);
+  EXPECT_EQ(FileContents(folder / "high.bin"), ChipImage());
+
   // A descriptor the shell opened is written where it stands and keeps what went through.
   outcome = Run(chipPort + " /dev/fd/4", "ulimit -f 1;", " 4>" + (folder / "limited.bin").string());
   EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
@@ -265,9 +270,12 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
     const std::string error = Run(arguments).err;
     EXPECT_EQ(error.rfind(words, 0), 0u) << arguments << ": " << error;
   }
-  const Outcome outcome = Run(chipPort + " -", "script -qec \"", "\" /dev/null");
-  EXPECT_EQ(outcome.exitCode, 2) << "binary data onto a terminal";
-  EXPECT_NE(outcome.out.find("standard output is a terminal"), std::string::npos) << outcome.out;
+  for (const auto& [output, words] :
+       {std::pair{" -", "standard output is a terminal"}, {" /dev/fd/3 3>&1", "descriptor 3 is a terminal"}}) {
+    const Outcome outcome = Run(chipPort + output, "script -qec \"", "\" /dev/null");
+    EXPECT_EQ(outcome.exitCode, 2) << "binary data onto a terminal";
+    EXPECT_NE(outcome.out.find(words), std::string::npos) << outcome.out;
+  }
 
   EXPECT_EQ(Run(chipPort + " \"\"").exitCode, 2) << "an empty OUTPUT, as an unset variable gives";
   EXPECT_EQ(Run(chipPort + " " + chipPort + " x.bin").err,

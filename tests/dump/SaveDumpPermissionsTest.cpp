@@ -176,8 +176,20 @@ TEST_F(SaveDumpPermissionsTest, AnOrdinaryUserReplacesOnlyWhatTheUserMayWrite) {
   const fs::path sticky = StickyFolder();
   std::ofstream(sticky / "roots.bin") << earlier;
   chmod((sticky / "roots.bin").c_str(), 0666);
-  EXPECT_NE(SaveAsOrdinaryUser((sticky / "roots.bin").string()).find("sticky folder"), std::string::npos);
+  // The message names the rule that keeps it: the kernel's (fs.protected_regular) for a third
+  // user's file, else the sticky bit's own, as for the folder owner's file or with that setting 0.
+  std::ofstream(sticky / "thirds.bin") << earlier;
+  EXPECT_EQ(chown((sticky / "thirds.bin").c_str(), Nobody - 1, Nobody - 1), 0);
+  chmod((sticky / "thirds.bin").c_str(), 0666);
+  constexpr const char* stickyBit = "root may replace it (the sticky bit)";
+  EXPECT_NE(SaveAsOrdinaryUser((sticky / "roots.bin").string()).find(stickyBit), std::string::npos);
+  EXPECT_NE(SaveAsOrdinaryUser((sticky / "thirds.bin").string()).find("(fs.protected_regular)"), std::string::npos);
+  {
+    const KernelSetting unprotected{"/proc/sys/fs/protected_regular", "0"};
+    EXPECT_NE(SaveAsOrdinaryUser((sticky / "thirds.bin").string()).find(stickyBit), std::string::npos);
+  }
   EXPECT_EQ(FileContents(sticky / "roots.bin"), earlier);
+  EXPECT_EQ(FileContents(sticky / "thirds.bin"), earlier);
   // The user's own file there is the user's to replace; root replacing it keeps it the user's.
   std::ofstream(sticky / "users.bin") << earlier;
   EXPECT_EQ(chown((sticky / "users.bin").c_str(), Nobody, Nobody), 0);
@@ -243,7 +255,8 @@ TEST_F(SaveDumpPermissionsTest, AnAppendOnlyFileAndAMountedFileAreRefusedAndKept
   std::ofstream(marked / "dump.bin") << earlier;
   bool flagsKept = true;
   for (const auto& [marking, flag, name, words] :
-       {std::tuple{appendOnly, FS_APPEND_FL, appendOnly, "the file is append-only or immutable"},
+       {std::tuple{appendOnly, FS_APPEND_FL, appendOnly, "Could not replace the file \""},
+        std::tuple{appendOnly, FS_IMMUTABLE_FL, appendOnly, "the file is append-only or immutable"},
         std::tuple{marked, FS_APPEND_FL, marked / "dump.bin", "is append-only (lsattr -d shows a)"},
         std::tuple{marked, FS_APPEND_FL, marked / "new.bin", "is append-only (lsattr -d shows a)"},
         std::tuple{marked, FS_IMMUTABLE_FL, marked / "new.bin", "is immutable (lsattr -d shows i)"}}) {
@@ -353,8 +366,10 @@ TEST_F(SaveDumpPermissionsTest, TheProcesssOwnDescriptorsAreWrittenWhereTheyStan
   EXPECT_EQ(fs::status(log).type(), fs::file_type::regular);
   // A descriptor that the program opened itself is no file a user handed it.
   const int own = open(log.c_str(), O_WRONLY | O_APPEND);
-  for (const std::string& name : {"/dev/fd/" + std::to_string(own), "/proc/self/fd/" + std::to_string(own)}) {
-    EXPECT_NE(SaveAsCommandLine(name).find("which was not open when this program started"), std::string::npos);
+  // Nor is a number past the 1024 descriptors a process is started with.
+  for (const std::string& name : {"/dev/fd/" + std::to_string(own), "/proc/self/fd/" + std::to_string(own),
+                                  std::string("/dev/fd/1024"), std::string("/dev/fd/9999")}) {
+    EXPECT_NE(SaveAsCommandLine(name).find("which was not open when this program started"), std::string::npos) << name;
   }
   close(own);
   EXPECT_NE(SaveAsCommandLine("/dev/stderr").find("it is standard error"), std::string::npos);
@@ -373,7 +388,8 @@ TEST_F(SaveDumpPermissionsTest, TheProcesssOwnDescriptorsAreWrittenWhereTheyStan
   ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
   const auto bothNames = [&] { return SaveAsCommandLine("") + "|" + SaveAsCommandLine("/dev/fd/1"); };
   const std::pair<std::string, const char*> refusals[] = {
-      {withOutputOn(log, O_RDONLY, false, bothNames), "is open for reading only"},
+      {withOutputOn(log, O_RDONLY, false, bothNames),
+       "is open for reading only (as 1< FILE in the shell). Open it for writing (as 1> FILE in the shell)"},
       {withOutputOn(log, O_WRONLY | O_APPEND, true, bothNames), "it is the same file as standard error (as 2>&1"},
       {withOutputOn(ptsname(terminal), O_WRONLY | O_NOCTTY, false, bothNames), "it is a terminal"}};
   close(terminal);

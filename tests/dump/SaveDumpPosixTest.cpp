@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -376,6 +377,34 @@ TEST_F(SaveDumpPosixTest, ASignalOrAKillDuringTheSaveLeavesTheEarlierDump) {
   EXPECT_EQ(FileContents(target), std::string(1800, 'x'));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
       << "a kill during the write left a file behind: the image's file has no name until it is complete";
+}
+
+// A file system that makes no unnamed files (FUSE, network drives; older kernels say EISDIR or
+// EINVAL) gets a named temporary file instead, and the save goes on as ever.
+int refusedUnnamed = 0;
+int OpenWithoutUnnamedFiles(int folder, const char* name, int flags, mode_t mode) {
+  if ((flags & O_TMPFILE) == O_TMPFILE) return errno = refusedUnnamed, -1;
+  return RealFileCalls().open(folder, name, flags, mode);
+}
+
+TEST_F(SaveDumpPosixTest, WithoutUnnamedFilesANamedTemporaryFileTakesTheirPlace) {
+  static const FileCalls withoutUnnamed{OpenWithoutUnnamedFiles, RealFileCalls().write, RealFileCalls().fsync,
+                                        RealFileCalls().close, RecordingRename};
+  const FileCalls* previous = InstallFileCalls(&withoutUnnamed);
+  std::ofstream(folder / "old.bin") << "earlier";
+  for (const int error : {EOPNOTSUPP, EISDIR, EINVAL}) {
+    refusedUnnamed = error;
+    for (const char* name : {"old.bin", "new.bin"}) {
+      renamedNames.clear();
+      EXPECT_EQ(SaveAs((folder / name).string()), "") << name << " " << std::strerror(error);
+      EXPECT_EQ(FileContents(folder / name), BufferAsString());
+      ASSERT_EQ(renamedNames.size(), 1u);
+      EXPECT_NE(renamedNames[0].find(".lpt-tool-unfinished-"), std::string::npos) << renamedNames[0];
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    fs::remove(folder / "new.bin");
+  }
+  InstallFileCalls(previous);
 }
 
 // Another program acting in the very instant of the step that gives the image the name (or a kill
