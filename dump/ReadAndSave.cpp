@@ -8,6 +8,7 @@
 #include "dump/ImageChecks.h"
 #include "dump/ReadEeprom.h"
 #include "dump/SaveDump.h"
+#include "runtime/EInOutError.h"
 
 namespace {
 struct WhenTheReadEnds {
@@ -25,11 +26,22 @@ void WindowStartUp() {
 }
 
 void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& saveDialog, TSaveQuestion& question,
-                 const std::function<void()>& whenTheReadEnds) {
+                 const std::function<void()>& whenTheReadEnds,
+                 const std::function<void(const std::string& why)>& saveFailed) {
   {
     const WhenTheReadEnds readEnded{whenTheReadEnds};
     ReadEeprom(progressBar, statusBar);
   }
   if (const auto finding = ImageFinding(DumpBuffer); finding && !question.SaveAnyway(*finding)) return;
-  SaveDump(saveDialog, statusBar);
+  for (;;) {
+    try {
+      SaveDump(saveDialog, statusBar);
+      return;
+    } catch (const EInOutError& error) {
+      if (error.OsError() == 0) throw;  // a short write: "ERROR" and what the disk took
+      saveFailed(std::string(error.what()) +
+                 "\n\nThe image read is kept: the save dialog opens again, so that you can save it under another "
+                 "name or in another folder (Cancel drops it).");
+    }
+  }
 }

@@ -10,7 +10,8 @@ struct TFile;
 enum class SaveOutcome { Saved, ShortWrite, Cancelled };
 
 // Asks for a file name and writes DumpBuffer to it as a plain 2048-byte image. The status bar
-// then says "File Saved" (all on disk) or "ERROR" (a short write, which also raises EInOutError);
+// then says "File Saved" (all on disk) or "ERROR" (a short write, which also raises EInOutError
+// with no OS error: 0);
 // any other failure raises EInOutError and leaves the status text as the read left it. Whatever
 // fails, what the name held stays as it was and no file is left behind.
 SaveOutcome SaveDump(TSaveDialog& saveDialog, TStatusBar& statusBar);

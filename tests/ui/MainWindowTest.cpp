@@ -227,23 +227,28 @@ TEST_F(MainWindowTest, AssistiveTechnologyHearsTheControlsAndTheResult) {
       << "the bar's value, which the frames leave alone during the read, is the read's end once it is over";
 }
 
-TEST_F(MainWindowTest, AnIoErrorReachesTheTopLevelHandlerAndTheWindowGoesOn) {
+// A save that fails keeps the image read: the box says why, then the dialog opens again on the
+// same name until the image is saved elsewhere or the dialog is cancelled.
+TEST_F(MainWindowTest, AFailedSaveIsShownAndTheDialogOpensAgainForTheSameImage) {
   CreateWindow();
-  dialogs.AnswerWith("/dev/null");  // a device, never "File Saved"
-  Form1->Button1->click();
-  ASSERT_EQ(errors.size(), 1u) << "saved to " << Form1->SaveDialog1.FileName();
-  EXPECT_NE(errors[0].find("it is a device"), std::string::npos) << errors[0];
-  EXPECT_EQ(Status(), "Address : 2047, Content : 60");
-
+  dialogs.AnswerWith("/dev/null");                   // a device, never "File Saved"
   dialogs.AnswerByTyping(folder.path(), "newdir/");  // a folder that does not exist, typed as one
-  Form1->Button1->click();
-  ASSERT_EQ(errors.size(), 2u);
-  EXPECT_NE(errors[1].find("names a folder, not a file"), std::string::npos) << errors[1];
-
   dialogs.AnswerWith(SavedFile());
   Form1->Button1->click();
-  EXPECT_EQ(errors.size(), 2u) << errors.back();
+  ASSERT_EQ(errors.size(), 2u) << "saved to " << Form1->SaveDialog1.FileName();
+  EXPECT_NE(errors[0].find("it is a device"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("The image read is kept: the save dialog opens again"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[1].find("names a folder, not a file"), std::string::npos) << errors[1];
+  EXPECT_EQ(dialogs.answered, 3);
+  EXPECT_EQ(FileBytes(SavedFile()), ChipBytes());
   EXPECT_EQ(Status(), "File Saved");
+
+  dialogs.AnswerWith("/dev/null");
+  dialogs.AnswerWith(std::nullopt);
+  Form1->Button1->click();
+  EXPECT_EQ(errors.size(), 3u);
+  EXPECT_EQ(dialogs.offeredName, "null") << "the dialog after the failure offers the name that failed";
+  EXPECT_EQ(Status(), "Address : 2047, Content : 60") << "cancelled after a failure: nothing was saved";
 }
 
 TEST_F(MainWindowTest, ReturnAndEnterOnTheButtonClickIt) {

@@ -216,7 +216,8 @@ std::wstring AddressText(int address, int content) {
 }
 
 // How the test answers the windows that a read opens: the save dialog is moved off the bars and
-// answered once the screen shows the read's end (or the deadline passed); an error box is closed.
+// answered once the screen shows the read's end (or the deadline passed); an error box is closed,
+// and the dialog that then opens again for the same image is cancelled.
 struct DialogAnswers {
   std::wstring saveAs;  // empty: cancel
   std::wstring expectedStatus;
@@ -276,6 +277,8 @@ LRESULT CALLBACK AnswerTheDialogs(int code, WPARAM window, LPARAM parameter) {
       SetTimer(nullptr, 0, 20, LookAtTheScreenBehindTheDialog);
     } else {
       ++answers.errorBoxes;
+      answers.saveAs.clear();  // the dialog that opens again after a failed save is cancelled
+      answers.dialog = nullptr;
       PostMessageW(opened, WM_COMMAND, IDOK, 0);
     }
   }
@@ -284,8 +287,9 @@ LRESULT CALLBACK AnswerTheDialogs(int code, WPARAM window, LPARAM parameter) {
 
 // Reads the chip through the window five times at the present DPI; each read is watched at three
 // bytes in its middle and at its end, with the save dialog open. Reads 1-3 are cancelled, read 4
-// saves, read 5 names a file that cannot be written (an error box). Before bytes 400, 1100, 1800
-// and 2040 the read waits a frame's time, so that a frame shows each of those bytes.
+// saves, read 5 names a file that cannot be written (an error box, then the dialog again,
+// cancelled). Before bytes 400, 1100, 1800 and 2040 the read waits a frame's time, so that a
+// frame shows each of those bytes.
 TEST_F(Win32WindowTest, TheScreenShowsWhatTheBarsHoldDuringAndAfterEveryRead) {
   const HWND window = ShowTheWindow();
   const unsigned dpi = DpiOfWindow(window);

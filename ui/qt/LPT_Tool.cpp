@@ -79,7 +79,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::FormCreate() { WindowStartUp(); }
 
 void TForm1::Button1Click() {
-  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); });
+  ReadAndSave(
+      *ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); },
+      [](const std::string& why) { Application.Report(why); });
 }
 
 // The read handled no events. Of what came meanwhile, a request to close the window is taken

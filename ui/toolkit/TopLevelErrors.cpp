@@ -13,7 +13,7 @@ void TopLevelErrors::HandleErrorsOf(const std::function<void()>& handler) {
   } catch (...) {
     message = "An unexpected error occurred.";
   }
-  errorHandler_(message);
+  Report(message);
 }
 
 TopLevelErrors::ErrorHandler TopLevelErrors::SetErrorHandler(ErrorHandler handler) {

@@ -13,6 +13,9 @@ class TopLevelErrors {
   // Runs an event handler; whatever error leaves it goes to the top-level handler.
   void HandleErrorsOf(const std::function<void()>& handler);
 
+  // Shows an error the way one that left a handler is shown, for a handler that goes on after it.
+  void Report(const std::string& message) { errorHandler_(message); }
+
   // Replaces the top-level handler and returns the previous one.
   ErrorHandler SetErrorHandler(ErrorHandler handler);
 

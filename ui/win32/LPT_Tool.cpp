@@ -176,7 +176,9 @@ void TForm1::Layout(unsigned dpi) {
 void TForm1::FormCreate() { WindowStartUp(); }
 
 void TForm1::Button1Click() {
-  ReadAndSave(*ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); });
+  ReadAndSave(
+      *ProgressBar1, *StatusBar1, SaveDialog1, SaveQuestion, [this] { AfterTheRead(); },
+      [](const std::string& why) { Application.Report(why); });
 }
 
 void TForm1::AfterTheRead() {
