@@ -12,9 +12,10 @@ struct FileCalls {
   ssize_t (*write)(int fd, const void* buffer, size_t count);
   int (*fsync)(int fd);
   int (*close)(int fd);
-  // Puts `from` in the place of `to` in one step: over the file there when `replacing`, else
-  // only while `to` is still free.
-  int (*rename)(int folder, const char* from, const char* to, bool replacing);
+  // Puts the image's file (`file`, named `from` in the folder) in the place of `to` in one step:
+  // over the file there when `replacing`, else only while `to` is still free. Linux acts on the
+  // names; Windows on the open file, whatever its name meanwhile.
+  int (*rename)(int folder, int file, const char* from, const char* to, bool replacing);
 };
 const FileCalls& RealFileCalls();
 // Installs the calls (not owned; nullptr restores the real ones) and returns the previous ones.

@@ -29,8 +29,10 @@ int OpenWhereTheImageGoes(TFile& file);
 // the file closed, then either in place and lasting on the disk, or the failure recorded in the
 // file (what the name held is then as it was, and the image goes with DiscardFile).
 void PutInPlace(TFile& file);
-// Removes the image's named file of a save that stops (Windows: through its handle while open).
-void RemoveImageFile(TFile& file);
+// Removes the image's file, held open as `descriptor`, that has `name` in the folder: Linux
+// unlinks the name only while it holds that file (async-signal-safe), Windows marks the open
+// file itself for deletion, whatever its name.
+void RemoveHeldFile(int folder, const char* name, int descriptor);
 // Closes the folder the save acted in, if one is open.
 void LetFolderGo(TFile& file);
 // After a successful opening: the descriptor as a plain blocking writer.

@@ -15,6 +15,7 @@ const FileCalls* installedCalls = nullptr;
 // The temporary file of the save under way and its folder, for a signal's last words.
 const char* volatile unfinishedFile = nullptr;
 volatile int unfinishedFolder = -1;
+volatile int unfinishedDescriptor = -1;
 
 // A refusal of the program's own: the message is the refusal text, never this number's meaning to
 // the system (EPERM on Linux, ERROR_INVALID_FUNCTION on Windows).
@@ -75,6 +76,7 @@ void Rewrite(TFile& file, int recordSize) {
   if (file.descriptor < 0) return LetFolderGo(file);  // which keeps the OS error
   if (!file.temporary.empty()) {
     unfinishedFolder = file.folder;
+    unfinishedDescriptor = file.descriptor;
     unfinishedFile = file.temporary.c_str();
   }
   // Standard output stays as the caller set it up.
@@ -147,7 +149,7 @@ void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) 
 void DiscardFile(TFile& file) {
   if (!file.temporary.empty()) {
     unfinishedFile = nullptr;
-    RemoveImageFile(file);
+    RemoveHeldFile(file.folder, file.temporary.c_str(), file.descriptor);
     file.temporary.clear();
   }
   if (file.descriptor >= 0) {
@@ -158,7 +160,7 @@ void DiscardFile(TFile& file) {
 }
 
 void RemoveUnfinishedFile() {
-  if (const char* name = unfinishedFile) RemoveFile(unfinishedFolder, name);
+  if (const char* name = unfinishedFile) RemoveHeldFile(unfinishedFolder, name, unfinishedDescriptor);
 }
 
 void InOutCheck(TFile& file) {

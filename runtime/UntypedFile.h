@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include <cstdint>
 #include <string>
 
 #include "runtime/EInOutError.h"
@@ -31,9 +30,7 @@ struct TFile {
   std::string target;
   std::string temporary;
   int folder = -1;                   // Linux: the opened folder the save acts in, open until it ends
-  std::uint64_t decidedVolume = 0;   // Windows: the file to be replaced, as Rewrite found it: its
-  std::uint64_t decidedFile = 0;     //   volume serial and file ID
-  int decided = -1;                  // Linux: the file to be replaced, held open until the save ends
+  int decided = -1;                  // the file to be replaced, held open so that its identity stays its own
   bool replacing = false;            // the target held a file when the save began
   bool inPlace = false;              // standard output, a handed descriptor, a named pipe
   bool takesOwnDescriptors = false;  // lpt-dump: /dev/stdout, /dev/fd/N are written where they stand
@@ -76,6 +73,3 @@ void RemoveUnfinishedFile();
 // The descriptor the process was started with that a name stands for (Linux: /dev/stdout,
 // /dev/fd/N, /proc/self/fd/N, or a link to one), or -1. lpt-dump writes where it stands.
 int OwnDescriptorNamed(const std::string& name);
-
-// Removes a file by its name in the folder (Windows: a whole name). Async-signal-safe on Linux.
-void RemoveFile(int folder, const char* name);

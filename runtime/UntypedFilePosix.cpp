@@ -34,7 +34,7 @@ int OpenIn(int folder, const char* name, int flags, mode_t mode) { return openat
 // Replacing swaps the two names' files (RENAME_EXCHANGE: 1), so the old file stays at hand until
 // the swap is checked; a new name is taken only while it is free (RENAME_NOREPLACE: 0). A file
 // system that can do neither gets a plain rename (0).
-int RenameIn(int folder, const char* from, const char* to, bool replacing) {
+int RenameIn(int folder, int, const char* from, const char* to, bool replacing) {
   if (renameat2(folder, from, folder, to, replacing ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) return replacing;
   return errno == EINVAL ? renameat(folder, from, folder, to) : -1;
 }
@@ -402,9 +402,15 @@ void PutInPlace(TFile& file) {
   if (Record(file, "close", !closed)) return;
   struct stat old {};
   if (file.replacing && Record(file, "replace", fstat(file.decided, &old) != 0)) return;
-  if (!NameLeadsTo(file, file.replacing ? &old : nullptr)) return NameChanged(file);
-  const int step =
-      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing);
+  if (!NameLeadsTo(file, file.replacing ? &old : nullptr)) {
+    // A new name that another file took in the folder decided on: that file is left alone.
+    struct stat taken {};
+    const bool nameTaken =
+        !file.replacing && fstatat(file.folder, file.target.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0;
+    return nameTaken ? NameTaken(file) : NameChanged(file);
+  }
+  const int step = InstalledFileCalls().rename(file.folder, file.descriptor, file.temporary.c_str(),
+                                               file.target.c_str(), file.replacing);
   if (step < 0 && NameWasTaken(errno)) return NameTaken(file);
   if (Record(file, "replace", step < 0)) return;
   const std::string aside = file.temporary;
@@ -440,10 +446,12 @@ void PutInPlace(TFile& file) {
   StepMet(file);
 }
 
-void RemoveImageFile(TFile& file) {
-  struct stat image {};
-  if (file.descriptor >= 0 && fstat(file.descriptor, &image) == 0 && Holds(file, file.temporary, image)) {
-    unlinkat(file.folder, file.temporary.c_str(), 0);
+void RemoveHeldFile(int folder, const char* name, int descriptor) {
+  struct stat held {};
+  struct stat named {};
+  if (fstat(descriptor, &held) == 0 && fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      SameFile(held, named)) {
+    unlinkat(folder, name, 0);
   }
 }
 
@@ -472,5 +480,3 @@ bool IsParallelPortFile(const std::string& name) {
 }
 
 std::string DeviceRefusal(const std::string& name) { return IsParallelPortFile(name) ? ParallelPortRefusal : ""; }
-
-void RemoveFile(int folder, const char* name) { unlinkat(folder, name, 0); }

@@ -6,7 +6,11 @@
 // name's place, look again: the folder and the file (or the free name) must be those decided.
 // Windows has no unnamed file: the new file gets a fresh name, no other program may write to it,
 // and should the save stop it is removed through its handle, wherever its folder went meanwhile.
+#include <aclapi.h>
+
+#include <algorithm>
 #include <cwctype>
+#include <vector>
 
 #include "runtime/FileSystemCalls.h"
 #include "runtime/QuotedName.h"
@@ -17,12 +21,17 @@
 namespace {
 HANDLE AsHandle(int descriptor) { return LongToHandle(descriptor); }
 
+void LetDecidedGo(TFile& file) {
+  if (file.decided >= 0) CloseHandle(AsHandle(file.decided));
+  file.decided = -1;
+}
+
 // Only ever a new file: the temporary file of a save, which must not meet one of its own name.
-// Shared for deletion, so that a Ctrl+C's last words can remove it while it is still open.
+// Shared for deletion; the save renames it, and removes it if need be, through this handle.
 int CreateNewFile(int, const char* path, int, mode_t) {
   const std::wstring name = WideText(path);
-  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   // Windows says "path not found" for a name beyond its length limit (without \\?\ and long paths
   // switched on): say what is wrong.
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && name.rfind(L"\\\\?\\", 0) != 0 &&
@@ -32,24 +41,45 @@ int CreateNewFile(int, const char* path, int, mode_t) {
   return HandleToLong(file);
 }
 
-// Puts the new file in the target's place in one step. An existing target is replaced as Windows
-// replaces a file (ReplaceFileW): the new file takes on its attributes (hidden, system), its ACL,
-// its creation time and its short name. A new name is a rename that returns only once the change
-// is on the disk, and only while the name is free.
-int PutInPlaceByName(int, const char* from, const char* to, bool replacing) {
-  const std::wstring source = WideText(from);
-  const std::wstring target = WideText(to);
-  if (const DWORD attributes = GetFileAttributesW(target.c_str()); replacing && attributes != INVALID_FILE_ATTRIBUTES) {
-    // Given to the new file first as well, so that a hidden or system file stays one wherever
-    // ReplaceFileW merges less (Wine's).
+// Puts the image's file, open as `file`, at the name `to` in the held folder in one step, whatever
+// its own name is by then: over the file there when `replacing`, else only while the name is free.
+int RenameByHandle(int folder, int file, const char*, const char* to, bool replacing) {
+  const std::wstring name = WideText(to);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = replacing;
+  rename->RootDirectory = AsHandle(folder);
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->FileName);
+  return SetFileInformationByHandle(AsHandle(file), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) ? 0 : -1;
+}
+
+// What the replaced file gives the image, as ReplaceFileW gave it: its attributes (hidden and
+// system too), its creation time and its access list (ACL). Best effort, as there: a file system
+// that keeps none of them has nothing to give.
+void CarryOver(HANDLE old, HANDLE image) {
+  FILE_BASIC_INFO basic{};
+  if (GetFileInformationByHandleEx(old, FileBasicInfo, &basic, sizeof basic)) {
     constexpr DWORD Kept =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if ((attributes & Kept) != 0) SetFileAttributesW(source.c_str(), attributes & Kept);
-    return ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-               ? 0
-               : -1;
+    FILE_BASIC_INFO given{};  // a time or attributes of 0 are left as they are
+    given.CreationTime = basic.CreationTime;
+    given.FileAttributes = basic.FileAttributes & Kept;
+    SetFileInformationByHandle(image, FileBasicInfo, &given, sizeof given);
   }
-  return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+  PACL access = nullptr;
+  PSECURITY_DESCRIPTOR security = nullptr;
+  if (GetSecurityInfo(old, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access, nullptr, &security) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(security, &control, &revision);
+  const SECURITY_INFORMATION inherited =
+      (control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+  SetSecurityInfo(image, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inherited, nullptr, nullptr, access, nullptr);
+  LocalFree(security);
 }
 
 ssize_t WriteToFile(int descriptor, const void* buffer, size_t count) {
@@ -101,13 +131,17 @@ bool DecideOnExisting(TFile& file, HANDLE look) {
   const HANDLE existing =
       CreateFileW(final.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (existing == INVALID_HANDLE_VALUE) return false;
-  const bool same = IdentityOf(existing) == identity;
   CloseHandle(existing);
-  if (!same) return Refuse(file, Refusal::TakenWhileLooked);
+  // Then held open, shared with everyone, until the step: no other file can take its identity
+  // meanwhile, even one made at its name after it was removed.
+  const HANDLE held = CreateFileW(final.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return false;
+  file.decided = HandleToLong(held);
+  if (IdentityOf(held) != identity) return Refuse(file, Refusal::TakenWhileLooked);
   file.target = Utf8Text(final);
   file.replacing = true;
-  file.decidedVolume = identity->volume;
-  file.decidedFile = identity->number;
   return true;
 }
 
@@ -131,7 +165,7 @@ bool DecideOnNew(TFile& file) {
 }  // namespace
 
 const FileCalls& RealFileCalls() {
-  static const FileCalls calls{CreateNewFile, WriteToFile, FlushToDisk, CloseFileHandle, PutInPlaceByName};
+  static const FileCalls calls{CreateNewFile, WriteToFile, FlushToDisk, CloseFileHandle, RenameByHandle};
   return calls;
 }
 
@@ -171,33 +205,46 @@ int OpenWhereTheImageGoes(TFile& file) {
   return descriptor;
 }
 
-// The image's file is still open during the look, so a save that stops there removes it through
-// its handle.
+// The look before the step: the folder the name's folder part reaches must be the one held, and
+// the name must reach the decided file (compared with the one held open) or, for a new name,
+// nothing. Then the image's file is put in place through its handle, whatever its name is now.
 void PutInPlace(TFile& file) {
   const std::optional<FileIdentity> folderNow = IdentityOf(WideText(FolderPartOf(file.target)));
   const std::optional<FileIdentity> nameNow = IdentityOf(WideText(file.target));
-  const bool sameFile = file.replacing
-                            ? nameNow && nameNow->volume == file.decidedVolume && nameNow->number == file.decidedFile
-                            : !nameNow;
-  if (!sameFile || !folderNow || folderNow != IdentityOf(AsHandle(file.folder))) return NameChanged(file);
+  if (!folderNow || folderNow != IdentityOf(AsHandle(file.folder))) return NameChanged(file);
+  if (!file.replacing && nameNow) return NameTaken(file);
+  if (file.replacing && (!nameNow || nameNow != IdentityOf(AsHandle(file.decided)))) return NameChanged(file);
+  if (file.replacing) CarryOver(AsHandle(file.decided), AsHandle(file.descriptor));
+  // The image stays open under a second handle, to be put in place through it.
+  HANDLE held = INVALID_HANDLE_VALUE;
+  const HANDLE process = GetCurrentProcess();
+  if (Record(file, "replace",
+             !DuplicateHandle(process, AsHandle(file.descriptor), process, &held, 0, FALSE, DUPLICATE_SAME_ACCESS))) {
+    return;
+  }
   const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
-  file.descriptor = -1;
+  file.descriptor = HandleToLong(held);
   if (Record(file, "close", !closed)) return;
-  const bool placed =
-      InstalledFileCalls().rename(file.folder, file.temporary.c_str(), file.target.c_str(), file.replacing) == 0;
+  // The decided file is let go only now: a file that is open cannot be replaced.
+  LetDecidedGo(file);
+  const std::string name = file.target.substr(file.target.find_last_of(PathSeparators) + 1);
+  const bool placed = InstalledFileCalls().rename(file.folder, file.descriptor, file.temporary.c_str(), name.c_str(),
+                                                  file.replacing) == 0;
   if (!placed && NameWasTaken(LastOsError())) return NameTaken(file);
-  if (!Record(file, "replace", !placed)) file.temporary.clear();  // MOVEFILE_WRITE_THROUGH made it lasting
+  if (Record(file, "replace", !placed)) return;
+  file.temporary.clear();
+  FlushFileBuffers(held);  // the step lasting on the disk, as MOVEFILE_WRITE_THROUGH made it
+  CloseHandle(held);
+  file.descriptor = -1;
 }
 
-void RemoveImageFile(TFile& file) {
+void RemoveHeldFile(int, const char*, int descriptor) {
   FILE_DISPOSITION_INFO remove{TRUE};
-  if (file.descriptor < 0 ||
-      !SetFileInformationByHandle(AsHandle(file.descriptor), FileDispositionInfo, &remove, sizeof remove)) {
-    RemoveFile(file.folder, file.temporary.c_str());
-  }
+  SetFileInformationByHandle(AsHandle(descriptor), FileDispositionInfo, &remove, sizeof remove);
 }
 
 void LetFolderGo(TFile& file) {
+  LetDecidedGo(file);
   if (file.folder >= 0) CloseHandle(AsHandle(file.folder));
   file.folder = -1;
 }
@@ -220,8 +267,6 @@ std::string DeviceRefusal(const std::string& name) {
   const std::string device = WindowsDeviceName(name);
   return device.empty() ? "" : "it is the Windows device " + device + ", not a file";
 }
-
-void RemoveFile(int, const char* name) { DeleteFileW(WideText(name).c_str()); }
 
 // Windows has no names for a process's descriptors (CON, CONOUT$ are refused as devices).
 int OwnDescriptorNamed(const std::string&) { return -1; }

@@ -34,8 +34,8 @@ int FailingClose(int descriptor) {
   SetDeviceError();
   return -1;
 }
-int FailingRename(int folder, const char* from, const char* to, bool replacing) {
-  if (failing != Failing::Rename) return RealFileCalls().rename(folder, from, to, replacing);
+int FailingRename(int folder, int file, const char* from, const char* to, bool replacing) {
+  if (failing != Failing::Rename) return RealFileCalls().rename(folder, file, from, to, replacing);
   SetDeviceError();
   return -1;
 }

@@ -229,8 +229,8 @@ ssize_t WriteThenInterrupt(int descriptor, const void* buffer, size_t count) {
   std::raise(SIGINT);
   return written;
 }
-int RenameThenInterrupt(int folder, const char* from, const char* to, bool replacing) {
-  const int result = RealFileCalls().rename(folder, from, to, replacing);
+int RenameThenInterrupt(int folder, int file, const char* from, const char* to, bool replacing) {
+  const int result = RealFileCalls().rename(folder, file, from, to, replacing);
   std::raise(SIGINT);
   return result;
 }
@@ -264,9 +264,9 @@ TEST_F(SaveDumpPosixTest, ASignalBeforeTheRenameGivesTheSaveUpAndOneAfterItLetsF
 // The temporary name the image has on its way is valid wherever the name is: not cut inside a
 // character, within one name's limit and the whole path's.
 std::vector<std::string> renamedNames;
-int RecordingRename(int folder, const char* from, const char* to, bool replacing) {
+int RecordingRename(int folder, int file, const char* from, const char* to, bool replacing) {
   renamedNames.emplace_back(from);
-  return RealFileCalls().rename(folder, from, to, replacing);
+  return RealFileCalls().rename(folder, file, from, to, replacing);
 }
 bool ValidUtf8(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
@@ -332,9 +332,9 @@ int NotedClose(int descriptor) {
   calls.push_back("close " + std::to_string(descriptor));
   return RealFileCalls().close(descriptor);
 }
-int NotedRename(int folder, const char* from, const char* to, bool replacing) {
+int NotedRename(int folder, int file, const char* from, const char* to, bool replacing) {
   calls.push_back("rename");
-  return RealFileCalls().rename(folder, from, to, replacing);
+  return RealFileCalls().rename(folder, file, from, to, replacing);
 }
 
 TEST_F(SaveDumpPosixTest, TheImageIsFlushedBeforeTheRenameAndTheFolderAfterIt) {
@@ -412,9 +412,9 @@ TEST_F(SaveDumpPosixTest, WithoutUnnamedFilesANamedTemporaryFileTakesTheirPlace)
 // so no file the save did not make is removed, nothing is said unchanged that was changed, and a
 // kill leaves the name a whole file, with the other one beside it as NAME.lpt-tool-swap-XXXXXX.
 std::function<void(const char*temporary)> beforeTheStep, afterTheStep;
-int RenameAmidOthers(int folder, const char* from, const char* to, bool replacing) {
+int RenameAmidOthers(int folder, int file, const char* from, const char* to, bool replacing) {
   if (beforeTheStep) beforeTheStep(from);
-  const int result = RealFileCalls().rename(folder, from, to, replacing);
+  const int result = RealFileCalls().rename(folder, file, from, to, replacing);
   if (afterTheStep) afterTheStep(from);
   return result;
 }

@@ -47,9 +47,9 @@ int RecordingOpen(int folder, const char* name, int flags, mode_t mode) {
   if (std::string(name).find(".lpt-tool-") != std::string::npos) temporaryNames.emplace_back(name);
   return RealFileCalls().open(folder, name, flags, mode);
 }
-int RecordingRename(int folder, const char* from, const char* to, bool replacing) {
+int RecordingRename(int folder, int file, const char* from, const char* to, bool replacing) {
   temporaryNames.emplace_back(from);
-  return RealFileCalls().rename(folder, from, to, replacing);
+  return RealFileCalls().rename(folder, file, from, to, replacing);
 }
 
 TEST_F(SaveDumpTest, ALongNameOfFourByteCharactersGetsATemporaryNameCutBetweenCharacters) {
@@ -81,9 +81,9 @@ TEST_F(SaveDumpTest, ALongNameOfFourByteCharactersGetsATemporaryNameCutBetweenCh
 // very instant of the step that gives the image the name, the save stops, the file there is
 // untouched, nothing is left in the folder that was opened, and the message says why.
 std::function<void()> atTheStep;
-int RenameAfterAChange(int folder, const char* from, const char* to, bool replacing) {
+int RenameAfterAChange(int folder, int file, const char* from, const char* to, bool replacing) {
   if (atTheStep) atTheStep();
-  return RealFileCalls().rename(folder, from, to, replacing);
+  return RealFileCalls().rename(folder, file, from, to, replacing);
 }
 
 TEST_F(SaveDumpTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
@@ -102,12 +102,17 @@ TEST_F(SaveDumpTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
     };
   };
   constexpr const char* changed = "the name no longer leads to the folder and file it led to";
+  const auto removeAndRemake = [&] {
+    fs::remove(dumps / "out.bin");
+    std::ofstream(dumps / "out.bin") << "other";
+  };
   struct Change {
     const char* change;
     const char* name;
     bool atTheStep;
     std::function<void()> make;
     const char* words;
+    bool otherAtTheName;  // the name holds another program's file afterwards
   };
   const Change changes[] = {
 #ifndef _WIN32
@@ -116,19 +121,23 @@ TEST_F(SaveDumpTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
          fs::rename(dumps, moved);
          fs::create_directory_symlink(other, dumps);
        },
-       changed},
-      // Linux exchanges the two files and checks the step afterwards; Windows' ReplaceFileW cannot.
-      {"a file moved onto the name at the step", "out.bin", true, fileAt("out.bin"), changed},
+       changed, false},
+      // Linux exchanges the two files and checks the step afterwards; Windows' rename cannot.
+      {"a file moved onto the name at the step", "out.bin", true, fileAt("out.bin"), changed, true},
 #endif
-      {"the folder moved and a new one made", "out.bin", false, moveAndRemake, changed},
-      {"the folder moved and a new one made, for a new name", "new.bin", false, moveAndRemake, changed},
-      {"a file put at the new name", "new.bin", false, fileAt("new.bin"), changed},
-      {"a file put at the new name at the step", "new.bin", true, fileAt("new.bin"), "another file took the name"},
+      {"the folder moved and a new one made", "out.bin", false, moveAndRemake, changed, false},
+      {"the folder moved and a new one made, for a new name", "new.bin", false, moveAndRemake, changed, false},
+      // The decided file is held open: a new file cannot take its identity, even where the file
+      // system would give a freed number again (Wine).
+      {"the file removed and another made at its name", "out.bin", false, removeAndRemake, changed, true},
+      {"a file put at the new name", "new.bin", false, fileAt("new.bin"), "another file took the name", true},
+      {"a file put at the new name at the step", "new.bin", true, fileAt("new.bin"), "another file took the name",
+       true},
   };
   static const FileCalls changing{RealFileCalls().open, RealFileCalls().write, RealFileCalls().fsync,
                                   RealFileCalls().close, RenameAfterAChange};
   const FileCalls* previous = InstallFileCalls(&changing);
-  for (const auto& [change, name, duringTheStep, make, words] : changes) {
+  for (const auto& [change, name, duringTheStep, make, words, otherAtTheName] : changes) {
     for (const fs::path& made : {dumps, moved, other}) fs::remove_all(made);
     fs::create_directory(dumps);
     fs::create_directory(other);
@@ -153,11 +162,10 @@ TEST_F(SaveDumpTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
     EXPECT_NE(message.find(words), std::string::npos) << change << ": " << message;
     EXPECT_EQ(FileContents(other / "out.bin"), "other") << change;
     const fs::path opened = fs::exists(moved) ? moved : dumps;
-    const bool otherAtTheName = duringTheStep || std::string(name) == "new.bin";
-    if (opened == dumps && otherAtTheName) {
+    if (otherAtTheName) {
       EXPECT_EQ(FileContents(dumps / name), "other") << change;
     }
-    if (!duringTheStep || std::string(name) != "out.bin") {
+    if (!otherAtTheName || std::string(name) != "out.bin") {
       EXPECT_EQ(FileContents(opened / "out.bin"), "earlier") << change;
     }
     // Windows removes the image's file through its handle, wherever its folder went; Wine removes
@@ -172,4 +180,29 @@ TEST_F(SaveDumpTest, ANameThatLeadsElsewhereWhenTheImageIsReadyStopsTheSave) {
   InstallFileCalls(previous);
 }
 
+// Another program that renames the image's file away during the read and puts a file of its own
+// at that name changes nothing of the save: the file that holds the image takes the name (on
+// Linux it has no name to change), and the other program's file stays where it was put.
+TEST_F(SaveDumpTest, TheFileHoldingTheImageTakesTheNameWhateverItWasRenamedTo) {
+  for (const char* name : {"out.bin", "new.bin"}) {
+    for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
+    std::ofstream(folder / "out.bin") << "earlier";
+    TFile file;
+    AssignFile(file, (folder / name).string());
+    Rewrite(file, 1);  // as lpt-dump does, before the read
+    ASSERT_EQ(file.ioResult, 0) << name;
+    std::vector<fs::path> imagesNames;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().filename().string().find(".lpt-tool-") != std::string::npos) imagesNames.push_back(entry.path());
+    }
+    for (const fs::path& imagesName : imagesNames) {
+      fs::rename(imagesName, folder / "moved-away");
+      std::ofstream(imagesName) << "theirs";
+    }
+    EXPECT_NO_THROW(SaveDumpInto(file, status)) << name;
+    EXPECT_EQ(FileContents(folder / name), BufferAsString()) << name;
+    for (const fs::path& imagesName : imagesNames) EXPECT_EQ(FileContents(imagesName), "theirs");
+    EXPECT_FALSE(fs::exists(folder / "moved-away")) << name;
+  }
+}
 }  // namespace
