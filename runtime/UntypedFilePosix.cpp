@@ -428,20 +428,22 @@ void PutInPlace(TFile& file) {
     InstalledFileCalls().close(folder);
     return;
   }
-  // The step met something else than decided. Undone only while the name holds the image: swapped
-  // back, or a name it took while free given up; DiscardFile then removes the image where it is.
-  if (Holds(file, file.target, image)) {
-    if (!exchanged && !file.replacing) file.temporary = file.target;
-    if (!file.temporary.empty() &&
-        (!exchanged || renameat2(file.folder, aside.c_str(), file.folder, file.target.c_str(), RENAME_EXCHANGE) == 0)) {
-      return NameChanged(file);
-    }
+  // The step met something else than decided. It is undone only while the name holds the image:
+  // an exchange swapped back, or a new name given up; DiscardFile then removes the image there.
+  const bool undone =
+      Holds(file, file.target, image) &&
+      (exchanged ? renameat2(file.folder, aside.c_str(), file.folder, file.target.c_str(), RENAME_EXCHANGE) == 0
+                 : !file.replacing);
+  if (undone) {
+    if (!exchanged) file.temporary = file.target;
+    return NameChanged(file);
   }
-  // Anything else is left as it is, and the message says where things are.
+  // Anything else is left as it is, and the message says what each name holds.
   file.temporary.clear();
   file.left = "Now " + QuotedName(file.name) + " holds " + HeldBy(file, file.target, image, old);
-  if (exchanged)
+  if (exchanged) {
     file.left += ", and " + QuotedName(FolderOf(file.name) + "/" + aside) + " " + HeldBy(file, aside, image, old);
+  }
   file.left += ".";
   StepMet(file);
 }
