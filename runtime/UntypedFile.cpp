@@ -43,6 +43,13 @@ std::string TemporaryNameFor(const std::string& target, const char* what, unsign
   }
   return target.substr(0, base) + name + suffix;
 }
+// Removes the image's named file while the save still holds it open, and forgets the name.
+void RemoveImagesName(TFile& file) {
+  if (file.temporary.empty()) return;
+  unfinishedFile = nullptr;
+  RemoveHeldFile(file.folder, file.temporary.c_str(), file.descriptor);
+  file.temporary.clear();
+}
 }  // namespace
 
 bool Record(TFile& file, const char* operation, bool failed) {
@@ -97,6 +104,8 @@ void FlushFile(TFile& file) {
 }
 
 void CloseFile(TFile& file) {
+  // A file that is not in place is on its way to DiscardFile: its name goes while it is still held.
+  RemoveImagesName(file);
   // The descriptor is gone after close even when close reports an error.
   const bool failed = InstalledFileCalls().close(file.descriptor) != 0;
   file.descriptor = -1;
@@ -147,11 +156,7 @@ void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) 
 }
 
 void DiscardFile(TFile& file) {
-  if (!file.temporary.empty()) {
-    unfinishedFile = nullptr;
-    RemoveHeldFile(file.folder, file.temporary.c_str(), file.descriptor);
-    file.temporary.clear();
-  }
+  RemoveImagesName(file);
   if (file.descriptor >= 0) {
     InstalledFileCalls().close(file.descriptor);
     file.descriptor = -1;

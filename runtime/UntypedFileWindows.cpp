@@ -27,11 +27,12 @@ void LetDecidedGo(TFile& file) {
 }
 
 // Only ever a new file: the temporary file of a save, which must not meet one of its own name.
-// Shared for deletion; the save renames it, and removes it if need be, through this handle.
+// Not shared for deletion, so no other program can rename or remove it while the save holds it;
+// the save renames it, and removes it if need be, through this handle.
 int CreateNewFile(int, const char* path, int, mode_t) {
   const std::wstring name = WideText(path);
-  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   // Windows says "path not found" for a name beyond its length limit (without \\?\ and long paths
   // switched on): say what is wrong.
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND && name.rfind(L"\\\\?\\", 0) != 0 &&
@@ -41,14 +42,18 @@ int CreateNewFile(int, const char* path, int, mode_t) {
   return HandleToLong(file);
 }
 
-// Puts the image's file, open as `file`, at the name `to` in the held folder in one step, whatever
-// its own name is by then: over the file there when `replacing`, else only while the name is free.
-int RenameByHandle(int folder, int file, const char*, const char* to, bool replacing) {
-  const std::wstring name = WideText(to);
+// Puts the image's file, open as `file`, at the whole name `to` in one step, whatever its own name
+// is by then: over the file there when `replacing`, else only while the name is free. The name
+// goes to the system as it takes it there: "\??\C:\...", "\??\UNC\server\...".
+int RenameByHandle(int, int file, const char*, const char* to, bool replacing) {
+  const std::wstring whole = WideText(to);
+  const bool literal = whole.rfind(L"\\\\?\\", 0) == 0 || whole.rfind(L"\\\\.\\", 0) == 0;
+  const std::wstring name = literal                        ? L"\\??\\" + whole.substr(4)
+                            : whole.rfind(L"\\\\", 0) == 0 ? L"\\??\\UNC\\" + whole.substr(2)
+                                                           : L"\\??\\" + whole;
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = replacing;
-  rename->RootDirectory = AsHandle(folder);
   rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
   std::copy(name.begin(), name.end(), rename->FileName);
   return SetFileInformationByHandle(AsHandle(file), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) ? 0 : -1;
@@ -227,9 +232,8 @@ void PutInPlace(TFile& file) {
   if (Record(file, "close", !closed)) return;
   // The decided file is let go only now: a file that is open cannot be replaced.
   LetDecidedGo(file);
-  const std::string name = file.target.substr(file.target.find_last_of(PathSeparators) + 1);
-  const bool placed = InstalledFileCalls().rename(file.folder, file.descriptor, file.temporary.c_str(), name.c_str(),
-                                                  file.replacing) == 0;
+  const bool placed = InstalledFileCalls().rename(file.folder, file.descriptor, file.temporary.c_str(),
+                                                  file.target.c_str(), file.replacing) == 0;
   if (!placed && NameWasTaken(LastOsError())) return NameTaken(file);
   if (Record(file, "replace", !placed)) return;
   file.temporary.clear();
