@@ -5,26 +5,21 @@
 // on the disk; then it is linked under a fresh name beside the target, which takes the target's
 // place in one step (renameat2), checked afterwards and undone if it met anything but what was
 // decided. Where the file system makes no unnamed files, a named temporary file is made at once.
-#include <acl/libacl.h>
-#include <attr/libattr.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <bitset>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <string>
 
 #include "runtime/FileSystemCalls.h"
+#include "runtime/KernelFileRules.h"
 #include "runtime/QuotedName.h"
 #include "runtime/SaveRefusals.h"
 
@@ -46,41 +41,6 @@ const std::bitset<1024> handedDescriptors = [] {
   for (int descriptor = 0; descriptor < 1024; ++descriptor) open[descriptor] = fcntl(descriptor, F_GETFD) != -1;
   return open;
 }();
-
-// ppdev's /dev/parportN (major 99) and the printer driver's /dev/lpN (major 6): bytes written
-// there come out on the data lines, where the adapter's chip select, clock and data hang.
-bool IsParallelPort(const struct stat& status) {
-  return S_ISCHR(status.st_mode) && (major(status.st_rdev) == 99 || major(status.st_rdev) == 6);
-}
-
-bool SameFile(const struct stat& one, const struct stat& other) {
-  return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
-// A kernel setting of /proc/sys/fs; Debian's value where it cannot be read.
-int FsSetting(const char* name, int debians) {
-  int value = debians;
-  std::ifstream(std::string("/proc/sys/fs/") + name) >> value;
-  return value;
-}
-
-// The kernel's rule for a link in a sticky folder that others may write to (fs.protected_symlinks):
-// followed only by its owner, or when the folder's owner owns it.
-bool LinkProtected(const struct stat& folder, const struct stat& link) {
-  return (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH) && link.st_uid != geteuid() &&
-         link.st_uid != folder.st_uid && FsSetting("protected_symlinks", 1) != 0;
-}
-
-// The kernel's rule for opening another user's file or named pipe in a sticky folder
-// (fs.protected_regular, fs.protected_fifos), which it keeps only for an open that may create the
-// file; the save opens without creating, so it keeps the rule itself.
-bool OpenProtected(const struct stat& folder, const struct stat& file) {
-  const int level = S_ISFIFO(file.st_mode) ? FsSetting("protected_fifos", 1) : FsSetting("protected_regular", 2);
-  if (level == 0 || (folder.st_mode & S_ISVTX) == 0 || file.st_uid == folder.st_uid || file.st_uid == geteuid()) {
-    return false;
-  }
-  return (folder.st_mode & S_IWOTH) != 0 || (level >= 2 && (folder.st_mode & S_IWGRP) != 0);
-}
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -195,25 +155,6 @@ bool MayMakeFileIn(TFile& file, const Place& place) {
   return why == Refusal::None || Refuse(file, why, QuotedName(place.folderName));
 }
 
-// Device nodes live on the devtmpfs at /dev: a folder there is the system's, not a user's.
-bool InDeviceFolder(const struct stat& folder) {
-  struct stat devices {};
-  struct stat root {};
-  return stat("/dev", &devices) == 0 && stat("/", &root) == 0 && devices.st_dev != root.st_dev &&
-         folder.st_dev == devices.st_dev;
-}
-
-// A file mounted onto its name (a bind mount, as container volumes are): the kernel says so
-// (statx), or, on a kernel that cannot, the file sits on another file system than its folder.
-bool IsMountPoint(const Place& place) {
-  struct statx extended {};
-  if (statx(place.folder, place.base.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &extended) == 0 &&
-      (extended.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
-    return (extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-  }
-  return place.status.st_dev != place.folderStatus.st_dev;
-}
-
 // Opens the name found at `place` for writing as `echo > FILE` would (but never making a file),
 // only if it is the very file that was looked at: the kernel checks its permissions and its
 // append-only and immutable flags. Another user's file in a sticky folder is opened only as the
@@ -222,14 +163,13 @@ bool IsMountPoint(const Place& place) {
 int OpenWhatWasLookedAt(TFile& file, const Place& place) {
   const struct stat& folder = place.folderStatus;
   const bool pipe = S_ISFIFO(place.status.st_mode);
-  const uid_t user = geteuid();
-  const bool stickyRename =
-      (folder.st_mode & S_ISVTX) != 0 && !pipe && user != 0 && place.status.st_uid != user && folder.st_uid != user;
   if (OpenProtected(folder, place.status)) {
     return Refuse(file, pipe ? Refusal::OthersPipeInSticky : Refusal::OthersFileInSticky, QuotedName(place.folderName)),
            -1;
   }
-  if (stickyRename) return Refuse(file, Refusal::OthersFileStickyBit, QuotedName(place.folderName)), -1;
+  if (!pipe && RenameRefusedBySticky(folder, place.status)) {
+    return Refuse(file, Refusal::OthersFileStickyBit, QuotedName(place.folderName)), -1;
+  }
   const int opened =
       openat(place.folder, place.base.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat status {};
@@ -244,27 +184,8 @@ int OpenWhatWasLookedAt(TFile& file, const Place& place) {
   return opened;
 }
 
-// Gives the new file the old one's access: its permission bits and ACL (libacl's perm_copy_fd,
-// which keeps an ACL's mask apart from the group's bits, so no one gains a right), and its other
-// extended attributes (libattr's attr_copy_fd, /etc/xattr.conf's choice). A file system that keeps
-// neither (FAT through FUSE) has nothing to carry. What could not be carried over, or "".
-std::string CarryAccessOver(const TFile& file, int old, int descriptor) {
-  const auto nothingKept = [] { return errno == ENOTSUP || errno == ENOSYS; };
-  if (perm_copy_fd(file.name.c_str(), old, file.name.c_str(), descriptor, nullptr) != 0 && !nothingKept()) {
-    return std::string("its permissions and access list (ACL) could not be carried over to the new file (") +
-           std::strerror(errno) + ")";
-  }
-  if (attr_copy_fd(file.name.c_str(), old, file.name.c_str(), descriptor, nullptr, nullptr) == 0 || nothingKept()) {
-    return "";
-  }
-  // A file this user may write but not read keeps its extended attributes from the user.
-  return errno == EACCES ? "its extended attributes cannot be read to carry them over to the new file"
-                         : std::string("its extended attributes could not be carried over to the new file (") +
-                               std::strerror(errno) + ")";
-}
-
 // The image's file in the decided folder: unnamed, or where the file system cannot make one
-// (EOPNOTSUPP; EISDIR from kernels that predate it), a new named temporary file.
+// (EOPNOTSUPP; EISDIR or EINVAL from kernels that predate it), a new named temporary file.
 int CreateImageFile(TFile& file, mode_t mode) {
   const int unnamed = InstalledFileCalls().open(file.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
   if (unnamed >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return unnamed;
@@ -289,7 +210,8 @@ int OpenExistingFile(TFile& file, const Place& place) {
   file.inPlace = type == S_IFIFO;
   if (file.inPlace) return OpenWhatWasLookedAt(file, place);
   if (!MayMakeFileIn(file, place)) return -1;
-  if (IsMountPoint(place)) return Refuse(file, Refusal::MountedFile), -1;
+  if (IsMountPoint(place.folder, place.base, place.status, place.folderStatus))
+    return Refuse(file, Refusal::MountedFile), -1;
   const int old = OpenWhatWasLookedAt(file, place);
   const int descriptor = old < 0 ? -1 : CreateImageFile(file, place.status.st_mode & 01777);
   std::string lost;
@@ -300,7 +222,7 @@ int OpenExistingFile(TFile& file, const Place& place) {
     if (fchown(descriptor, place.status.st_uid, place.status.st_gid) != 0) {
       (void)!fchown(descriptor, static_cast<uid_t>(-1), place.status.st_gid);
     }
-    lost = CarryAccessOver(file, old, descriptor);
+    lost = CarryAccessOver(file.name, old, descriptor);
   }
   // Held open until the save ends, so that no other file can take its identity meanwhile.
   if (descriptor >= 0) file.decided = old;

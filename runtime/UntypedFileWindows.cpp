@@ -6,8 +6,6 @@
 // name's place, look again: the folder and the file (or the free name) must be those decided.
 // Windows has no unnamed file: the new file gets a fresh name, no other program may write to it,
 // and should the save stop it is removed through its handle, wherever its folder went meanwhile.
-#include <aclapi.h>
-
 #include <algorithm>
 #include <cwctype>
 #include <vector>
@@ -57,34 +55,6 @@ int RenameByHandle(int, int file, const char*, const char* to, bool replacing) {
   rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
   std::copy(name.begin(), name.end(), rename->FileName);
   return SetFileInformationByHandle(AsHandle(file), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) ? 0 : -1;
-}
-
-// What the replaced file gives the image, as ReplaceFileW gave it: its attributes (hidden and
-// system too), its creation time and its access list (ACL). Best effort, as there: a file system
-// that keeps none of them has nothing to give.
-void CarryOver(HANDLE old, HANDLE image) {
-  FILE_BASIC_INFO basic{};
-  if (GetFileInformationByHandleEx(old, FileBasicInfo, &basic, sizeof basic)) {
-    constexpr DWORD Kept =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    FILE_BASIC_INFO given{};  // a time or attributes of 0 are left as they are
-    given.CreationTime = basic.CreationTime;
-    given.FileAttributes = basic.FileAttributes & Kept;
-    SetFileInformationByHandle(image, FileBasicInfo, &given, sizeof given);
-  }
-  PACL access = nullptr;
-  PSECURITY_DESCRIPTOR security = nullptr;
-  if (GetSecurityInfo(old, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access, nullptr, &security) !=
-      ERROR_SUCCESS) {
-    return;
-  }
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  GetSecurityDescriptorControl(security, &control, &revision);
-  const SECURITY_INFORMATION inherited =
-      (control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
-  SetSecurityInfo(image, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inherited, nullptr, nullptr, access, nullptr);
-  LocalFree(security);
 }
 
 ssize_t WriteToFile(int descriptor, const void* buffer, size_t count) {

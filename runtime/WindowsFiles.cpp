@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "runtime/WindowsFiles.h"
 
+#include <aclapi.h>
+
 #include "runtime/WindowsFolders.h"
 
 std::optional<FileIdentity> IdentityOf(HANDLE file) {
@@ -74,4 +76,30 @@ Refusal ProgramFileRefusal(const FileIdentity& file) {
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
   return same ? Refusal::ProgramsOwnFile : Refusal::None;
+}
+
+// Best effort, as ReplaceFileW's: a file system that keeps none of them has nothing to give.
+void CarryOver(HANDLE old, HANDLE image) {
+  FILE_BASIC_INFO basic{};
+  if (GetFileInformationByHandleEx(old, FileBasicInfo, &basic, sizeof basic)) {
+    constexpr DWORD Kept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO given{};  // a time or attributes of 0 are left as they are
+    given.CreationTime = basic.CreationTime;
+    given.FileAttributes = basic.FileAttributes & Kept;
+    SetFileInformationByHandle(image, FileBasicInfo, &given, sizeof given);
+  }
+  PACL access = nullptr;
+  PSECURITY_DESCRIPTOR security = nullptr;
+  if (GetSecurityInfo(old, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access, nullptr, &security) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(security, &control, &revision);
+  const SECURITY_INFORMATION inherited =
+      (control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+  SetSecurityInfo(image, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inherited, nullptr, nullptr, access, nullptr);
+  LocalFree(security);
 }

@@ -32,3 +32,7 @@ std::string FolderPartOf(const std::string& path);
 // replaced by an image, the next run could not reach the port or would not start. Refusal::None
 // for any other file.
 Refusal ProgramFileRefusal(const FileIdentity& file);
+// What a replaced file gives the file that replaces it, as ReplaceFileW gave it: its attributes
+// (hidden and system too), its creation time and its access list (ACL). `old` open for
+// READ_CONTROL and FILE_READ_ATTRIBUTES, `image` for WRITE_DAC and FILE_WRITE_ATTRIBUTES.
+void CarryOver(HANDLE old, HANDLE image);
