@@ -146,12 +146,16 @@ std::string ChipProblem(const ChipStatus& chip, const Options& options) {
   const std::string port = options.port.empty() ? "the first parallel port" : QuotedName(options.port);
   const std::string status = "status " + HexText(chip.status);
   const std::string way = " Nothing was read or saved; --no-chip-check reads anyway.";
+  const std::string check =
+      " Check the chip's seating (pin 1 at the socket's mark), the CS, SCK, SI and SO wiring and the chip's power.";
   if (chip.answer == ChipStatus::Answer::NoChip) {
-    return "no chip answered on " + port +
-           ": its status read 0xFF, as it does when nothing drives SO. Check "
-           "the chip's seating (pin 1 at the socket's mark), the CS, SCK, SI and SO wiring and the chip's power. A "
-           "chip busy with a write that never ends reads the same." +
-           way;
+    return "no chip answered on " + port + ": its status read 0xFF, as it does when nothing drives SO." + check +
+           " A chip busy with a write that never ends reads the same." + way;
+  }
+  if (chip.answer == ChipStatus::Answer::NoSuchStatus) {
+    return "no 25160 answered on " + port + ": its " + status +
+           " is none a 25160 gives (bits 6-4 read 0 unless a write is in progress), so SO floats or is miswired." +
+           check + way;
   }
   if (chip.answer == ChipStatus::Answer::Busy) {
     return "the chip on " + port + " is busy with a write that never ends: its " + status +
@@ -161,9 +165,11 @@ std::string ChipProblem(const ChipStatus& chip, const Options& options) {
   }
   const std::string protectedBlocks = ProtectedBlocks(chip.status);
   if (!options.quiet && (!protectedBlocks.empty() || IsTerminal(stderr))) {
-    WriteText(stderr, "The chip answered (" + status + ")" +
-                          (protectedBlocks.empty() ? "" : "; " + protectedBlocks + " is protected from writes") +
-                          ".\n");
+    // 0x00 is also what SO held low gives, with no chip to drive it.
+    WriteText(stderr,
+              (chip.status == 0 ? "Status 0x00: a chip, or SO held low" : "The chip answered (" + status + ")") +
+                  (protectedBlocks.empty() ? "" : "; " + protectedBlocks + " is protected from writes") +
+                  ((chip.status & 0x80) != 0 ? "; WPEN is set (the WP pin guards the status register)" : "") + ".\n");
   }
   return "";
 }
@@ -236,10 +242,13 @@ int Compare(const Options& options) {
   const std::string differences = DescribeDifferences(
       DumpBuffer, reference, "The chip and " + QuotedName(options.compare), "chip 0x%02X, file 0x%02X");
   if (!differences.empty()) {
-    return Fail(VerifyMismatch,
-                differences + (options.quiet ? ""
-                                             : "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
-                                                   QuotedName(options.compare) + ": " + ImageChecksums(reference)));
+    // A difference is the answer asked for, not an error (as cmp says it), with its own exit code.
+    WriteText(stderr, "lpt-dump: " + differences +
+                          (options.quiet ? ""
+                                         : "\nThe chip: " + ImageChecksums(DumpBuffer) + "\n" +
+                                               QuotedName(options.compare) + ": " + ImageChecksums(reference)) +
+                          "\n");
+    return VerifyMismatch;
   }
   if (!options.quiet) {
     WriteText(stderr, "The chip and " + QuotedName(options.compare) +

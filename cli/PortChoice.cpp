@@ -5,6 +5,7 @@
 #include "dump/ImageFile.h"
 #include "emu/EmulatedAdapter.h"
 #include "port/FirstParallelPort.h"
+#include "port/ListedPorts.h"
 #include "port/PortError.h"
 #include "runtime/QuotedName.h"
 
@@ -21,18 +22,12 @@ std::unique_ptr<PortBackend> OpenEmulated(const std::string& choice, const Emula
   return adapter;
 }
 
-// The number after `prefix` in `text` (decimal, or hex after 0x), up to `largest`.
+// The number after `prefix` in `text`, written as the ports' addresses are, up to `largest`.
 std::optional<int> NumberAfter(const std::string& text, const std::string& prefix, int largest) {
-  if (text.rfind(prefix, 0) != 0 || text.size() == prefix.size()) return std::nullopt;
-  try {
-    std::size_t used = 0;
-    const std::string digits = text.substr(prefix.size());
-    const int number = std::stoi(digits, &used, digits.rfind("0x", 0) == 0 ? 16 : 10);
-    if (prefix.size() + used != text.size() || number < 0 || number > largest) return std::nullopt;
-    return number;
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
+  if (text.rfind(prefix, 0) != 0) return std::nullopt;
+  const std::optional<unsigned long> number = NumberIn(text.substr(prefix.size()));
+  if (!number || *number > static_cast<unsigned long>(largest)) return std::nullopt;
+  return static_cast<int>(*number);
 }
 }  // namespace
 

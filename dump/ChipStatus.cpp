@@ -10,6 +10,7 @@
 namespace {
 constexpr std::uint8_t ReadStatusInstruction = 0x05;
 constexpr std::uint8_t WriteInProgress = 0x01;
+constexpr std::uint8_t ZeroWhenIdle = 0x70;
 constexpr std::uint8_t NothingDrivesSo = 0xFF;
 // Ten times the longest write cycle, so a chip that was just written is waited for.
 constexpr auto LongestWait = std::chrono::milliseconds(50);
@@ -37,6 +38,7 @@ ChipStatus CheckChip() {
   }
   if (status == NothingDrivesSo) return {ChipStatus::Answer::NoChip, status};
   if ((status & WriteInProgress) != 0) return {ChipStatus::Answer::Busy, status};
+  if ((status & ZeroWhenIdle) != 0) return {ChipStatus::Answer::NoSuchStatus, status};
   return {ChipStatus::Answer::Ready, status};
 }
 

@@ -12,7 +12,9 @@
 // writes), bit 1 WEL, bit 0 WIP (a write in progress, at most 5 ms). An empty socket reads 0xFF
 // (SO's pull-up), as a busy AT25160B with WPEN set may, so 0xFF is read again as busy is.
 struct ChipStatus {
-  enum class Answer { Ready, NoChip, Busy } answer;
+  // NoSuchStatus: bits 6-4 set with no write in progress, which no 25160 returns (SO floats or is
+  // miswired).
+  enum class Answer { Ready, NoChip, NoSuchStatus, Busy } answer;
   std::uint8_t status;  // the last value read
 };
 

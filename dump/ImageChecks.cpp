@@ -72,9 +72,7 @@ std::optional<std::string> ImageFinding(const EepromImage& image) {
   const std::string size = std::to_string(*period);
   return "the image repeats every " + size + " bytes: the file holds the same " + size + " bytes " +
          TimesWord(image.size() / *period) + ". The chip is likely a " + PartOfSize(*period) + " (" + size +
-         " bytes), smaller than a 25160" +
-         (*period < 1024 ? ", and each copy starts at its address 1 (such a part takes one address byte, so its "
-                           "address 0 went by while the read still sent the address)"
-                         : "") +
-         "; keep the image only if that is the chip you meant to read.";
+         " bytes), smaller than a 25160: check the part number printed on it, and keep the image only if that is the "
+         "chip you meant to read." +
+         (*period < 1024 ? " Each copy then begins with the chip's byte 1 and ends with its byte 0." : "");
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 
 #include "runtime/AsciiUpper.h"
 #include "runtime/HexText.h"
@@ -43,8 +44,6 @@ std::string DescribeListedPorts(const std::vector<ListedPort>& ports) {
   return text;
 }
 
-namespace {
-// The digits of an address and their base, "0x" taken off; nullopt when it is no number.
 std::optional<unsigned long> NumberIn(const std::string& text) {
   std::string_view digits = text;
   int base = 10;
@@ -55,9 +54,10 @@ std::optional<unsigned long> NumberIn(const std::string& text) {
   unsigned long value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
   if (digits.empty() || end != digits.data() + digits.size()) return std::nullopt;
-  return error == std::errc{} ? value : HighestIoBase + 1;  // too large for any register
+  return error == std::errc{} ? value : std::numeric_limits<unsigned long>::max();
 }
 
+namespace {
 // "0378": digits after a leading zero, as /proc/ioports and Device Manager print a base.
 bool HasLeadingZero(const std::string& text) {
   return text.size() > 1 && text[0] == '0' && std::isdigit(static_cast<unsigned char>(text[1])) != 0;

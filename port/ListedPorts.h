@@ -27,6 +27,9 @@ std::string DescribeListedPorts(const std::vector<ListedPort>& ports);
 // port. Below 0x100 sit the PC's own controllers; a base is a multiple of 4, so 0x37A is the
 // control register of the port at 0x378, not a port of its own.
 std::optional<std::uint16_t> ParseIoBase(const std::string& text);
+// A number as the user writes one: decimal, or hex after 0x (0X too), digits only (no sign, no
+// spaces); the largest unsigned long for one too large to hold. nullopt when it is no number.
+std::optional<unsigned long> NumberIn(const std::string& text);
 // Why `text` is no base address ("" when it is one): a leading zero (with the hex it likely
 // meant, where that is an address), not a number, outside the range or not a multiple of 4.
 std::string IoBaseProblem(const std::string& text);

@@ -251,7 +251,8 @@ TEST_F(LptDumpTest, ABadCommandLineExitsTwoWithOneLineAndReadsNothing) {
        {"--port bogus", "--port=", "--port emulate:", "--emulate-flips nan --port emulate",
         "--emulate-flips 0.1 --port direct", "--port direct:0xFF", "--port direct:0x10000", "--port direct:0xFFFE",
         "--port direct:", "--port direct:0378", "--port direct:0x37A", "--emulate-chip absent --port direct",
-        "--emulate-chip gone --port emulate", "--emulate-chip busy-for=x --port emulate"}) {
+        "--emulate-chip gone --port emulate", "--emulate-chip busy-for=x --port emulate",
+        "--emulate-chip busy-for=+3 --port emulate", "--emulate-chip status=+0x0c --port emulate"}) {
     const Outcome outcome = Run(arguments + " " + (folder / "dump.bin").string());
     EXPECT_EQ(outcome.exitCode, 2) << arguments << ": " << outcome.err;
     EXPECT_FALSE(fs::exists(folder / "dump.bin"));
@@ -448,6 +449,10 @@ TEST_F(LptDumpTest, AnEmptySocketOrAStuckChipSavesNothingAndAnErasedOneIsSaved) 
       {chipPort + " --emulate-chip busy-for=3", 0, "File Saved", ChipImage()},
       {chipPort + " --emulate-chip status=0x08", 0, "(status 0x08); the upper half (0x400-0x7FF) is protected",
        ChipImage()},
+      {chipPort + " --emulate-chip status=0X8C", 0, "all of it (0x000-0x7FF) is protected from writes; WPEN is set",
+       ChipImage()},
+      {chipPort + " --emulate-chip status=0xFE", 6, "error: no 25160 answered on \"emulate:", ""},
+      {chipPort + " --emulate-chip status=0x7C --no-chip-check", 0, "File Saved", ChipImage()},
       {chipPort + " --emulate-chip absent --no-chip-check", 0, "every byte read is 0xFF: no chip answered",
        std::string(2048, '\xFF')},
       {chipPort + " --emulate-chip unpowered", 0, "every byte read is 0x00: the Select line (pin 13) reads high",
@@ -461,6 +466,10 @@ TEST_F(LptDumpTest, AnEmptySocketOrAStuckChipSavesNothingAndAnErasedOneIsSaved) 
     EXPECT_EQ(FileContents(folder / "dump.bin"), c.saved.empty() ? "the old dump" : c.saved) << c.arguments;
   }
   EXPECT_EQ(Run(chipPort + " -q --emulate-chip status=0x08 " + (folder / "dump.bin").string()).err, "");
+  // On a terminal: a status of 0x00 may be SO held low, with no chip at all.
+  const Outcome unpowered =
+      Run(chipPort + " --emulate-chip unpowered " + (folder / "dump.bin").string(), "script -qec \"", "\" /dev/null");
+  EXPECT_NE(unpowered.out.find("Status 0x00: a chip, or SO held low."), std::string::npos) << unpowered.out;
   EXPECT_EQ(Run(chipPort + " " + (folder / "dump.bin").string()).err.find("The chip answered"), std::string::npos)
       << "a chip that answers is no news off a terminal";
 }
@@ -555,6 +564,8 @@ TEST_F(LptDumpTest, CompareReadsTheChipAgainstAFileAndSavesNothing) {
                 static_cast<unsigned char>(other[5]));
   EXPECT_NE(outcome.err.find(std::string("differ in 1 byte; at 0x0005 (5): ") + values), std::string::npos)
       << outcome.err;
+  EXPECT_NE(outcome.err.find("\nlpt-dump: The chip and \""), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find("error:"), std::string::npos) << "a difference is an answer, not an error";
 
   std::ofstream(folder / "short.bin") << "too short";
   outcome = Run("--compare " + (folder / "short.bin").string() + " --port emulate:/no/such/chip.bin");

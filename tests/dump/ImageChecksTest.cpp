@@ -58,7 +58,9 @@ TEST(ImageFinding, AUniformImageOfEitherLevelIsTold) {
   // A smaller part's content, said in plain words.
   EXPECT_NE(ImageFinding(Repeating(256))
                 ->find("the file holds the same 256 bytes eight times. The chip is likely a 25020 (256 bytes), "
-                       "smaller than a 25160, and each copy starts at its address 1"),
+                       "smaller than a 25160: check the part number printed on it, and keep the image only if that "
+                       "is the chip you meant to read. Each copy then begins with the chip's byte 1 and ends with its "
+                       "byte 0."),
             std::string::npos)
       << *ImageFinding(Repeating(256));
 }

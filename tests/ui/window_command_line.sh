@@ -31,5 +31,8 @@ err=$(bare "$tool" stray.bin 2>&1 > /dev/null)
 [ $? -eq 2 ] && [[ $err == *"unexpected argument 'stray.bin'"* ]] || fail "lpt-tool stray.bin: $err"
 err=$(bare "$demo" one.bin two.bin 2>&1 > /dev/null)
 [ $? -eq 2 ] && [[ $err == *"unexpected argument 'two.bin'"* ]] || fail "lpt-tool-demo one.bin two.bin: $err"
+# A bad IMAGE is told as lpt-dump tells it: exit 3.
+err=$(QT_QPA_PLATFORM=offscreen "$demo" /dev/null 2>&1 > /dev/null)
+[ $? -eq 3 ] && [[ $err == *"lpt-tool-demo: error: "*"not a plain file"* ]] || fail "lpt-tool-demo /dev/null: $err"
 [ "$failures" -eq 0 ] && echo "window command line: --help, --version, a full output and unknown arguments as expected"
 exit "$failures"

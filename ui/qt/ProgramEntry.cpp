@@ -21,7 +21,8 @@ const char* programName = "lpt-tool";
 void SayNoDisplay(const char* why) {
   std::fprintf(stderr,
                "%s: error: %s\n"
-               "Run it on a desktop, over 'ssh -X', or under 'xvfb-run'; or use lpt-dump, which needs no display.\n",
+               "Run it on a desktop, over 'ssh -X', or under 'xvfb-run'; or use lpt-dump (lpt-dump --port emulate for "
+               "the emulated chip), which needs no display.\n",
                programName, why);
 }
 

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
       adapter = std::make_unique<EmulatedAdapter>(image.empty() ? DemoEepromImage() : LoadEepromImage(image[0]));
     } catch (const std::exception& error) {
       std::fprintf(stderr, "%s: error: %s\n", Program.name.c_str(), error.what());
-      return 2;
+      return 3;  // as lpt-dump's for an emulated chip's bad IMAGE
     }
     InstallPortBackend(adapter.get());
     return 0;
