@@ -40,7 +40,7 @@ void ReadAndSave(TProgressBar& progressBar, TStatusBar& statusBar, TSaveDialog& 
     } catch (const EInOutError& error) {
       if (error.OsError() == 0) throw;  // a short write: "ERROR" and what the disk took
       saveFailed(std::string(error.what()) +
-                 "\n\nThe image read is kept: the save dialog opens again, so that you can save it under another "
+                 " The image read is kept: the save dialog opens again, so that you can save it under another "
                  "name or in another folder (Cancel drops it).");
     }
   }
