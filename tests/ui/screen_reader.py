@@ -122,6 +122,10 @@ try:
     window = application()[0]
     if role(window) != pyatspi.ROLE_FRAME or not window.name.startswith("Korvane"):
         fail(f'the window is a {window.getRoleName()} named "{window.name}", not a frame named by its caption')
+    # The controls in the order the screen shows them, top to bottom.
+    shown = [role(child) for child in window]
+    if shown != [pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_PROGRESS_BAR, pyatspi.ROLE_STATUS_BAR]:
+        fail(f"the window's controls are read as {[child.getRoleName() for child in window]}, not as on the screen")
     press(button)
     saved_at = save_as(output)
     said = wait_for('"File Saved" said as inserted text',
