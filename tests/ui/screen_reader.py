@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 # The demo window as a screen reader meets it, through AT-SPI (what Orca uses): the button is
-# pressed by its own action, the save dialog is filled in and accepted the same way, and the
+# pressed by its own action, the save dialog is filled in and accepted the same way (then all of
+# it again from the keyboard: Space, the name typed, Return; Alt+S in the question), and the
 # status panel must say "File Saved" as a text change of the status bar's label and as a change
 # of its name (a screen reader that watches names, not text, of what is not focused hears that),
 # then hold it as text.
@@ -96,6 +97,24 @@ def alert_saying(what, words):
     return alert, label.name
 
 
+def keys(*arguments):
+    """Types on the keyboard into the window that has the focus (xdotool key KEYS, or type TEXT)."""
+    command = ["xdotool", "key", "--delay", "50", *arguments] if arguments[0] != "type" else \
+        ["xdotool", "type", "--delay", "20", *arguments[1:]]
+    subprocess.run(command, check=True)
+
+
+def give_window_the_keyboard(windows=1, named="^Korvane"):
+    """The X server has no window manager to give the newest of `windows` shown windows the keyboard:
+    given as one would."""
+    def shown():
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", named],
+                               capture_output=True, text=True).stdout.split()
+        return found if len(found) >= windows else None
+    subprocess.run(["xdotool", "windowfocus", "--sync", wait_for(f"{windows} windows shown", shown, 30)[-1]],
+                   check=True)
+
+
 def start(*arguments, file_size_limit=None):
     limit = (lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit,) * 2)) if file_size_limit else None
     return subprocess.Popen([demo, *arguments], env=environment, preexec_fn=limit)
@@ -143,6 +162,20 @@ try:
         fail(f"{output} holds {os.path.getsize(output)} bytes, not 2048")
     print(f'screen reader: "File Saved" heard {1000 * (said[0] - saved_at):.0f} ms after Save was pressed')
 
+    # The same from the keyboard, as a user who does not see the screen works: Space on the
+    # focused button, the name typed where the dialog puts the focus, Return.
+    give_window_the_keyboard()
+    wait_for("the focus on the button", lambda: button.getState().contains(pyatspi.STATE_FOCUSED), 30)
+    keys("space")
+    wait_for("the focus in the save dialog's file name field",
+             in_app(lambda a: role(a) == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED)))
+    typed = os.path.join(scratch, "typed.bin")
+    keys("type", typed)
+    keys("Return")
+    wait_for(f"{typed} saved from the keyboard", lambda: os.path.exists(typed) and os.path.getsize(typed) == 2048)
+    give_window_the_keyboard()  # back from the closed dialog, as a window manager gives it
+    wait_for("the focus back on the button", lambda: button.getState().contains(pyatspi.STATE_FOCUSED), 30)
+
     press(button)
     save_as("/dev/null")
     _, words = alert_saying("an alert naming the refused name", "/dev/null")
@@ -169,8 +202,25 @@ try:
     press(wait_for("the window's button",
                    in_app(lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name == button_name)))
     question, words = alert_saying("the question as an alert", "Every byte read is 0xFF")
-    press(find(question, lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name.replace("&", "") == "Don't Save"))
+    dont_save = find(question, lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name.replace("&", "") == "Don't Save")
+    wait_for("the focus on Don't Save", lambda: dont_save.getState().contains(pyatspi.STATE_FOCUSED), 30)
+    press(dont_save)
+    wait_for("the question to close", lambda: not in_app(lambda a: role(a) == pyatspi.ROLE_ALERT)(), 30)
     print(f"screen reader: the question reads: {words[:80]}...")
+    # Alt+S answers it from the keyboard: the dialog opens, with the focus in its name field.
+    press(wait_for("the window's button",
+                   in_app(lambda a: role(a) == pyatspi.ROLE_PUSH_BUTTON and a.name == button_name)))
+    again, _ = alert_saying("the question again", "Every byte read is 0xFF")
+    give_window_the_keyboard(windows=2)
+    wait_for("the question to take the keyboard", lambda: again.getState().contains(pyatspi.STATE_ACTIVE), 30)
+    keys("alt+s")
+    give_window_the_keyboard(named="^Save As$")
+    wait_for("the focus in the save dialog's file name field after Alt+S",
+             in_app(lambda a: role(a) == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED)))
+    kept = os.path.join(scratch, "erased-kept.bin")
+    keys("type", kept)
+    keys("Return")
+    wait_for(f"{kept} saved after Alt+S", lambda: os.path.exists(kept) and os.path.getsize(kept) == 2048)
 finally:
     program.kill()
     program.wait()
