@@ -3,6 +3,7 @@
 // or a script. The same read and save as the window, with terminal displays.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -113,7 +114,14 @@ std::string RepeatedOption(const CLI::App& app, int argc, char** argv) {
 }
 
 int Fail(int code, const std::string& message) {
-  WriteText(stderr, "lpt-dump: error: " + message + "\n");
+  // After "error:" every message goes on in lower case; the texts the windows share are written
+  // as their boxes' sentences ("The image ...", "Could not ...").
+  std::string text = message;
+  if (const std::string first = text.substr(0, text.find(' '));
+      first == "The" || first == "Could" || first == "Cannot") {
+    text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  }
+  WriteText(stderr, "lpt-dump: error: " + text + "\n");
   return code;
 }
 

@@ -484,7 +484,7 @@ TEST_F(LptDumpTest, TwoReadsMustAgreeUnlessOneIsAskedFor) {
                                 (folder / "flaky.bin").string());
     EXPECT_EQ(outcome.exitCode, 5) << reads;
     // Two reads: where and in which bits, no majority to speak of, and how to read again.
-    EXPECT_NE(outcome.err.find("lpt-dump: error: The 2 reads differ in "), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("lpt-dump: error: the 2 reads differ in "), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find(", in bit "), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.err.find("most common"), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.err.find("split evenly"), std::string::npos) << outcome.err;
