@@ -125,6 +125,9 @@ refused "held by another program, the default port as root" $? /tmp/busy-default
 begin "held by another program, direct I/O"
 lpt-dump -q -p direct /tmp/busy-direct.bin 2> /tmp/err
 refused "held by another program, -p direct" $? /tmp/busy-direct.bin "in use by another program"
+begin "held by another program, direct I/O at 0x37C"  # within the block of eight of the port at 0x378
+lpt-dump -q -p direct:0x37C /tmp/busy-37c.bin 2> /tmp/err
+refused "held by another program, -p direct:0x37C" $? /tmp/busy-37c.bin "in use by another program"
 kill $holder
 wait $holder 2> /dev/null
 

@@ -115,6 +115,15 @@ def give_window_the_keyboard(windows=1, named="^Korvane"):
                    check=True)
 
 
+def save_by_typing(name):
+    """With the save dialog open: the focus in its name field, the name typed there, Return."""
+    wait_for("the focus in the save dialog's file name field",
+             in_app(lambda a: role(a) == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED)))
+    keys("type", name)
+    keys("Return")
+    wait_for(f"{name} saved from the keyboard", lambda: os.path.exists(name) and os.path.getsize(name) == 2048)
+
+
 def start(*arguments, file_size_limit=None):
     limit = (lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit,) * 2)) if file_size_limit else None
     return subprocess.Popen([demo, *arguments], env=environment, preexec_fn=limit)
@@ -167,12 +176,7 @@ try:
     give_window_the_keyboard()
     wait_for("the focus on the button", lambda: button.getState().contains(pyatspi.STATE_FOCUSED), 30)
     keys("space")
-    wait_for("the focus in the save dialog's file name field",
-             in_app(lambda a: role(a) == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED)))
-    typed = os.path.join(scratch, "typed.bin")
-    keys("type", typed)
-    keys("Return")
-    wait_for(f"{typed} saved from the keyboard", lambda: os.path.exists(typed) and os.path.getsize(typed) == 2048)
+    save_by_typing(os.path.join(scratch, "typed.bin"))
     give_window_the_keyboard()  # back from the closed dialog, as a window manager gives it
     wait_for("the focus back on the button", lambda: button.getState().contains(pyatspi.STATE_FOCUSED), 30)
 
@@ -215,12 +219,7 @@ try:
     wait_for("the question to take the keyboard", lambda: again.getState().contains(pyatspi.STATE_ACTIVE), 30)
     keys("alt+s")
     give_window_the_keyboard(named="^Save As$")
-    wait_for("the focus in the save dialog's file name field after Alt+S",
-             in_app(lambda a: role(a) == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED)))
-    kept = os.path.join(scratch, "erased-kept.bin")
-    keys("type", kept)
-    keys("Return")
-    wait_for(f"{kept} saved after Alt+S", lambda: os.path.exists(kept) and os.path.getsize(kept) == 2048)
+    save_by_typing(os.path.join(scratch, "erased-kept.bin"))
 finally:
     program.kill()
     program.wait()
