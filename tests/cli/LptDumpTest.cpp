@@ -353,6 +353,8 @@ TEST_F(LptDumpTest, SpecialFilesAreRefusedWithoutWaitingAndStandardOutputKeepsIt
   outcome = Run("--port " + (folder / "chip.bin").string() + " " + (folder / "dump.bin").string());
   EXPECT_EQ(outcome.exitCode, 3) << "a port that is a plain file";
   EXPECT_NE(outcome.err.find("is not a device"), std::string::npos) << outcome.err;
+  outcome = Run("--port /dev/parport9 " + (folder / "dump.bin").string());
+  EXPECT_NE(outcome.err.find("If /dev/parport9 still does not appear"), std::string::npos) << outcome.err;
 
   const fs::path port = folder / "parport0";
   if (mknod(port.c_str(), S_IFCHR | 0600, makedev(99, 0)) == 0) {

@@ -147,7 +147,7 @@ boot() {  # RELEASE
     tr -d '\r' < "$work/console.log" >&2
     return 1
   fi
-  [ "$(grep -c '^LPT-CASE .*: PASS' "$work/console.log")" -eq 12 ] || failures=$((failures + 1))
+  [ "$(grep -c '^LPT-CASE .*: PASS' "$work/console.log")" -eq 13 ] || failures=$((failures + 1))
   # What reached the chip, the kernel's own probe of the port (noise) left aside: the four cases
   # that read the chip ask for its status, then read it twice (lpt-dump saves only what two reads
   # agree on).
