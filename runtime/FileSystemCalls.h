@@ -20,7 +20,7 @@ bool Record(TFile& file, const char* operation, bool failed);
 // standard output open. -1 with file.refusal where the image must not go.
 int OpenStandardOutput(TFile& file);
 // Looks at where the name leads, decides, and opens where the image goes: a new file beside the
-// target that no one else can reach by a name (file.folder, file.target, file.replacing filled
+// target, with no name where the system can make such a file (file.folder, file.target, filled
 // in), or a named pipe or a handed descriptor itself (file.inPlace). -1 on failure, with the OS
 // error, or with file.refusal saying why the name is no file to save in; only the folder may be
 // left open then (file.folder), for LetFolderGo.
