@@ -12,9 +12,8 @@
 // A file on a disk is never written in place: Rewrite makes a new file beside the name (on Linux
 // one with no name at all; on Windows, and on a Linux file system without unnamed files, one with
 // a fresh name), and CommitFile gives it the name's place in one checked step once the image is on
-// the disk. Any failure before then, a crash or a power
-// cut included, leaves what the name held as it was. Standard output, a handed descriptor and a
-// named pipe are written where they stand.
+// the disk. Any failure before then, a crash or a power cut included, leaves what the name held as
+// it was. Standard output, a handed descriptor and a named pipe are written where they stand.
 struct TFile {
   std::string name;  // empty: standard output
   int descriptor = -1;
