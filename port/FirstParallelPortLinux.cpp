@@ -36,12 +36,6 @@ constexpr const char* UsbPrinterCable =
     "/dev/usb/lp0 is there: a USB-to-parallel printer cable is a printer, not a parallel port, and cannot drive "
     "the EEPROM's lines one by one. Use a port on the board or a PCI or PCIe parallel port card "
     "(sudo modprobe parport_pc ppdev, then /dev/parport0 appears).";
-
-// The port a message names ("open on /dev/parport9 failed: ..."), or the first one.
-std::string DeviceNamedIn(const std::string& message) {
-  const auto at = message.find(" on /dev/");
-  return at == std::string::npos ? "/dev/parport0" : message.substr(at + 4, message.find(' ', at + 4) - at - 4);
-}
 }  // namespace
 
 std::string PortAdviceFor(const EPortError& error, AdviceReader reader) {
@@ -70,7 +64,8 @@ std::string PortAdviceFor(const EPortError& error, AdviceReader reader) {
     case ENOENT:
     case ENODEV:
       if (access("/dev/usb/lp0", F_OK) == 0) return UsbPrinterCable;
-      return "Load the drivers (sudo modprobe parport_pc ppdev). If " + DeviceNamedIn(error.what()) +
+      return "Load the drivers (sudo modprobe parport_pc ppdev). If " +
+             (error.Device().rfind("/dev/", 0) == 0 ? error.Device() : "/dev/parport0") +
              " still does not appear, this PC has no such parallel port: fit a PCI or PCIe parallel port card, or try "
              "the emulated chip (" +
              emulatedChip + ").";

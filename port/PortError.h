@@ -8,14 +8,16 @@
 // OS error; PortAdviceFor (FirstParallelPort.h) says what the user can do about it.
 class EPortError : public std::runtime_error {
  public:
-  explicit EPortError(const std::string& message, int osError = 0, std::string call = {})
-      : std::runtime_error(message), osError_(osError), call_(std::move(call)) {}
+  explicit EPortError(const std::string& message, int osError = 0, std::string call = {}, std::string device = {})
+      : std::runtime_error(message), osError_(osError), call_(std::move(call)), device_(std::move(device)) {}
   int OsError() const { return osError_; }
   const std::string& Call() const { return call_; }
+  const std::string& Device() const { return device_; }  // what the call was on, when one was named
 
  private:
   int osError_;
   std::string call_;
+  std::string device_;
 };
 
 // No parallel port answered where a backend opened one: the opening did not find a port after all.
