@@ -295,7 +295,7 @@ int Run(const Options& options) {
     return Fail(IoFailed, std::string(error.what()) + " Nothing was read.");
   }
   const bool whereItStands = dumpFile.inPlace;  // standard output, /dev/fd/N, a named pipe
-  const DiscardUnlessCommitted discard{dumpFile};
+  const DiscardOnScopeExit discard{dumpFile};
 
   if (const int code = ReadChip(options); code != Saved) return code;
 

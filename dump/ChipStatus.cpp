@@ -5,7 +5,7 @@
 
 #include "bus/BusDelay.h"
 #include "bus/BusLines.h"
-#include "dump/SpiBus.h"
+#include "bus/SpiBus.h"
 
 namespace {
 constexpr std::uint8_t ReadStatusInstruction = 0x05;

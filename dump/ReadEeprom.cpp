@@ -4,7 +4,7 @@
 #include "display/TProgressBar.h"
 #include "display/TStatusBar.h"
 #include "dump/DumpBuffer.h"
-#include "dump/SpiBus.h"
+#include "bus/SpiBus.h"
 #include "runtime/IntToStr.h"
 
 namespace {

@@ -38,7 +38,7 @@ std::string ShortWriteText(const TFile& dumpFile, bool whereItStands, const std:
 SaveOutcome SaveDumpInto(TFile& dumpFile, TStatusBar& statusBar) {
   // Anything that leaves the save before the image is in place closes the descriptor and removes
   // the temporary file: the name's old content stays untouched.
-  const DiscardUnlessCommitted discard{dumpFile};
+  const DiscardOnScopeExit discard{dumpFile};
   // A termination signal (Ctrl+C) waits while the image is written, so the last words never race
   // the rename; one that came before the rename gives the save up, and one after it lets "File
   // Saved" be said first. A caller that reports the outcome holds the end too, until it has.

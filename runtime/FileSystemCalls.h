@@ -13,8 +13,9 @@
 const FileCalls& InstalledFileCalls();  // the installed seam, or the real calls
 int LastOsError();                      // errno, or GetLastError on Windows
 bool NameWasTaken(int osError);         // the error of making a name that exists already
-// Records the outcome of an operation in the file (the OS error when it failed); `failed`.
-bool Record(TFile& file, const char* operation, bool failed);
+// Records the outcome of a system call in the file (the OS error when it failed); `failed`. A
+// refusal of the save's own is filled in by Refuse (SaveRefusals.h) instead.
+bool RecordCall(TFile& file, const char* operation, bool failed);
 
 // A descriptor of its own for standard output, sharing its position: closing it leaves
 // standard output open. -1 with file.refusal where the image must not go.

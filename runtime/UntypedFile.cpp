@@ -21,7 +21,8 @@ volatile int unfinishedDescriptor = -1;
 // the system (EPERM on Linux, ERROR_INVALID_FUNCTION on Windows).
 constexpr int RefusedError = 1;
 
-void RecordRefusal(TFile& file, const char* operation) {
+// The routine failed with the refusal Refuse filled in.
+void FailWithRefusal(TFile& file, const char* operation) {
   file.lastOperation = operation;
   file.ioResult = RefusedError;
 }
@@ -52,7 +53,7 @@ void RemoveImagesName(TFile& file) {
 }
 }  // namespace
 
-bool Record(TFile& file, const char* operation, bool failed) {
+bool RecordCall(TFile& file, const char* operation, bool failed) {
   file.lastOperation = operation;
   file.ioResult = failed ? LastOsError() : 0;
   return failed;
@@ -78,8 +79,8 @@ void Rewrite(TFile& file, int recordSize) {
   const SaveHoldsTheEnd holdEnd;
   file.descriptor = file.name.empty() ? OpenStandardOutput(file) : OpenWhereTheImageGoes(file);
   const char* operation = file.name.empty() ? "write" : file.replacing ? "replace" : "create";
-  if (file.descriptor < 0 && !file.refusal.empty()) RecordRefusal(file, operation);
-  if (file.descriptor < 0 && file.refusal.empty()) Record(file, "create", true);
+  if (file.descriptor < 0 && !file.refusal.empty()) FailWithRefusal(file, operation);
+  if (file.descriptor < 0 && file.refusal.empty()) RecordCall(file, "create", true);
   if (file.descriptor < 0) return LetFolderGo(file);  // which keeps the OS error
   if (!file.temporary.empty()) {
     unfinishedFolder = file.folder;
@@ -93,14 +94,14 @@ void Rewrite(TFile& file, int recordSize) {
 int BlockWrite(TFile& file, const void* buffer, int records) {
   const ssize_t written =
       InstalledFileCalls().write(file.descriptor, buffer, static_cast<size_t>(records) * file.recordSize);
-  Record(file, "write", written < 0);
+  RecordCall(file, "write", written < 0);
   file.recordsWritten = written < 0 ? 0 : static_cast<int>(written / file.recordSize);
   return file.recordsWritten;
 }
 
 void FlushFile(TFile& file) {
   const bool failed = InstalledFileCalls().fsync(file.descriptor) != 0 && !NothingToFlush(LastOsError());
-  Record(file, "flush", failed);
+  RecordCall(file, "flush", failed);
 }
 
 void CloseFile(TFile& file) {
@@ -109,7 +110,7 @@ void CloseFile(TFile& file) {
   // The descriptor is gone after close even when close reports an error.
   const bool failed = InstalledFileCalls().close(file.descriptor) != 0;
   file.descriptor = -1;
-  Record(file, "close", failed);
+  RecordCall(file, "close", failed);
 }
 
 void CommitFile(TFile& file) {
@@ -135,23 +136,23 @@ int AtAFreshName(TFile& file, const std::function<int(const std::string&)>& make
 
 void NameChanged(TFile& file) {
   Refuse(file, Refusal::NameChanged);
-  RecordRefusal(file, "replace");
+  FailWithRefusal(file, "replace");
 }
 
 void NameTaken(TFile& file) {
   Refuse(file, Refusal::NameTaken);
-  RecordRefusal(file, "replace");
+  FailWithRefusal(file, "replace");
 }
 
 void StepMet(TFile& file) {
   Refuse(file, Refusal::StepMet);
-  RecordRefusal(file, "replace");
+  FailWithRefusal(file, "replace");
 }
 
 void GiveUpSave(TFile& file, const std::string& why, const std::string& advice) {
   file.refusal = why;
   file.refusalAdvice = advice;
-  RecordRefusal(file, "replace");
+  FailWithRefusal(file, "replace");
   InOutCheck(file);
 }
 
@@ -170,22 +171,20 @@ void RemoveUnfinishedFile() {
 
 void InOutCheck(TFile& file) {
   if (file.ioResult == 0) return;
-  const int osError = file.ioResult;
-  file.ioResult = 0;
+  // The error is taken whole, its texts too: the file is left ready for its next operation.
+  const int osError = std::exchange(file.ioResult, 0);
   const std::string operation = file.lastOperation;
-  const bool refused = !file.refusal.empty();
-  const std::string reason = refused ? file.refusal : OsErrorReason(operation, osError);
-  const std::string advice = !refused                     ? OsErrorAdvice(operation, osError)
-                             : file.refusalAdvice.empty() ? "Choose a file on a disk."
-                                                          : file.refusalAdvice;
-  file.refusal.clear();
-  file.refusalAdvice.clear();
+  const std::string refusal = std::exchange(file.refusal, {});
+  const std::string refusalAdvice = std::exchange(file.refusalAdvice, {});
+  const std::string reason = refusal.empty() ? OsErrorReason(operation, osError) : refusal;
+  const std::string advice = refusal.empty()         ? OsErrorAdvice(operation, osError)
+                             : refusalAdvice.empty() ? "Choose a file on a disk."
+                                                     : refusalAdvice;
   const std::string target = file.name.empty() ? "standard output" : "the file " + QuotedName(file.name);
   // The save goes nowhere but a temporary file until it succeeds: say what that leaves.
   std::string outcome;
   if (!file.left.empty()) {
-    outcome = " " + file.left;
-    file.left.clear();
+    outcome = " " + std::exchange(file.left, {});
   } else if (file.replacing) {
     outcome = " The existing " + QuotedName(file.name) + " is unchanged.";
   } else if (!file.inPlace && operation != "create") {

@@ -52,13 +52,13 @@ void GiveUpSave(TFile& file, const std::string& why, const std::string& advice);
 // Ends a save that CommitFile did not: closes the file, removes the image, lets the folder go.
 // Reports nothing: it runs on the way out of a failure too.
 void DiscardFile(TFile& file);
-// DiscardFile on any way out of the scope.
-class DiscardUnlessCommitted {
+// DiscardFile on every way out of the scope; after CommitFile there is nothing left to discard.
+class DiscardOnScopeExit {
  public:
-  explicit DiscardUnlessCommitted(TFile& file) : file_(file) {}
-  DiscardUnlessCommitted(const DiscardUnlessCommitted&) = delete;
-  DiscardUnlessCommitted& operator=(const DiscardUnlessCommitted&) = delete;
-  ~DiscardUnlessCommitted() { DiscardFile(file_); }
+  explicit DiscardOnScopeExit(TFile& file) : file_(file) {}
+  DiscardOnScopeExit(const DiscardOnScopeExit&) = delete;
+  DiscardOnScopeExit& operator=(const DiscardOnScopeExit&) = delete;
+  ~DiscardOnScopeExit() { DiscardFile(file_); }
 
  private:
   TFile& file_;

@@ -307,23 +307,23 @@ int OwnDescriptorNamed(const std::string& name) {
 // old file; a name is removed only when it has just been shown to hold one of them.
 void PutInPlace(TFile& file) {
   struct stat image {};
-  if (Record(file, "replace", fstat(file.descriptor, &image) != 0)) return;
+  if (RecordCall(file, "replace", fstat(file.descriptor, &image) != 0)) return;
   const std::string byProc = "/proc/self/fd/" + std::to_string(file.descriptor);
   const auto link = [&](const std::string& name) {
     // Through /proc, as any user may; by the descriptor alone (root) where /proc is not mounted.
     if (linkat(AT_FDCWD, byProc.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
     return errno != ENOENT ? -1 : linkat(file.descriptor, "", file.folder, name.c_str(), AT_EMPTY_PATH);
   };
-  if (file.temporary.empty() && Record(file, "replace", AtAFreshName(file, link, "swap") < 0)) return;
+  if (file.temporary.empty() && RecordCall(file, "replace", AtAFreshName(file, link, "swap") < 0)) return;
   // The image stays open under a second descriptor until the save ends: no other file can take
   // its identity meanwhile.
   const int held = fcntl(file.descriptor, F_DUPFD_CLOEXEC, 0);
-  if (Record(file, "replace", held < 0)) return;
+  if (RecordCall(file, "replace", held < 0)) return;
   const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
   file.descriptor = held;
-  if (Record(file, "close", !closed)) return;
+  if (RecordCall(file, "close", !closed)) return;
   struct stat old {};
-  if (file.replacing && Record(file, "replace", fstat(file.decided, &old) != 0)) return;
+  if (file.replacing && RecordCall(file, "replace", fstat(file.decided, &old) != 0)) return;
   if (!NameLeadsTo(file, file.replacing ? &old : nullptr)) {
     // A new name that another file took in the folder decided on: that file is left alone.
     struct stat taken {};
@@ -334,7 +334,7 @@ void PutInPlace(TFile& file) {
   const int step = InstalledFileCalls().rename(file.folder, file.descriptor, file.temporary.c_str(),
                                                file.target.c_str(), file.replacing);
   if (step < 0 && NameWasTaken(errno)) return NameTaken(file);
-  if (Record(file, "replace", step < 0)) return;
+  if (RecordCall(file, "replace", step < 0)) return;
   const std::string aside = file.temporary;
   const bool exchanged = step == 1;
   if (!exchanged) file.temporary.clear();  // a name now free: what comes there is not ours

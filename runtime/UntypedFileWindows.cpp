@@ -193,19 +193,19 @@ void PutInPlace(TFile& file) {
   // The image stays open under a second handle, to be put in place through it.
   HANDLE held = INVALID_HANDLE_VALUE;
   const HANDLE process = GetCurrentProcess();
-  if (Record(file, "replace",
+  if (RecordCall(file, "replace",
              !DuplicateHandle(process, AsHandle(file.descriptor), process, &held, 0, FALSE, DUPLICATE_SAME_ACCESS))) {
     return;
   }
   const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
   file.descriptor = HandleToLong(held);
-  if (Record(file, "close", !closed)) return;
+  if (RecordCall(file, "close", !closed)) return;
   // The decided file is let go only now: a file that is open cannot be replaced.
   LetDecidedGo(file);
   const bool placed = InstalledFileCalls().rename(file.folder, file.descriptor, file.temporary.c_str(),
                                                   file.target.c_str(), file.replacing) == 0;
   if (!placed && NameWasTaken(LastOsError())) return NameTaken(file);
-  if (Record(file, "replace", !placed)) return;
+  if (RecordCall(file, "replace", !placed)) return;
   file.temporary.clear();
   FlushFileBuffers(held);  // the step lasting on the disk, as MOVEFILE_WRITE_THROUGH made it
   CloseHandle(held);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dump/SpiBus.h"
+#include "bus/SpiBus.h"
 
 #include <optional>
 #include <string>
