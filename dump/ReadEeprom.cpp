@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "dump/ReadEeprom.h"
 
+#include "bus/SpiBus.h"
 #include "display/TProgressBar.h"
 #include "display/TStatusBar.h"
 #include "dump/DumpBuffer.h"
-#include "bus/SpiBus.h"
 #include "runtime/IntToStr.h"
 
 namespace {

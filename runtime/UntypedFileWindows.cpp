@@ -193,8 +193,9 @@ void PutInPlace(TFile& file) {
   // The image stays open under a second handle, to be put in place through it.
   HANDLE held = INVALID_HANDLE_VALUE;
   const HANDLE process = GetCurrentProcess();
-  if (RecordCall(file, "replace",
-             !DuplicateHandle(process, AsHandle(file.descriptor), process, &held, 0, FALSE, DUPLICATE_SAME_ACCESS))) {
+  if (RecordCall(
+          file, "replace",
+          !DuplicateHandle(process, AsHandle(file.descriptor), process, &held, 0, FALSE, DUPLICATE_SAME_ACCESS))) {
     return;
   }
   const bool closed = InstalledFileCalls().close(file.descriptor) == 0;
