@@ -16,7 +16,9 @@ void WarnAboutImage(const EepromImage& image, bool chipAnswered) {
         "(a short to ground), or the adapter has no supply (data pins 6 to 9 "
         "power it), or pin 13 is not connected.";
   }
-  if (finding) WriteText(stderr, "lpt-dump: warning: " + *finding + "\n");
+  // Put together from two pieces: from one literal GCC keeps its first 16 bytes, "lpt-dump: warnin",
+  // as a constant of their own, which Debian's spelling check then reads as a misspelt word.
+  if (finding) WriteText(stderr, std::string("lpt-dump: ") + "warning: " + *finding + "\n");
 }
 
 std::string DescribeDifferences(const EepromImage& first, const EepromImage& second, const std::string& subject,

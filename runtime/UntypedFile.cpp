@@ -178,7 +178,7 @@ void InOutCheck(TFile& file) {
   const std::string refusalAdvice = std::exchange(file.refusalAdvice, {});
   const std::string reason = refusal.empty() ? OsErrorReason(operation, osError) : refusal;
   const std::string advice = refusal.empty()         ? OsErrorAdvice(operation, osError)
-                             : refusalAdvice.empty() ? "Choose a file on a disk."
+                             : refusalAdvice.empty() ? "Save to a file on a disk."
                                                      : refusalAdvice;
   const std::string target = file.name.empty() ? "standard output" : "the file " + QuotedName(file.name);
   // The save goes nowhere but a temporary file until it succeeds: say what that leaves.

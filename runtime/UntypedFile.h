@@ -22,7 +22,7 @@ struct TFile {
   int ioResult = 0;        // the OS error of the last routine, 0 when it succeeded
   const char* lastOperation = "";
   std::string refusal;        // why the routine refused the file, when it did
-  std::string refusalAdvice;  // what to do about it, when more than choosing a file on a disk
+  std::string refusalAdvice;  // what to do about it, when more than saving to a file on a disk
   std::string left;           // where a stopped save left the files, when not as they were
   // The name that gets the image, links followed, and the image's name on its way there, each as
   // the save's calls take it: within `folder` on Linux, whole on Windows (which names no file
