@@ -154,12 +154,15 @@ ln -sfn / "${WINEPREFIX:-${TMPDIR:-/tmp}/lpt-tool-wineprefix}/dosdevices/y:"
 here=$(pwd | tr / '\\')
 # The DLL's 8.3 name as the system lists it (dir /x), where its long name needs one.
 short_dll=$("$wine" cmd /c dir /x "$dll" 2> /dev/null | tr -d '\r' | awk -v dll="$dll" '$NF == dll && $(NF - 1) ~ /~/ { print $(NF - 1) }')
-for name in "$dll" lpt-dump.exe "\\\\?\\Z:$here\\lpt-dump.exe" "Y:$here\\lpt-dump.exe" "linked\\lpt-dump.exe" \
-  "Y:$here\\linked\\$dll" "${short_dll:-$dll}" "linked\\$(basename "$hold_file_probe")"; do
+for case in "$dll|InpOut's DLL" "lpt-dump.exe|this program itself" "\\\\?\\Z:$here\\lpt-dump.exe|this program itself" \
+  "Y:$here\\lpt-dump.exe|this program itself" "linked\\lpt-dump.exe|this program itself" \
+  "Y:$here\\linked\\$dll|InpOut's DLL" "${short_dll:-$dll}|InpOut's DLL" \
+  "linked\\$(basename "$hold_file_probe")|the program's own files"; do
+  name=${case%|*}
   LPT_STANDIN_TRACE=own-trace.bin "$wine" lpt-dump.exe "$name" 2> err.txt
   status=$?
   [ "$status" -eq 4 ] || fail "$name as OUTPUT: exit $status, not 4 ($(cat err.txt))"
-  grep -q -E "InpOut's DLL|this program itself|the program's own files" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
+  grep -q -- "${case##*|}" err.txt || fail "$name as OUTPUT: $(cat err.txt)"
   [ -s own-trace.bin ] && fail "$name as OUTPUT: the chip was read first"
   rm -f own-trace.bin
 done
